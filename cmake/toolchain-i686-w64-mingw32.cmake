@@ -1,0 +1,13 @@
+# Cross build for 32-bit Windows, the shipped target.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(QM_MINGW_TRIPLE i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${QM_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QM_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${QM_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${QM_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

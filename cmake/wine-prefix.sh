@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Prepares (once) and exports the Wine environment of one build tree.
+# Source it: . cmake/wine-prefix.sh <build-dir> <win32|win64>
+# Each build tree has its own prefix, HOME and XDG folders, so tests never
+# touch the user's own Wine set-up and a fresh clone starts from scratch.
+qm_build=$(cd "$1" && pwd)
+qm_arch=$2
+export WINEPREFIX="$qm_build/wineprefix"
+export WINEARCH=$qm_arch
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export HOME="$qm_build/winehome"
+export XDG_DATA_HOME="$HOME/.local/share"
+export XDG_CONFIG_HOME="$HOME/.config"
+export XDG_CACHE_HOME="$HOME/.cache"
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+
+qm_make_prefix() {
+  local here
+  here=$(dirname "${BASH_SOURCE[0]}")
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp -f /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
+  wine regedit /S "$(winepath -w "$here/wine-test.reg" 2>/dev/null)" >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.qm-ready"
+}
+
+if [ ! -f "$WINEPREFIX/.qm-ready" ]; then
+  mkdir -p "$qm_build"
+  (
+    flock 9
+    [ -f "$WINEPREFIX/.qm-ready" ] || qm_make_prefix
+  ) 9>"$qm_build/.wineprefix.lock"
+fi

@@ -1,0 +1,52 @@
+// The line-difference engine: compares a byte range of the left document
+// with a byte range of the right one and appends display rows to a list.
+//
+// Lines are hashed under the ignore options and, where hashes agree,
+// confirmed equal by comparing the lines themselves, so two different lines
+// are never shown as the same. A shortest edit script is found with Myers'
+// linear-space algorithm; each hunk is laid out by fixed rules and similar
+// lines of equal-sized hunks are paired as changed rows with character
+// highlights. All working state belongs to one call: comparisons on
+// different threads never share anything.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "engine/compare_options.h"
+
+namespace qm {
+
+class TextDoc;
+class DiffList;
+
+enum class CompareCode : uint32_t {
+  Ok = 0,
+  OutOfMemory = 1,
+  Aborted = 2,
+  LeftNameInvalid = 3,
+  RightNameInvalid = 4,
+  LeftBinary = 5,
+  RightBinary = 6,
+  LeftLoadFailed = 7,
+  RightLoadFailed = 8,
+};
+
+struct CompareResult {
+  CompareCode code = CompareCode::Ok;
+  uint32_t detail = 0;  // operating-system error code for the load failures
+};
+
+// The cancel flag: written by the user-interface thread, polled here.
+using CancelFlag = std::atomic<uint8_t>;
+
+// Compares left [leftStart, leftEnd) with right [rightStart, rightEnd) and
+// appends rows to list (expected empty). Returns Ok, OutOfMemory (everything
+// allocated freed; rows already appended stay) or Aborted. Line numbers and
+// counters are left to the caller (NumberRows, CountDifferences).
+CompareResult RunDiff(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
+                      TextDoc& right, uint32_t rightStart, uint32_t rightEnd,
+                      DiffList& list, const CompareOptions& options,
+                      const CancelFlag* cancel);
+
+}  // namespace qm

@@ -1,0 +1,74 @@
+// TextDoc: the bytes of one side of a comparison, held in one gap buffer.
+//
+// Invariants: length + gapSize == capacity; the logical text is
+// buffer[0, gapStart) followed by buffer[gapStart + gapSize, capacity).
+// Lines are not stored: a line runs up to and including the next LF; every
+// line of a loaded document ends in a single LF except possibly the last.
+// Offsets are u32; a text that would not fit in them is refused by the loader.
+// Ownership: the document owns its buffer. Not thread-safe: one thread at a
+// time (the worker while it loads, the user-interface thread afterwards).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace qm {
+
+// The line-ending format of a side. Every value other than Unix and Mac
+// behaves as Dos when loading and saving.
+enum class LineFormat : uint32_t { Unix = 0, Dos = 1, Mac = 2 };
+
+class TextDoc {
+public:
+  static constexpr uint32_t kInitialGap = 2048;
+
+  TextDoc();
+  ~TextDoc();
+  TextDoc(const TextDoc& other);
+  TextDoc& operator=(const TextDoc& other);
+  TextDoc(TextDoc&& other) noexcept;
+  TextDoc& operator=(TextDoc&& other) noexcept;
+
+  // Inserts count bytes at offset. Returns false (text unchanged, the
+  // out-of-memory message shown through the platform seam) when the storage
+  // cannot grow or the length would leave the u32 range.
+  bool Insert(uint32_t offset, const char* bytes, uint32_t count);
+  void Delete(uint32_t offset, uint32_t count);
+  void SetByte(uint32_t offset, char byte);
+  unsigned char ByteAt(uint32_t offset) const;
+
+  // The bytes [start, end) followed by a NUL, in a new buffer; null when
+  // the allocation fails. The range may span the gap.
+  std::unique_ptr<char[]> CopyRange(uint32_t start, uint32_t end) const;
+  // Offset just after the first LF at or after start, or Length().
+  uint32_t LineEnd(uint32_t start) const;
+  // CopyRange(start, LineEnd(start)); count receives the byte count (LF included).
+  std::unique_ptr<char[]> CopyLine(uint32_t start, uint32_t* count) const;
+
+  // Read-only view of [start, end) without copying, for hot loops: moves
+  // the gap out of the range when it lies inside (the text is unchanged).
+  // The pointer is valid until the next change to the document.
+  const char* Contiguous(uint32_t start, uint32_t end);
+
+  uint32_t Length() const { return length_; }
+  bool AtEnd(uint32_t offset) const { return offset >= length_; }
+  bool AtStart(uint32_t offset) const { return offset == 0; }
+  void Clear();
+
+  // Internals, exposed for tests of the gap arithmetic.
+  uint32_t Capacity() const { return capacity_; }
+  uint32_t GapStart() const { return gapStart_; }
+  uint32_t GapSize() const { return gapSize_; }
+
+private:
+  void MoveGap(uint32_t offset);
+  bool ResizeGap(uint32_t gap);
+
+  char* buffer_ = nullptr;
+  uint32_t length_ = 0;
+  uint32_t capacity_ = 0;
+  uint32_t gapStart_ = 0;
+  uint32_t gapSize_ = 0;
+};
+
+}  // namespace qm

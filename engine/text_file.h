@@ -1,0 +1,38 @@
+// File input and output of text documents: path checks, the binary test,
+// line-ending detection, whole-file reads and writes, and the line-ending
+// conversions used by loading, saving and the clipboard.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/text_doc.h"
+
+namespace qm {
+
+bool IsValidFilePath(const std::string& path, bool allowBareDrive);
+bool IsFilePath(const std::string& path);
+bool IsBinaryFile(const std::string& path);
+LineFormat DetectLineFormat(const std::string& path);
+
+struct FileData {
+  std::unique_ptr<char[]> data;
+  uint32_t size = 0;
+};
+// Returns 0 or an operating-system error code. Files too large for u32
+// offsets are refused with ERROR_FILE_TOO_LARGE (223).
+uint32_t ReadWholeFile(const std::string& path, FileData* out);
+// Writes through a temporary file in the same folder and replaces the target
+// only when every byte was written. Returns 0 or an error code.
+uint32_t WriteWholeFile(const std::string& path, const char* data, uint32_t size);
+
+uint32_t LoadTextFile(TextDoc& doc, LineFormat format, const std::string& path);
+
+// CR LF -> LF (every other byte kept); null when memory runs out.
+std::unique_ptr<char[]> FromDosText(const char* bytes, uint32_t count, uint32_t* outCount);
+// LF -> CR LF over [start, end); NUL -> space when replaceNul.
+std::unique_ptr<char[]> ToDosText(const TextDoc& doc, uint32_t start, uint32_t end,
+                                  bool replaceNul, uint32_t* outCount);
+
+}  // namespace qm
