@@ -1,0 +1,278 @@
+// TextView: the text pane of a text comparison, window class "TextView".
+//
+// One child window draws both sides of a comparison as aligned rows: the
+// left side, a 20-pixel strip of difference arrows, the right side, each side
+// with a line-number gutter. The pane owns the comparison (CompareState: both
+// documents, their formats and read-only flags, the DiffList) and the caret,
+// selection and scroll positions over it. The compare window creates the
+// pane, hands it the three scroll bars it owns (one vertical bar shared by
+// both sides, one horizontal bar per side) and forwards their WM_VSCROLL and
+// WM_HSCROLL unchanged.
+//
+// Threads. LoadAndCompare runs on the comparison worker while the user-
+// interface thread sits in the progress dialog; the pane's PaneHooks then
+// touch plain fields only. Everything else, and FinishCompare, runs on the
+// user-interface thread. While the owner reports a comparison in progress
+// (TextViewHost::IsComparing) the pane paints only its background.
+//
+// Painting. WM_PAINT draws through Paint(hdc, rect) into a back buffer; the
+// printing code draws pages through the Print* calls with the same code.
+// Only the rows inside the update rectangle are drawn, and nothing per paint
+// or per scroll walks the whole list.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "controls/window_base.h"
+#include "engine/compare_state.h"
+
+namespace qm {
+
+// What the pane asks of and reports to the window that owns it.
+class TextViewHost {
+public:
+  virtual ~TextViewHost() = default;
+  // The caret was placed; rowChanged when it moved to another row.
+  virtual void OnCaretMoved(bool /*rowChanged*/) {}
+  // The text or the rows changed (an edit, a save, a swap); the summary bar
+  // and status texts follow.
+  virtual void OnContentChanged() {}
+  // A comparison is running: paint only the background.
+  virtual bool IsComparing() const { return false; }
+  // The comparison being loaded repeats the previous one (same two names):
+  // positions are kept. Read on the worker thread.
+  virtual bool IsRepeatComparison() const { return false; }
+  // The edit history's per-side state.
+  virtual bool IsSideModified(int /*side*/) const { return false; }
+  virtual void OnSideSaved(int /*side*/) {}
+};
+
+// The pixel geometry of the pane, recomputed by every layout.
+struct SideGeometry {
+  int left = 0;       // the side's left edge
+  int textStart = 0;  // left edge plus the line-number gutter
+  int right = 0;      // the side's right edge (exclusive)
+};
+
+struct PaneGeometry {
+  int width = 0;
+  int height = 0;
+  int split = 0;       // divider x
+  int gutter = 0;      // width of each side's line-number gutter
+  SideGeometry side[2];
+  int visibleRows = 0;           // whole rows that fit in the height
+  int32_t maxTopRow = 0;         // max(0, rows - visibleRows)
+  int visibleColumns[2] = {0, 0};
+};
+
+class TextView : public WindowBase, private PaneHooks {
+public:
+  static constexpr char kClassName[] = "TextView";
+  static constexpr int32_t kHorizontalColumns = 5000;
+
+  TextView();
+  ~TextView() override;
+
+  // Creates the pane as a visible child of parent with control id id. The
+  // three scroll bars belong to the parent; host (borrowed, may be null)
+  // must outlive the pane. Returns false when the window was not created.
+  bool Create(HWND parent, UINT id, const RECT& rect, HWND verticalBar, HWND leftBar,
+              HWND rightBar, TextViewHost* host);
+
+  // ---- Comparison state ----
+  CompareState& State() { return state_; }
+  const CompareState& State() const { return state_; }
+  const DiffList& List() const { return *state_.list; }
+  // Worker thread: loads and compares both files into the pane's state
+  // (engine LoadAndCompare with the pane as its hooks). Touches no window.
+  CompareResult LoadAndCompare(const std::string& leftPath, const std::string& rightPath,
+                               const CompareSettings& settings, const CancelFlag* cancel);
+  // User-interface thread, after LoadAndCompare (or any rebuild of the list
+  // outside the pane): applies the layout, scroll bars and caret, repaints.
+  void FinishCompare();
+  // Empties both sides (one unchanged row), positions to the start.
+  void Reset();
+  // Writes side s to path in its line-ending format. On failure shows
+  // "Could not save the file" with the system's reason (or the out-of-memory
+  // message) owned by the parent, and returns false; the side is unchanged.
+  bool SaveSide(int side, const std::string& path);
+  // Exchanges the two sides; the active side, caret row and remembered x
+  // stay, the caret offset is found again, the selection collapses.
+  void SwapSides();
+  // Re-compares rows firstRow..lastRow after an edit of the active side and
+  // repaints by the result: 0 the dirty rows of the active side, 1 the dirty
+  // rows of both sides, 2 everything (renumbered list, caret row found again
+  // from its offset, scroll range and gutters refreshed). Returns the result.
+  int RecompareAfterEdit(int32_t firstRow, int32_t lastRow);
+
+  // ---- View ----
+  // The fraction of the width left of the divider (kept in [100, width-100]
+  // pixels). Re-measures, re-clamps the scroll positions and repaints.
+  void SetSplitRatio(float ratio);
+  float SplitRatio() const { return ratio_; }
+  // After display settings changed (font, colours, line numbers, white
+  // space, tab stop, word wrap): rebuild fonts and layout, repaint.
+  void ApplyDisplaySettings();
+  // Moves the caret to the next / previous difference (wrapping as the
+  // WrapAround setting says) and scrolls it into view; false when there is
+  // none, nothing moved.
+  bool GoToNextDifference();
+  bool GoToPreviousDifference();
+  // Places the caret at a row and offset of the active side, collapses the
+  // selection unless extend, scrolls it into view and notifies the host.
+  void PlaceCaret(int32_t row, uint32_t offset, bool extend);
+  // Makes side the active one; the caret keeps its row and takes the
+  // position nearest the remembered x there.
+  void SetActiveSide(int side);
+  // Scrolls so that top is the first visible row (clamped).
+  void ScrollToRow(int32_t top);
+  // Sets a side's horizontal position in columns (clamped; with SyncScroll
+  // the other side follows).
+  void ScrollHorizontally(int side, int32_t column);
+
+  // ---- Queries ----
+  int ActiveSide() const { return activeSide_; }
+  int32_t CaretRow() const { return caretRow_; }
+  // The caret row's real line on the active side (0-based), -1 on a filler.
+  int32_t CaretLine() const;
+  int32_t CaretColumn() const { return caretColumn_; }
+  uint32_t CaretOffset(int side) const { return caretOffset_[side]; }
+  uint32_t AnchorOffset() const { return anchor_; }
+  int32_t DiffCount() const { return state_.list->diffCount; }
+  int32_t DiffLineCount() const { return state_.list->diffLineCount; }
+  bool HasSelection() const { return anchor_ != caretOffset_[activeSide_]; }
+  bool IsReadOnly(int side) const { return state_.side[side].readOnly; }
+  LineFormat Format(int side) const { return state_.side[side].format; }
+  bool IsSideModified(int side) const;
+  int32_t TopRow() const { return topRow_; }
+  int32_t HorizontalScroll(int side) const { return hscroll_[side]; }
+  const PaneGeometry& Geometry() const { return geometry_; }
+  int LineHeight() const { return lineHeight_; }
+  int CharWidth() const { return charWidth_; }
+
+  // Row and offset under a pane point on side (clamped to the rows and to
+  // the row's text, before its final LF).
+  void HitTest(int side, int x, int y, int32_t* row, uint32_t* offset);
+  // Display column and pixel x (from the text start, before horizontal
+  // scrolling) of an offset within a row of a side.
+  int32_t ColumnOf(int side, int32_t row, uint32_t offset) const;
+  int PixelOf(int side, int32_t row, uint32_t offset);
+
+  // ---- Drawing ----
+  // Draws the part rect of the pane (pane coordinates) onto dc.
+  void Paint(HDC dc, const RECT& rect);
+  // Printing: lays the pane out for a printer DC at its resolution with the
+  // scaled font, as a pane of width x height pixels, horizontal positions 0.
+  // EndPrinting restores the screen state. Between the two, PrintRows draws
+  // rows first..last onto dc with first at y = 0.
+  void BeginPrinting(HDC printerDc, int width, int height);
+  void PrintRows(HDC dc, int32_t firstRow, int32_t lastRow);
+  void EndPrinting();
+
+protected:
+  void RegisterHandlers() override;
+
+private:
+  struct Fonts;
+  struct BackBuffer;
+  struct Saved {
+    int32_t topRow = 0;
+    int32_t hscroll[2] = {0, 0};
+    int32_t caretRow = 0;
+    int rememberedX = 0;
+  };
+
+  // PaneHooks (worker thread during LoadAndCompare: plain fields only).
+  void RememberPositions() override;
+  void ResetPositions() override;
+  bool IsRepeatComparison() const override;
+  void RestorePositions() override;
+  void UpdateScrollRanges() override;
+  void RecomputeLayout() override;
+  void MoveCaretToRow(int32_t row) override;
+  void EnsureCaretVisible() override;
+  void RefreshPositions(bool repeat) override;
+
+  // Message handlers.
+  LRESULT OnCreate(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnDestroy(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnSize(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnFocus(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnEraseBackground(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnPaint(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnVScroll(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnHScroll(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnMouseWheel(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnLButtonDown(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnLButtonUp(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnKeyDown(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnForwardCommand(HWND, UINT, WPARAM, LPARAM);
+
+  // Layout (text_view_layout.cpp).
+  void MakeFonts(HDC dc, int dpiY, int scalePercent);
+  void Layout();
+  void ClampPositions();
+  void UpdateScrollBars();
+  void UpdateCaretPixels();
+  void ShowCaret();
+  int32_t RowAtY(int y) const;
+
+  // Scrolling (text_view_scroll.cpp).
+  void ScrollVerticallyTo(int32_t top);
+  void ScrollSideTo(int side, int32_t column);
+  void ScrollCaretIntoView();
+  void ScrollBlockIntoView(const DiffBlock& block);
+  bool GoToDifference(bool next);
+
+  // Repainting.
+  void InvalidateRows(int side, int32_t first, int32_t last);
+  void InvalidateAll();
+  void NotifyCaret(int32_t previousRow);
+
+  HWND verticalBar_ = nullptr;
+  HWND horizontalBar_[2] = {nullptr, nullptr};
+  TextViewHost* host_ = nullptr;
+
+  CompareState state_;
+  int activeSide_ = 0;
+  uint32_t caretOffset_[2] = {0, 0};
+  uint32_t anchor_ = 0;
+  int32_t caretRow_ = 0;
+  int32_t caretColumn_ = 0;
+  int caretX_ = 0;  // from the text start, after horizontal scrolling
+  int caretY_ = 0;
+  int rememberedX_ = 0;  // caret x plus the horizontal scroll in pixels
+  bool caretShown_ = false;
+  bool overwrite_ = false;
+  bool hasFocus_ = false;
+
+  float ratio_ = 0.5f;
+  int32_t topRow_ = 0;
+  int32_t hscroll_[2] = {0, 0};
+  PaneGeometry geometry_;
+  Saved saved_;
+
+  std::unique_ptr<Fonts> fonts_;
+  std::unique_ptr<BackBuffer> backBuffer_;
+  int lineHeight_ = 16;
+  int charWidth_ = 8;
+  bool fixedPitch_ = true;
+  int digitWidth_ = 8;
+  int numberHeight_ = 14;
+  int dpiX_ = 96;
+  int dpiY_ = 96;
+  bool printing_ = false;
+  int wheelDelta_ = 0;
+
+  // Screen state kept while a printer layout is in force.
+  struct ScreenState;
+  std::unique_ptr<ScreenState> screen_;
+
+  friend class TextViewPainter;
+};
+
+}  // namespace qm
