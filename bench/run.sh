@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Times whole-file comparisons: rowdump --summary against diff --minimal and
+# git diff --no-index --minimal on generated pairs, and cross-checks
+# rowdump's edit count against diff's. Then runs the LocalRecompare
+# benchmark. Prints Markdown tables.
+#
+#   bench/run.sh [--quick] [--runs N] [--only REGEX] [--no-git] [--no-recompare]
+#
+#   --quick         skip the 1-million-line pairs (and the 1M LocalRecompare case)
+#   --runs N        timed runs per tool and pair, alternating tools (default 5)
+#   --only REGEX    only the pairs whose name matches REGEX
+#   --no-git        do not time git diff
+#   --no-recompare  do not run the LocalRecompare benchmark
+#
+# Pairs are generated once into build/bench-data/ (about 500 MB with the
+# 1M pairs) and regenerated when the generator or its arguments change.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+. bench/edit_counts.sh
+
+quick=0
+runs=5
+only=
+git_too=1
+recompare=1
+while [ $# -gt 0 ]; do
+  case $1 in
+    --quick) quick=1 ;;
+    --runs) runs=${2:?--runs needs a number}; shift ;;
+    --only) only=${2:?--only needs a pattern}; shift ;;
+    --no-git) git_too=0 ;;
+    --no-recompare) recompare=0 ;;
+    -h|--help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+case $runs in ''|*[!0-9]*|0) echo "run.sh: --runs needs a positive number" >&2; exit 2 ;; esac
+
+[ -x /usr/bin/time ] || { echo "run.sh: /usr/bin/time missing (run scripts/setup.sh)" >&2; exit 1; }
+
+# name | generator arguments. Seeds differ per pair so no pair is a prefix
+# of another.
+pairs=(
+  "code-10k-0.1%|--lines 10000 --change 0.1 --seed 101"
+  "code-10k-1%|--lines 10000 --change 1 --seed 102"
+  "code-10k-10%|--lines 10000 --change 10 --seed 103"
+  "code-100k-0.1%|--lines 100000 --change 0.1 --seed 201"
+  "code-100k-1%|--lines 100000 --change 1 --seed 202"
+  "code-100k-10%|--lines 100000 --change 10 --seed 203"
+  "code-1M-0.1%|--lines 1000000 --change 0.1 --seed 301"
+  "code-1M-1%|--lines 1000000 --change 1 --seed 302"
+  "code-1M-10%|--lines 1000000 --change 10 --seed 303"
+  "long-lines-5k-1%|--long-lines --lines 5000 --change 1 --seed 401"
+  "crlf-100k-1%|--crlf --lines 100000 --change 1 --seed 402"
+  "no-final-lf-100k-1%|--right-no-final-lf --lines 100000 --change 1 --seed 403"
+  "unrelated-10k|--unrelated --lines 10000 --seed 404"
+)
+
+build_targets=(gen_pairs)
+cmake --preset native >/dev/null
+have_target() {
+  cmake --build --preset native --target help 2>/dev/null | grep -q "^\.\.\. $1\$"
+}
+have_rowdump=0
+have_recompare=0
+if have_target rowdump; then have_rowdump=1; build_targets+=(rowdump); fi
+if [ "$recompare" = 1 ] && have_target recompare_bench; then
+  have_recompare=1
+  build_targets+=(recompare_bench)
+fi
+cmake --build --preset native -j 2 --target "${build_targets[@]}" >/dev/null
+bin=build/native/bin
+[ "$have_rowdump" = 1 ] || echo "run.sh: no rowdump target in this tree; timing diff and git only" >&2
+
+data=build/bench-data
+mkdir -p "$data"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Makes the pair unless it exists from the same generator and arguments.
+generate() {
+  local name=$1 args=$2 stamp=$data/$1.args
+  if [ -f "$data/$name.left" ] && [ -f "$data/$name.right" ] && [ -f "$stamp" ] &&
+     [ "$(cat "$stamp")" = "$args" ] && [ "$stamp" -nt "$bin/gen_pairs" ]; then
+    return 0
+  fi
+  echo "run.sh: generating $name" >&2
+  rm -f "$stamp"
+  # shellcheck disable=SC2086  # the arguments are words by design
+  "$bin/gen_pairs" $args "$data/$name.left" "$data/$name.right"
+  echo "$args" >"$stamp"
+}
+
+# One timed run: prints "microseconds kilobytes". Exit status 1 of diff and
+# git means "files differ", not failure.
+measure() {
+  local start end rc=0
+  start=$(date +%s%N)
+  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>"$work/stderr" || rc=$?
+  end=$(date +%s%N)
+  if [ "$rc" -gt 1 ]; then
+    echo "run.sh: $* failed ($rc):" >&2
+    cat "$work/stderr" >&2
+    return 1
+  fi
+  echo "$(((end - start) / 1000)) $(tail -n 1 "$work/time" | cut -d' ' -f2)"
+}
+
+median() {
+  sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2];
+                                      else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
+megabytes() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
+
+tools=(rowdump diff git)
+command_of() {
+  local tool=$1 left=$2 right=$3
+  case $tool in
+    rowdump) echo "$bin/rowdump --summary $left $right" ;;
+    diff) echo "diff --minimal $left $right" ;;
+    git) echo "git --no-pager diff --no-index --no-color --minimal $left $right" ;;
+  esac
+}
+
+echo "| pair | lines L/R | rowdump s | rowdump MB | diff --minimal s | MB | git diff --minimal s | MB | rowdump/diff | edits agree |"
+echo "|---|---|---|---|---|---|---|---|---|---|"
+for entry in "${pairs[@]}"; do
+  name=${entry%%|*}
+  args=${entry#*|}
+  if [ "$quick" = 1 ] && [[ $name == *-1M-* ]]; then continue; fi
+  if [ -n "$only" ] && ! [[ $name =~ $only ]]; then continue; fi
+  generate "$name" "$args"
+  left=$data/$name.left
+  right=$data/$name.right
+
+  for tool in "${tools[@]}"; do : >"$work/$tool.us"; : >"$work/$tool.kb"; done
+  for ((r = 0; r < runs; r++)); do
+    for tool in "${tools[@]}"; do
+      [ "$tool" = rowdump ] && [ "$have_rowdump" = 0 ] && continue
+      [ "$tool" = git ] && [ "$git_too" = 0 ] && continue
+      # shellcheck disable=SC2046  # paths under build/ have no blanks
+      read -r us kb < <(measure $(command_of "$tool" "$left" "$right"))
+      echo "$us" >>"$work/$tool.us"
+      echo "$kb" >>"$work/$tool.kb"
+    done
+  done
+
+  declare -A s=() mb=()
+  for tool in "${tools[@]}"; do
+    if [ -s "$work/$tool.us" ]; then
+      us=$(median <"$work/$tool.us")
+      s[$tool]=$(seconds "$us")
+      mb[$tool]=$(megabytes "$(median <"$work/$tool.kb")")
+    else
+      s[$tool]=-
+      mb[$tool]=-
+    fi
+  done
+
+  ratio=-
+  agree=-
+  if [ "$have_rowdump" = 1 ]; then
+    ratio=$(awk -v a="${s[rowdump]}" -v b="${s[diff]}" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')
+    want=$(expected_edits "$left" "$right")
+    if got=$(rowdump_edits "$bin/rowdump" "$left" "$right"); then
+      if [ "$got" = "$want" ]; then agree="yes ($got)"; else agree="**no** ($got vs $want)"; fi
+    else
+      agree="**no** (rowdump failed)"
+    fi
+  fi
+  lines="$(wc -l <"$left")/$(wc -l <"$right")"
+  echo "| $name | $lines | ${s[rowdump]} | ${mb[rowdump]} | ${s[diff]} | ${mb[diff]} | ${s[git]} | ${mb[git]} | $ratio | $agree |"
+done
+
+if [ "$have_recompare" = 1 ]; then
+  echo
+  filter=.
+  [ "$quick" = 1 ] && filter='/100000/'
+  "$bin/recompare_bench" --benchmark_filter="$filter" --benchmark_min_time=0.5
+fi
