@@ -12,13 +12,13 @@
 #   --no-git        do not time git diff
 #   --no-recompare  do not run the LocalRecompare benchmark
 #
-# Pairs are generated once into build/bench-data/ (about 500 MB with the
-# 1M pairs) and regenerated when the generator or its arguments change.
+# The pairs are made once into build/bench-data/ (see pairs.sh).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . bench/edit_counts.sh
+. bench/pairs.sh
 
 quick=0
 runs=5
@@ -32,7 +32,7 @@ while [ $# -gt 0 ]; do
     --only) only=${2:?--only needs a pattern}; shift ;;
     --no-git) git_too=0 ;;
     --no-recompare) recompare=0 ;;
-    -h|--help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -40,24 +40,6 @@ done
 case $runs in ''|*[!0-9]*|0) echo "run.sh: --runs needs a positive number" >&2; exit 2 ;; esac
 
 [ -x /usr/bin/time ] || { echo "run.sh: /usr/bin/time missing (run scripts/setup.sh)" >&2; exit 1; }
-
-# name | generator arguments. Seeds differ per pair so no pair is a prefix
-# of another.
-pairs=(
-  "code-10k-0.1%|--lines 10000 --change 0.1 --seed 101"
-  "code-10k-1%|--lines 10000 --change 1 --seed 102"
-  "code-10k-10%|--lines 10000 --change 10 --seed 103"
-  "code-100k-0.1%|--lines 100000 --change 0.1 --seed 201"
-  "code-100k-1%|--lines 100000 --change 1 --seed 202"
-  "code-100k-10%|--lines 100000 --change 10 --seed 203"
-  "code-1M-0.1%|--lines 1000000 --change 0.1 --seed 301"
-  "code-1M-1%|--lines 1000000 --change 1 --seed 302"
-  "code-1M-10%|--lines 1000000 --change 10 --seed 303"
-  "long-lines-5k-1%|--long-lines --lines 5000 --change 1 --seed 401"
-  "crlf-100k-1%|--crlf --lines 100000 --change 1 --seed 402"
-  "no-final-lf-100k-1%|--right-no-final-lf --lines 100000 --change 1 --seed 403"
-  "unrelated-10k|--unrelated --lines 10000 --seed 404"
-)
 
 build_targets=(gen_pairs)
 cmake --preset native >/dev/null
@@ -75,24 +57,8 @@ cmake --build --preset native -j 2 --target "${build_targets[@]}" >/dev/null
 bin=build/native/bin
 [ "$have_rowdump" = 1 ] || echo "run.sh: no rowdump target in this tree; timing diff and git only" >&2
 
-data=build/bench-data
-mkdir -p "$data"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-# Makes the pair unless it exists from the same generator and arguments.
-generate() {
-  local name=$1 args=$2 stamp=$data/$1.args
-  if [ -f "$data/$name.left" ] && [ -f "$data/$name.right" ] && [ -f "$stamp" ] &&
-     [ "$(cat "$stamp")" = "$args" ] && [ "$stamp" -nt "$bin/gen_pairs" ]; then
-    return 0
-  fi
-  echo "run.sh: generating $name" >&2
-  rm -f "$stamp"
-  # shellcheck disable=SC2086  # the arguments are words by design
-  "$bin/gen_pairs" $args "$data/$name.left" "$data/$name.right"
-  echo "$args" >"$stamp"
-}
 
 # One timed run: prints "microseconds kilobytes". Exit status 1 of diff and
 # git means "files differ", not failure.
@@ -129,14 +95,14 @@ command_of() {
 
 echo "| pair | lines L/R | rowdump s | rowdump MB | diff --minimal s | MB | git diff --minimal s | MB | rowdump/diff | edits agree |"
 echo "|---|---|---|---|---|---|---|---|---|---|"
-for entry in "${pairs[@]}"; do
+for entry in "${bench_pairs[@]}"; do
   name=${entry%%|*}
   args=${entry#*|}
   if [ "$quick" = 1 ] && [[ $name == *-1M-* ]]; then continue; fi
   if [ -n "$only" ] && ! [[ $name =~ $only ]]; then continue; fi
-  generate "$name" "$args"
-  left=$data/$name.left
-  right=$data/$name.right
+  generate_pair "$bin/gen_pairs" "$name" "$args"
+  left=$bench_data/$name.left
+  right=$bench_data/$name.right
 
   for tool in "${tools[@]}"; do : >"$work/$tool.us"; : >"$work/$tool.kb"; done
   for ((r = 0; r < runs; r++)); do
