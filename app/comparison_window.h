@@ -1,0 +1,166 @@
+// ComparisonWindow: the common base of the two kinds of top-level comparison
+// window (TextWindow in textwin/, FolderWindow in folders/), and what the
+// window manager needs of each.
+//
+// What the base does for every comparison window, so a derived window does
+// not repeat it:
+// - counts itself in Settings.OpenWindowCount once its WM_CREATE succeeded
+//   and uncounts at WM_DESTROY; the last one posts WM_QUIT;
+// - WM_CLOSE: refused while a comparison runs (the close is remembered and
+//   carried out when the run ends, see Busy below); otherwise AskToSave, and
+//   when that agrees destroys the window and hands it to the window manager,
+//   which deletes the object once the message being dispatched has returned;
+// - WM_QUERYENDSESSION: refuses while busy, else asks AskToSave;
+// - keeps the kind's placement (Settings.CompareWindow or SessionWindow) on
+//   WM_SIZE, WM_MOVE and WM_ACTIVATE, after the derived handler has run;
+// - WM_INITMENUPOPUP: rebuilds the Window menu (menu-bar position 3), calls
+//   UpdateMenuPopup for the derived states, then converts the popup's items
+//   to owner-drawn items with the command images; WM_MEASUREITEM and
+//   WM_DRAWITEM for menu items (ODT_MENU) never reach the derived maps;
+// - the commands common to both kinds (RegisterHandlers): 20000, 20001,
+//   20008, 20009, 20200, 20215, 20201, 20202-20204, 20207-20209, 20214,
+//   20300-20302, 20700-20709, 25003, and the Window menu's 59000-59999.
+//
+// A derived window must:
+// - implement the pure virtual operations below;
+// - call ComparisonWindow::RegisterHandlers first in its own, and not
+//   register WM_CLOSE or WM_QUERYENDSESSION (it answers through AskToSave);
+// - end an overriding WindowProc in ComparisonWindow::WindowProc;
+// - run every comparison through RunComparison, so that the window counts as
+//   busy for the whole run and its cancel flag is the one CloseAll sets;
+// - clear the idle flag (ClearIdle) when its first comparison starts.
+//
+// Threads: user-interface thread, except the work handed to RunComparison,
+// which runs on the worker.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/window_base.h"
+#include "engine/diff_engine.h"
+
+namespace qm {
+
+struct WindowPlacement;
+struct OwnerMenuItem;
+
+enum class WindowKind { Text, Folder };
+
+// What a View toggle or the Options dialog changed, for ApplyViewChange.
+enum class ViewChange {
+  Summary,      // Settings.ViewSummary: re-layout and repaint
+  WhiteSpace,   // Settings.ShowWhiteSpace: re-measure and repaint the pane
+  WordWrap,     // Settings.WordWrap: likewise
+  LineNumbers,  // Settings.ShowLineNumbers: likewise
+  Display,      // fonts or colours changed: re-create the font and repaint
+};
+
+class ComparisonWindow : public WindowBase {
+public:
+  ComparisonWindow();
+  ~ComparisonWindow() override;
+
+  // ---- To be implemented by each kind ----
+
+  virtual WindowKind kind() const = 0;
+  // Creates the window at the system's default position (WindowBase::Create
+  // with the kind's class). The window manager shows it and applies the
+  // initial rectangle. False when the window could not be made.
+  virtual bool CreateFrame() = 0;
+  // Fills the left file / old folder field with left and the right / new
+  // field with right (persisted), takes the focus, repaints, and when
+  // compareNow sends itself command 20212 (Refresh).
+  virtual void SetNames(const std::string& left, const std::string& right, bool compareNow) = 0;
+  // Offers to save modified sides ("Save changes to %1?"); false when the
+  // user cancelled or a save failed. A folder window returns true.
+  virtual bool AskToSave() = 0;
+  // Re-evaluates the enabled state of the tool bar buttons (20000 and 20001
+  // with CanCreateTextWindow / CanCreateFolderWindow).
+  virtual void UpdateCommandStates() = 0;
+  // Shows or hides the tool bar, Quick Bar and status bar after
+  // Settings.ViewToolBar, ViewQuickBar and ViewStatusBar, re-lays out and
+  // repaints.
+  virtual void ApplyBars() = 0;
+  // The Window-menu name of a side (0 left/old, 1 right/new): the last path
+  // component with "*" appended while the side is modified (changed), or
+  // "<no file>" (string 4) / "<no folder>" (string 5) for a side without a
+  // loaded file or valid folder.
+  virtual std::string SideMenuName(int side) const = 0;
+
+  // ---- Optional ----
+
+  // A text window applies the change; the default ignores it (folder
+  // windows have no text pane).
+  virtual void ApplyViewChange(ViewChange change);
+  // Enables and checks the items of a popup of the menu bar as it opens;
+  // position is the popup's place in the menu bar (0 File, 1 Edit, ...), or
+  // -1 for a nested popup such as "&Line Numbers". The base has already
+  // checked the View items it owns (20200, 20215, 20201, 20202, 20203,
+  // 20207-20209) and the state of 20000, 20001 and 20214.
+  virtual void UpdateMenuPopup(HMENU popup, int position);
+
+  // ---- Provided ----
+
+  // Set when the object is constructed, cleared by the window's first
+  // comparison; FindIdleTextWindow / FindIdleFolderWindow look for it.
+  bool idle() const { return idle_; }
+  void ClearIdle() { idle_ = false; }
+
+  // True while a comparison of this window is in progress, from the start
+  // of RunComparison until it has returned (also while a nested modal loop
+  // of another window is still on the stack above it).
+  bool busy() const { return busyDepth_ > 0; }
+  // The cancel flag of the running comparison: polled by the worker, set by
+  // the progress dialog's Cancel and by RequestClose while busy.
+  CancelFlag& cancelFlag() { return cancel_; }
+
+  // Runs work on a worker thread (COM initialised there) under the modal
+  // "Please wait..." dialog owned by this window. Clears the cancel flag
+  // first. Returns true when the worker ran to its end (cancelled or not:
+  // read cancelFlag()); false when no worker thread could be started
+  // (nothing ran; GetLastError tells why). work must not touch windows.
+  bool RunComparison(const std::function<void()>& work);
+
+  // Closes the window as the user's Close would, for CloseAll: while busy,
+  // asks the comparison to stop and closes once it has (returns true: the
+  // window is on its way out); otherwise AskToSave and destroy. Returns false
+  // when the user refused.
+  bool RequestClose();
+  // Destroys the window without asking (folder windows in CloseAll). A busy
+  // window is cancelled and closes when its comparison ends.
+  void ForceClose();
+
+  // The kind's placement in Settings.
+  WindowPlacement& placement() const;
+
+  // Owner-drawn menu items created for this window's menus (owned here so
+  // they live exactly as long as the menus can show them).
+  OwnerMenuItem* AdoptMenuItem(std::unique_ptr<OwnerMenuItem> item);
+  void ReleaseMenuItem(OwnerMenuItem* item);
+
+  void RegisterHandlers() override;
+  LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+  class BusyScope;
+
+  LRESULT OnClose(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnQueryEndSession(HWND, UINT, WPARAM, LPARAM);
+  void InitMenuPopup(HMENU popup, UINT position, bool isSystemMenu);
+  void DestroyAndRemove();
+
+  bool idle_ = true;
+  int busyDepth_ = 0;
+  bool closePending_ = false;
+  bool forcePending_ = false;
+  bool counted_ = false;
+  CancelFlag cancel_{0};
+  std::vector<std::unique_ptr<OwnerMenuItem>> menuItems_;
+};
+
+}  // namespace qm
