@@ -532,5 +532,57 @@ TEST_F(HtmlExportFile, FolderAsTargetFailsAndLeavesNoTemporaryFile) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"taken"});
 }
 
+// --- A comparison made by the engine ---------------------------------------------
+
+TEST_F(HtmlExportFile, PagesOfALoadedComparisonInEachMode) {
+  const fs::path left = dir_ / "left.txt";
+  const fs::path right = dir_ / "right.txt";
+  std::ofstream(left, std::ios::binary) << "alpha\nbeta\ngamma\n";
+  std::ofstream(right, std::ios::binary) << "alpha\r\ngamma\r\ndelta\r\n";
+  CompareState state;
+  const CompareResult result =
+      LoadAndCompare(state, left.string(), right.string(), CompareSettings{}, nullptr);
+  ASSERT_EQ(result.code, CompareCode::Ok);
+
+  const std::string top = std::string(kHeader) +
+                          "<TR><TD ALIGN=\"center\" COLSPAN=\"2\"><B>Diffs: 2, Lines: 2</B> "
+                          "(07/12/2026, 23:45)</TD></TR>\n\n" +
+                          kFiles;
+  const std::string rows[] = {
+      R"(<TR><TD VALIGN="top" BGCOLOR="#FFFFFF"><CODE>alpha&nbsp;</CODE></TD><TD VALIGN="top" BGCOLOR="#FFFFFF"><CODE>alpha&nbsp;</CODE></TD></TR>
+)",
+      R"(<TR><TD VALIGN="top" BGCOLOR="#C0DCC0"><CODE>beta&nbsp;</CODE></TD><TD VALIGN="top" BGCOLOR="#F4F4F4"><CODE>&nbsp;</CODE></TD></TR>
+)",
+      R"(<TR><TD VALIGN="top" BGCOLOR="#FFFFFF"><CODE>gamma&nbsp;</CODE></TD><TD VALIGN="top" BGCOLOR="#FFFFFF"><CODE>gamma&nbsp;</CODE></TD></TR>
+)",
+      R"(<TR><TD VALIGN="top" BGCOLOR="#F4F4F4"><CODE>&nbsp;</CODE></TD><TD VALIGN="top" BGCOLOR="#A6CAF0"><CODE>delta&nbsp;</CODE></TD></TR>
+)"};
+  const auto heading = [](const char* leftCell, const char* rightCell) {
+    return std::string("<TR><TD><TABLE BORDER=\"1\" WIDTH=\"100%\"><TR>") + leftCell +
+           "</TR></TABLE></TD>\n<TD><TABLE BORDER=\"1\" WIDTH=\"100%\"><TR>" + rightCell +
+           "</TR></TABLE></TD></TR>\n";
+  };
+  const char* blank = "<TD>&nbsp;</TD>";
+  const std::string all = rows[0] + rows[1] + rows[2] + rows[3];
+  const std::string expected[] = {
+      top + all + kFooter,
+      top +
+          heading("<TD ALIGN=\"center\"><B>Line 1</B></TD>",
+                  "<TD ALIGN=\"center\"><B>Line 1</B></TD>") +
+          all + kFooter,
+      top + heading("<TD ALIGN=\"center\"><B>Line 2</B></TD>", blank) + rows[1] +
+          heading(blank, "<TD ALIGN=\"center\"><B>Line 3</B></TD>") + rows[3] + kFooter,
+  };
+  const fs::path out = dir_ / "out.html";
+  for (uint32_t how = 0; how < 3; ++how) {
+    HtmlExportSettings settings;
+    settings.ExportHow = how;
+    ASSERT_EQ(ExportHtml(out.string(), state, "C:\\left\\a.txt", "C:\\right\\a.txt", settings,
+                         Stamp()),
+              0u);
+    EXPECT_EQ(Read(out), Page(expected[how])) << "mode " << how;
+  }
+}
+
 }  // namespace
 }  // namespace qm
