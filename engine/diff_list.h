@@ -77,8 +77,14 @@ public:
   uint32_t RowTextLength(int side, int32_t row, const TextDoc& doc) const;
   bool IsFiller(int side, int32_t row) const;
 
-  // Maintenance.
-  void NumberRows();
+  // The documents the rows point into (borrowed, may be null): BlockAt ends
+  // the last row with their lengths. Without them the last row of a block
+  // ends at its own offset. CompareState attaches its two documents.
+  void AttachDocuments(const TextDoc* left, const TextDoc* right);
+
+  // Maintenance. NumberRows(from) renumbers rows from..end, continuing the
+  // numbers of the rows before (the same result as numbering everything).
+  void NumberRows(int32_t fromRow = 0);
   void CountDifferences();
   void ShiftOffsets(int side, int32_t fromRow, int64_t delta);
   int32_t FindRowByOffset(int side, uint32_t offset, int32_t hintRow) const;
@@ -97,6 +103,12 @@ public:
   std::vector<std::unique_ptr<DiffRow>> rows;
   int32_t diffCount = 0;
   int32_t diffLineCount = 0;
+
+private:
+  uint32_t BlockEnd(int side, int32_t row) const;
+  bool ScanForDifference(int32_t from, int32_t to, DiffBlock* block) const;
+
+  const TextDoc* docs_[2] = {nullptr, nullptr};
 };
 
 bool RowsEqual(const DiffRow& a, const DiffRow& b);

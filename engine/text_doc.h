@@ -5,7 +5,9 @@
 // Lines are not stored: a line runs up to and including the next LF; every
 // line of a loaded document ends in a single LF except possibly the last.
 // Offsets are u32; a text that would not fit in them is refused by the loader.
-// Ownership: the document owns its buffer. Not thread-safe: one thread at a
+// Ownership: the document owns its buffer (std::malloc storage, so the gap
+// can grow and shrink with realloc); copying throws std::bad_alloc when the
+// copy cannot be allocated. Not thread-safe: one thread at a
 // time (the worker while it loads, the user-interface thread afterwards).
 #pragma once
 
@@ -49,6 +51,13 @@ public:
   // the gap out of the range when it lies inside (the text is unchanged).
   // The pointer is valid until the next change to the document.
   const char* Contiguous(uint32_t start, uint32_t end);
+  // Copies the bytes [start, end) (within the text) to out.
+  void CopyOut(uint32_t start, uint32_t end, char* out) const;
+  // Replaces the text by the first length bytes of storage, which the
+  // document takes over (allocated with std::malloc, capacity bytes, the
+  // rest becoming the gap). Lets a loader fill the document without a copy.
+  // Returns false (storage freed, text unchanged) when capacity < length.
+  bool TakeText(char* storage, uint32_t length, uint32_t capacity);
 
   uint32_t Length() const { return length_; }
   bool AtEnd(uint32_t offset) const { return offset >= length_; }

@@ -1,0 +1,148 @@
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <string>
+
+#include "engine/platform.h"
+
+namespace qm {
+
+namespace {
+
+constexpr UINT kOutOfMemoryString = 48;
+constexpr UINT kProductNameString = 1;
+
+std::string LoadResourceString(UINT id, const char* fallback) {
+  char text[1024];
+  const int n = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+  return n > 0 ? std::string(text, static_cast<size_t>(n)) : std::string(fallback);
+}
+
+template <typename T>
+struct ComRelease {
+  T* p = nullptr;
+  ~ComRelease() {
+    if (p) p->Release();
+  }
+};
+
+bool FileHasBytes(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  uint64_t size = 0;
+  const bool ok = OpenFileSize(file, &size);
+  std::fclose(file);
+  return ok && size > 0;
+}
+
+}  // namespace
+
+std::string ResolveShortcut(const std::string& path) {
+  if (path.empty() || !FileHasBytes(path)) return path;
+  ComRelease<IShellLinkA> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link.p)))) {
+    return path;
+  }
+  ComRelease<IPersistFile> file;
+  if (FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p)))) {
+    return path;
+  }
+  wchar_t wide[MAX_PATH];
+  if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) == 0) return path;
+  if (FAILED(file.p->Load(wide, 0))) return path;
+  char target[MAX_PATH] = "";
+  WIN32_FIND_DATAA find;
+  // A shortcut to something that is not a file (a printer, a shell folder)
+  // has no path: keep the name as given so that loading reports it.
+  if (link.p->GetPath(target, MAX_PATH, &find, SLGP_UNCPRIORITY) != S_OK || !target[0]) {
+    return path;
+  }
+  return target;
+}
+
+bool IsReadOnlyFile(const std::string& path) { return _access(path.c_str(), 2) != 0; }
+
+std::string SystemErrorText(uint32_t error) {
+  if (error == 0) error = GetLastError();
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result = n > 0 && text ? std::string(text, n) : "Error " + std::to_string(error);
+  if (text) LocalFree(text);
+  while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+    result.pop_back();
+  return result;
+}
+
+uint32_t LastError() { return GetLastError(); }
+
+void ShowOutOfMemory() {
+  const std::string text = LoadResourceString(
+      kOutOfMemoryString,
+      "The operation could not be performed because your computer\nhas not enough free memory "
+      "left.\n\nPlease close as many windows and applications as possible\nand try again.");
+  const std::string caption = LoadResourceString(kProductNameString, "Quillmere");
+  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+bool OpenFileSize(std::FILE* file, uint64_t* size) {
+  const __int64 n = _filelengthi64(_fileno(file));
+  if (n < 0) return false;
+  *size = static_cast<uint64_t>(n);
+  return true;
+}
+
+std::FILE* CreateNewFile(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_BINARY | _O_WRONLY);
+  if (fd < 0) {
+    CloseHandle(h);
+    DeleteFileA(path.c_str());
+    SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "wb");
+  if (!file) {
+    _close(fd);
+    DeleteFileA(path.c_str());
+    SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+  }
+  return file;
+}
+
+uint32_t ReplaceWithTemp(const std::string& temp, const std::string& target) {
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    if (MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
+    return GetLastError();
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
+  if (attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
+  // ReplaceFile keeps the target's attributes, security and creation time.
+  if (ReplaceFileA(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                   nullptr, nullptr)) {
+    return 0;
+  }
+  const DWORD error = GetLastError();
+  // Some file systems cannot replace: move the finished file over the
+  // target instead, carrying the attributes over by hand.
+  SetFileAttributesA(temp.c_str(), attributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                                 FILE_ATTRIBUTE_SYSTEM |
+                                                 FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+  if (MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
+  return error;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+}  // namespace qm
