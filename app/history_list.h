@@ -69,7 +69,8 @@ class HistoryList {
   RecentComparison Pair(int index) const;
 
   // Index of the entry with the shortest display text that begins with the
-  // prefix (earliest among equal lengths), or kNone.
+  // prefix (earliest among equal lengths), or kNone (also for an empty
+  // prefix, which would otherwise complete to any entry).
   int FindCompletion(const std::string& prefix) const;
 
   // The combo box is filled with the entries at once and after every change.
@@ -89,6 +90,7 @@ class HistoryList {
   void Insert(Entry entry);
   void Trim();
   void RefreshCombos() const;
+  void RefreshCombo(HWND combo) const;
   bool SameText(const std::string& a, const std::string& b) const;
 
   std::string name_;
