@@ -226,7 +226,10 @@ void SettingsRecord::Load() {
   ReadFlagTable(this, kFindFlags);
   FindDialog = nullptr;
 
+  // Dialogs copy this into MAX_PATH buffers; a longer value is no usable
+  // path, so it is dropped rather than cut into a different one.
   ExportResults = ReadSettingString("ExportResults").value_or(std::string());
+  if (ExportResults.size() >= MAX_PATH) ExportResults.clear();
   ExportHow = ReadRanged("ExportHow", 0, 2, 0);
 
   UINT lines = 0;

@@ -154,7 +154,7 @@ class SettingsRecord {
   bool FindMatchCase = false;
   bool FindWholeWord = false;
   bool FindDownwards = true;
-  std::string ExportResults;
+  std::string ExportResults;   // shorter than MAX_PATH
   int ExportHow = 0;           // 0 everything, 1 context, 2 differences only
   WindowPlacement CompareWindow;
   WindowPlacement SessionWindow;  // default 50,50 to 500,600

@@ -415,8 +415,10 @@ TEST_F(SettingsStore, StringsAreBoundedAndTerminated) {
 TEST_F(SettingsStore, LongTextsAreCut) {
   PutString("FindText", std::string(300, 'f'));
   PutString("FontFace", std::string(40, 'F'));
+  PutString("ExportResults", "C:\\" + std::string(MAX_PATH, 'e'));
   SettingsRecord s;
   s.Load();
+  EXPECT_EQ("", s.ExportResults) << "too long for a path: dropped";
   EXPECT_EQ(std::string(255, 'f'), s.FindText);
   EXPECT_EQ(std::string(LF_FACESIZE - 1, 'F'), s.FontFace);
 }
