@@ -97,6 +97,7 @@ TEST(HistoryAdd, DuplicatesByCaseRule) {
   };
   for (const auto& row : rows) {
     HistoryList list("List");
+    EXPECT_EQ("", list.FirstText());
     list.SetCaseSensitive(row.caseSensitive);
     for (const std::string& text : row.added) list.Add(text);
     EXPECT_EQ(row.expected, Texts(list)) << row.what;
@@ -149,12 +150,6 @@ TEST(HistoryCompletion, ShortestMatchThenMostRecent) {
   filters.Add("*.Cpp");
   EXPECT_EQ(HistoryList::kNone, filters.FindCompletion("*.c"));
   EXPECT_EQ(0, filters.FindCompletion("*.C"));
-}
-
-TEST(HistoryAdd, FirstTextOfAnEmptyListIsEmpty) {
-  HistoryList list("List");
-  EXPECT_EQ("", list.FirstText());
-  EXPECT_TRUE(list.Empty());
 }
 
 // A hidden top-level window with a combo box of the given style.

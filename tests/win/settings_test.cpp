@@ -458,9 +458,6 @@ TEST_F(SettingsStore, ValuesOutsideTheRecord) {
   PutString(kOptionsBoxValue, "12");
   EXPECT_FALSE(ReadOptionsBox(&box));
 
-  EXPECT_TRUE(ReadSettingBool(kTipShowOnStartupValue, true));
-  EXPECT_EQ(0u, ReadSettingDword(kTipIndexValue, 0));
-  EXPECT_EQ(0u, ReadSettingDword(kOptionsPageValue, 0));
 }
 
 TEST(InstallDir, MachineValueFirstThenUser) {
