@@ -120,8 +120,7 @@
 #define IDC_PREVIEW_NEXT 10707        /* ">>" */
 
 /* About box 24000 ("&Close" is IDCANCEL). */
-#define IDB_ABOUT 24001               /* the picture, 64 x 64 */
-#define IDC_ABOUT_PICTURE 24002
+#define IDC_ABOUT_PICTURE 24002       /* the program icon */
 #define IDC_ABOUT_PRODUCT 24003       /* "Quillmere" */
 #define IDC_ABOUT_VERSION 24004       /* "Version 2.3a", bold */
 #define IDC_ABOUT_DATE 24005          /* "November 15, 2004" */
@@ -290,6 +289,10 @@
 #define IDS_RECENT_PAIR 8               /* "%1 <---> %2" */
 #define IDS_FILTER_ALL_FILES 16         /* "All Files (*.*)|*.*||" */
 #define IDS_FILTER_HTML 17              /* "HTML Files (*.html;*.htm)|...||" */
+#define IDS_VENDOR_URL 20               /* web site opened by "Visit our &Website" */
+#define IDS_VENDOR_URL_TEXT 21          /* the same as shown in the About box */
+#define IDS_SUPPORT_MAIL 22             /* mailto: link of "Send an &Email" */
+#define IDS_SUPPORT_MAIL_TEXT 23        /* the address as shown in the About box */
 #define IDS_CHOOSE_LEFT_FILE 32
 #define IDS_CHOOSE_RIGHT_FILE 33
 #define IDS_CHOOSE_OLD_FOLDER 34
@@ -375,6 +378,7 @@
 #define IDS_PAGE_DISPLAY 194            /* "Display" */
 #define IDS_PAGE_MISC 195               /* "Misc." */
 #define IDS_TIP_HEADER 25004            /* "Did you know..." */
+#define IDS_NO_TIPS 25011               /* "(no tips found)" */
 
 /* Tooltips of the buttons (strings with the control's id) */
 #define IDS_TIP_BROWSE_LEFT IDC_BROWSE_LEFT
