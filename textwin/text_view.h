@@ -32,6 +32,8 @@
 
 namespace qm {
 
+struct DisplayCell;
+
 // What the pane asks of and reports to the window that owns it.
 class TextViewHost {
 public:
@@ -208,6 +210,7 @@ private:
   LRESULT OnHScroll(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnMouseWheel(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnLButtonDown(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnMouseMove(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnLButtonUp(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnKeyDown(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnForwardCommand(HWND, UINT, WPARAM, LPARAM);
@@ -219,7 +222,18 @@ private:
   void UpdateScrollBars();
   void UpdateCaretPixels();
   void ShowCaret();
+  void CreateSystemCaret();
   int32_t RowAtY(int y) const;
+  int CellWidth(HDC dc, const DisplayCell& cell) const;
+  // The offset of a row of side nearest x pixels from its text start.
+  uint32_t OffsetAtPixel(int side, int32_t row, int x);
+  // Caret and anchor to a row and offset without scrolling or repainting.
+  void SetCaretFields(int32_t row, uint32_t offset, bool extend);
+  // Caret placement with scrolling, repainting and notification; keepX
+  // keeps the remembered x (vertical moves).
+  void MoveCaret(int32_t row, uint32_t offset, bool extend, bool keepX);
+  void MoveCaretByRows(int32_t delta, bool extend);
+  void RepaintSelectionChange(uint32_t previousCaret, uint32_t previousAnchor);
 
   // Scrolling (text_view_scroll.cpp).
   void ScrollVerticallyTo(int32_t top);
@@ -267,6 +281,14 @@ private:
   int dpiY_ = 96;
   bool printing_ = false;
   int wheelDelta_ = 0;
+  bool selecting_ = false;  // left button held after a click in the text
+  // Display settings the layout depends on, copied on the user-interface
+  // thread so that the worker's layout never reads Settings.
+  int showLineNumbers_ = 2;
+  bool wordWrap_ = false;
+  // After a repeated comparison the caret offset is found again from the
+  // remembered x once the window can measure (FinishCompare).
+  bool caretFromX_ = false;
 
   // Screen state kept while a printer layout is in force.
   struct ScreenState;

@@ -1,0 +1,45 @@
+// The text pane's pure arithmetic: split position, gutter width, display
+// cells of bytes (tabs, control bytes, visible white space) and display
+// columns. No windows here, so every rule can be checked without a screen.
+#pragma once
+
+#include <cstdint>
+
+namespace qm {
+
+class TextDoc;
+
+// size pixels at 96 dpi scaled to dpi, rounded as MulDiv rounds.
+int ScaleToDpi(int size, int dpi);
+
+// Decimal digits of n (n >= 0); 0 has none, so an empty list gets no digits.
+int DecimalDigits(int32_t n);
+
+// The divider position for a pane width and ratio, kept at least 100 pixels
+// from either edge and from the left edge first when the pane is narrower
+// than 200. ratio is replaced by the ratio of the clamped position.
+int ComputeSplit(int width, float* ratio);
+
+// The line-number gutter: ShowLineNumbers 0 or 1 gives the digits of the
+// row count times the digit width plus 6 pixels (at 96 dpi) either side;
+// 2 gives 8 pixels, none while printing.
+int GutterWidth(int showLineNumbers, int32_t rowCount, int digitWidth, int dpi, bool printing);
+
+// How one byte is shown at a display column. Tabs reach the next tab stop;
+// other control bytes show as a caret and a letter over two columns; with
+// white space shown, a space is a middle dot, a tab starts with a guillemet
+// and the line feed is a pilcrow.
+constexpr int kMaxCellText = 16;  // the largest tab stop
+struct DisplayCell {
+  char text[kMaxCellText];
+  int length = 0;   // bytes of text
+  int columns = 0;  // display columns covered
+};
+void MakeDisplayCell(unsigned char byte, int32_t column, int tabStop, bool showWhiteSpace,
+                     DisplayCell* cell);
+
+// Display columns covered by the bytes [start, end) of doc that begin a row
+// (tabs expanded from column 0).
+int32_t DisplayColumns(const TextDoc& doc, uint32_t start, uint32_t end, int tabStop);
+
+}  // namespace qm

@@ -1,0 +1,41 @@
+// Pieces of TextView shared by its source files (layout, painting,
+// scrolling); not for other components.
+#pragma once
+
+#include <windows.h>
+
+#include "textwin/gdi_objects.h"
+#include "textwin/text_view.h"
+
+namespace qm {
+
+// Fixed sizes at 96 dpi.
+constexpr int kStripHalf = 10;         // strip width either side of the divider
+constexpr int kNumberMargin = 6;       // numbers end this far before the text
+constexpr int kArrowMaxHeight = 1000;  // taller blocks get plain bars
+constexpr int kDividerWidth = 1;
+// ScrollWindowEx moves at most this many pixels; farther jumps repaint.
+constexpr int kMaxScrollPixels = 32768;
+
+struct TextView::Fonts {
+  GdiObject<HFONT> text;
+  GdiObject<HFONT> number;
+};
+
+// The off-screen bitmap WM_PAINT draws into, kept between paints at the
+// pane's size.
+struct TextView::BackBuffer {
+  GdiObject<HBITMAP> bitmap;
+  int width = 0;
+  int height = 0;
+};
+
+struct TextView::ScreenState {
+  PaneGeometry geometry;
+  int32_t topRow = 0;
+  int32_t hscroll[2] = {0, 0};
+  int dpiX = 96;
+  int dpiY = 96;
+};
+
+}  // namespace qm

@@ -1,0 +1,215 @@
+// TextView: fonts and metrics, geometry, scroll bar ranges, the caret's
+// pixel position and the mapping between offsets, columns and pixels.
+#include <algorithm>
+#include <cstring>
+
+#include "app/settings.h"
+#include "engine/text_doc.h"
+#include "textwin/gdi_objects.h"
+#include "textwin/pane_layout.h"
+#include "textwin/text_view.h"
+#include "textwin/text_view_internal.h"
+
+namespace qm {
+
+void TextView::MakeFonts(HDC dc, int dpiY, int scalePercent) {
+  LOGFONTA font{};
+  font.lfHeight = -MulDiv(Settings.FontSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  if (scalePercent != 100) font.lfHeight = font.lfHeight * scalePercent / 100;
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  font.lfQuality = DEFAULT_QUALITY;
+  font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  const std::string face = Settings.FontFace.empty() ? DefaultFontFace() : Settings.FontFace;
+  lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
+  auto fonts = std::make_unique<Fonts>();
+  fonts->text.Reset(CreateFontIndirectA(&font));
+  font.lfHeight = font.lfHeight * 9 / 10;
+  fonts->number.Reset(CreateFontIndirectA(&font));
+
+  TEXTMETRICA metrics{};
+  {
+    SelectScope select(dc, fonts->text.get() ? fonts->text.get() : GetStockObject(ANSI_FIXED_FONT));
+    GetTextMetricsA(dc, &metrics);
+  }
+  lineHeight_ = std::max<int>(1, metrics.tmHeight);
+  charWidth_ = std::max<int>(1, metrics.tmAveCharWidth);
+  // TMPF_FIXED_PITCH set means variable pitch (the name is historical).
+  fixedPitch_ = (metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;
+  SIZE digit{};
+  {
+    SelectScope select(dc, fonts->number.get() ? fonts->number.get()
+                                               : GetStockObject(ANSI_FIXED_FONT));
+    GetTextExtentPoint32A(dc, "9", 1, &digit);
+  }
+  digitWidth_ = std::max<int>(1, digit.cx);
+  numberHeight_ = digit.cy;
+  dpiY_ = dpiY;
+  fonts_ = std::move(fonts);
+}
+
+void TextView::Layout() {
+  PaneGeometry& g = geometry_;
+  const int32_t rows = state_.list->RowCount();
+  g.split = ComputeSplit(g.width, &ratio_);
+  const int strip = ScaleToDpi(kStripHalf, dpiX_);
+  g.gutter = GutterWidth(showLineNumbers_, rows, digitWidth_, dpiX_, printing_);
+  g.side[0].left = 0;
+  g.side[0].right = g.split - strip;
+  g.side[1].left = g.split + strip;
+  g.side[1].right = g.width;
+  for (SideGeometry& side : g.side) side.textStart = side.left + g.gutter;
+  g.visibleRows = std::max(0, g.height / lineHeight_);
+  g.maxTopRow = std::max<int32_t>(0, rows - g.visibleRows);
+  for (int s = 0; s < 2; ++s)
+    g.visibleColumns[s] = std::max(0, g.side[s].right - g.side[s].textStart) / charWidth_;
+  ClampPositions();
+}
+
+void TextView::ClampPositions() {
+  topRow_ = std::clamp<int32_t>(topRow_, 0, geometry_.maxTopRow);
+  const int32_t lastRow = state_.list->RowCount() - 1;
+  caretRow_ = std::clamp<int32_t>(caretRow_, 0, std::max<int32_t>(0, lastRow));
+  for (int s = 0; s < 2; ++s) {
+    const int32_t maxScroll = std::max<int32_t>(0, kHorizontalColumns - geometry_.visibleColumns[s]);
+    hscroll_[s] = wordWrap_ ? 0 : std::clamp<int32_t>(hscroll_[s], 0, maxScroll);
+  }
+}
+
+void TextView::UpdateScrollBars() {
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  if (verticalBar_) {
+    info.nMin = 0;
+    info.nMax = std::max<int32_t>(0, state_.list->RowCount() - 1);
+    info.nPage = static_cast<UINT>(geometry_.visibleRows);
+    info.nPos = topRow_;
+    SetScrollInfo(verticalBar_, SB_CTL, &info, TRUE);
+  }
+  for (int s = 0; s < 2; ++s) {
+    if (!horizontalBar_[s]) continue;
+    info.nMin = 0;
+    info.nMax = wordWrap_ ? 0 : kHorizontalColumns - 1;
+    info.nPage = wordWrap_ ? 1 : static_cast<UINT>(geometry_.visibleColumns[s]);
+    info.nPos = hscroll_[s];
+    SetScrollInfo(horizontalBar_[s], SB_CTL, &info, TRUE);
+  }
+}
+
+int32_t TextView::RowAtY(int y) const {
+  const int32_t row = topRow_ + (y >= 0 ? y / lineHeight_ : -((lineHeight_ - 1 - y) / lineHeight_));
+  return std::clamp<int32_t>(row, 0, std::max<int32_t>(0, state_.list->RowCount() - 1));
+}
+
+int32_t TextView::CaretLine() const {
+  const DiffList& list = *state_.list;
+  if (caretRow_ < 0 || caretRow_ >= list.RowCount()) return -1;
+  return list.Row(caretRow_).Line(activeSide_);
+}
+
+bool TextView::IsSideModified(int side) const {
+  return host_ && host_->IsSideModified(side);
+}
+
+// ---- Offsets, columns and pixels ----
+
+int TextView::CellWidth(HDC dc, const DisplayCell& cell) const {
+  if (fixedPitch_ || !dc) return cell.columns * charWidth_;
+  SIZE size{};
+  GetTextExtentPoint32A(dc, cell.text, cell.length, &size);
+  return size.cx;
+}
+
+int32_t TextView::ColumnOf(int side, int32_t row, uint32_t offset) const {
+  const DiffList& list = *state_.list;
+  if (row < 0 || row >= list.RowCount()) return 0;
+  const uint32_t start = list.Row(row).Offset(side);
+  const uint32_t end = std::min(offset, list.RowEnd(side, row, state_.side[side].doc));
+  return offset > start ? DisplayColumns(state_.side[side].doc, start, end, Settings.TabStop) : 0;
+}
+
+int TextView::PixelOf(int side, int32_t row, uint32_t offset) {
+  if (fixedPitch_) return ColumnOf(side, row, offset) * charWidth_;
+  const DiffList& list = *state_.list;
+  if (row < 0 || row >= list.RowCount()) return 0;
+  const TextDoc& doc = state_.side[side].doc;
+  const uint32_t start = list.Row(row).Offset(side);
+  const uint32_t end = std::min(offset, list.RowEnd(side, row, doc));
+  WindowDC window(hwnd());
+  SelectScope select(window.get(), fonts_->text.get());
+  int x = 0;
+  int32_t column = 0;
+  DisplayCell cell;
+  for (uint32_t p = start; p < end; ++p) {
+    MakeDisplayCell(doc.ByteAt(p), column, Settings.TabStop, Settings.ShowWhiteSpace, &cell);
+    x += CellWidth(window.get(), cell);
+    column += cell.columns;
+  }
+  return x;
+}
+
+uint32_t TextView::OffsetAtPixel(int side, int32_t row, int x) {
+  const DiffList& list = *state_.list;
+  const TextDoc& doc = state_.side[side].doc;
+  const uint32_t start = list.Row(row).Offset(side);
+  if (list.IsFiller(side, row)) return start;
+  const uint32_t end = start + list.RowTextLength(side, row, doc);
+  std::unique_ptr<WindowDC> window;
+  std::unique_ptr<SelectScope> select;
+  if (!fixedPitch_) {
+    window = std::make_unique<WindowDC>(hwnd());
+    select = std::make_unique<SelectScope>(window->get(), fonts_->text.get());
+  }
+  HDC dc = window ? window->get() : nullptr;
+  int left = 0;
+  int32_t column = 0;
+  DisplayCell cell;
+  for (uint32_t p = start; p < end; ++p) {
+    MakeDisplayCell(doc.ByteAt(p), column, Settings.TabStop, Settings.ShowWhiteSpace, &cell);
+    const int width = CellWidth(dc, cell);
+    // A point in the right half of a cell puts the caret after it.
+    if (x < left + (width + 1) / 2) return p;
+    left += width;
+    column += cell.columns;
+  }
+  return end;
+}
+
+void TextView::HitTest(int side, int x, int y, int32_t* row, uint32_t* offset) {
+  *row = RowAtY(y);
+  const int textX = x - geometry_.side[side].textStart + hscroll_[side] * charWidth_;
+  *offset = OffsetAtPixel(side, *row, std::max(0, textX));
+}
+
+void TextView::UpdateCaretPixels() {
+  caretY_ = (caretRow_ - topRow_) * lineHeight_;
+  caretX_ = PixelOf(activeSide_, caretRow_, caretOffset_[activeSide_]) -
+            hscroll_[activeSide_] * charWidth_;
+}
+
+void TextView::ShowCaret() {
+  if (!hasFocus_ || !hwnd()) return;
+  const SideGeometry& side = geometry_.side[activeSide_];
+  const int textWidth = side.right - side.textStart;
+  const bool visible = caretX_ >= 0 && caretX_ < textWidth - 2 && caretY_ >= 0 &&
+                       caretY_ <= geometry_.height && !printing_;
+  if (visible) {
+    SetCaretPos(side.textStart + caretX_, caretY_);
+    if (!caretShown_) ::ShowCaret(hwnd());
+  } else if (caretShown_) {
+    HideCaret(hwnd());
+  }
+  caretShown_ = visible;
+}
+
+void TextView::CreateSystemCaret() {
+  CreateCaret(hwnd(), nullptr, overwrite_ ? charWidth_ : 2, lineHeight_);
+  caretShown_ = false;
+  UpdateCaretPixels();
+  ShowCaret();
+}
+
+}  // namespace qm

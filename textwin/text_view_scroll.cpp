@@ -1,0 +1,229 @@
+// TextView: vertical and horizontal scrolling (scroll bars, wheel, keys),
+// keeping the caret in view, and going to the next or previous difference.
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/settings.h"
+#include "textwin/text_view.h"
+#include "textwin/text_view_internal.h"
+
+namespace qm {
+
+namespace {
+
+constexpr int32_t kHorizontalLine = 4;  // columns per scroll-bar arrow click
+
+// The position a scroll bar's request asks for; current when it asks for
+// nothing. Thumb positions come from SIF_TRACKPOS: the message carries only
+// 16 bits and lists may hold millions of rows.
+int32_t ScrollTarget(HWND bar, int code, int32_t current, int32_t line, int32_t page,
+                     int32_t last) {
+  switch (code) {
+    case SB_LINEUP: return current - line;
+    case SB_LINEDOWN: return current + line;
+    case SB_PAGEUP: return current - std::max<int32_t>(1, page);
+    case SB_PAGEDOWN: return current + std::max<int32_t>(1, page);
+    case SB_TOP: return 0;
+    case SB_BOTTOM: return last;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO info{};
+      info.cbSize = sizeof(info);
+      info.fMask = SIF_TRACKPOS;
+      if (bar && GetScrollInfo(bar, SB_CTL, &info)) return info.nTrackPos;
+      return current;
+    }
+    default: return current;
+  }
+}
+
+}  // namespace
+
+void TextView::ScrollVerticallyTo(int32_t top) {
+  top = std::clamp<int32_t>(top, 0, geometry_.maxTopRow);
+  if (top == topRow_) return;
+  const int64_t distance = static_cast<int64_t>(topRow_ - top) * lineHeight_;
+  topRow_ = top;
+  if (!hwnd() || printing_) return;
+  if (caretShown_) HideCaret(hwnd());
+  caretShown_ = false;
+  if (std::llabs(distance) < std::min<int64_t>(kMaxScrollPixels, geometry_.height))
+    ScrollWindowEx(hwnd(), 0, static_cast<int>(distance), nullptr, nullptr, nullptr, nullptr,
+                   SW_INVALIDATE);
+  else
+    InvalidateAll();
+  if (verticalBar_) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_POS;
+    info.nPos = topRow_;
+    SetScrollInfo(verticalBar_, SB_CTL, &info, TRUE);
+  }
+  UpdateCaretPixels();
+  ShowCaret();
+}
+
+void TextView::ScrollSideTo(int side, int32_t column) {
+  if (wordWrap_) return;
+  const int32_t maxScroll = std::max<int32_t>(0, kHorizontalColumns - geometry_.visibleColumns[side]);
+  column = std::clamp<int32_t>(column, 0, maxScroll);
+  const int sides[2] = {side, 1 - side};
+  const int count = Settings.SyncScroll ? 2 : 1;
+  for (int i = 0; i < count; ++i) {
+    const int s = sides[i];
+    const int32_t target = std::min<int32_t>(
+        column, std::max<int32_t>(0, kHorizontalColumns - geometry_.visibleColumns[s]));
+    if (target == hscroll_[s]) continue;
+    const int64_t distance = static_cast<int64_t>(hscroll_[s] - target) * charWidth_;
+    hscroll_[s] = target;
+    if (!hwnd() || printing_) continue;
+    if (caretShown_) HideCaret(hwnd());
+    caretShown_ = false;
+    const SideGeometry& g = geometry_.side[s];
+    RECT text{g.textStart, 0, g.right, geometry_.height};
+    if (std::llabs(distance) < std::min<int64_t>(kMaxScrollPixels, g.right - g.textStart))
+      ScrollWindowEx(hwnd(), static_cast<int>(distance), 0, &text, &text, nullptr, nullptr,
+                     SW_INVALIDATE);
+    else
+      InvalidateRect(hwnd(), &text, FALSE);
+    // The caret box's right edge lies inside the moved pixels.
+    if (s == activeSide_) InvalidateRows(s, caretRow_, caretRow_);
+    if (horizontalBar_[s]) {
+      SCROLLINFO info{};
+      info.cbSize = sizeof(info);
+      info.fMask = SIF_POS;
+      info.nPos = hscroll_[s];
+      SetScrollInfo(horizontalBar_[s], SB_CTL, &info, TRUE);
+    }
+  }
+  UpdateCaretPixels();
+  ShowCaret();
+}
+
+void TextView::ScrollToRow(int32_t top) { ScrollVerticallyTo(top); }
+
+void TextView::ScrollHorizontally(int side, int32_t column) { ScrollSideTo(side, column); }
+
+void TextView::ScrollCaretIntoView() {
+  if (caretRow_ < topRow_)
+    ScrollVerticallyTo(caretRow_);
+  else if (caretRow_ >= topRow_ + geometry_.visibleRows)
+    ScrollVerticallyTo(caretRow_ - std::max(1, geometry_.visibleRows) + 1);
+  if (wordWrap_) return;
+  const SideGeometry& g = geometry_.side[activeSide_];
+  const int textWidth = g.right - g.textStart;
+  const int pixel = PixelOf(activeSide_, caretRow_, caretOffset_[activeSide_]);
+  const int scrolled = hscroll_[activeSide_] * charWidth_;
+  if (pixel < scrolled)
+    ScrollSideTo(activeSide_, pixel / charWidth_);
+  else if (pixel >= scrolled + textWidth - 2)
+    ScrollSideTo(activeSide_, (pixel - textWidth + 2) / charWidth_ + 1);
+}
+
+void TextView::ScrollBlockIntoView(const DiffBlock& block) {
+  const int32_t visible = geometry_.visibleRows;
+  if (block.firstRow > topRow_ && block.lastRow < topRow_ + visible) return;
+  const int32_t rows = block.lastRow - block.firstRow + 1;
+  if (rows <= visible - 2)
+    ScrollVerticallyTo(block.firstRow - (visible - rows) / 2);
+  else
+    ScrollVerticallyTo(block.firstRow - 1);
+}
+
+bool TextView::GoToDifference(bool next) {
+  const DiffList& list = *state_.list;
+  DiffBlock block;
+  const bool found = next ? list.NextDifference(caretRow_, Settings.WrapAround, &block)
+                          : list.PreviousDifference(caretRow_, Settings.WrapAround, &block);
+  if (!found) return false;
+  ScrollBlockIntoView(block);
+  MoveCaret(block.firstRow, list.Row(block.firstRow).Offset(activeSide_), false, false);
+  return true;
+}
+
+bool TextView::GoToNextDifference() { return GoToDifference(true); }
+
+bool TextView::GoToPreviousDifference() { return GoToDifference(false); }
+
+void TextView::MoveCaretByRows(int32_t delta, bool extend) {
+  const int32_t row =
+      std::clamp<int32_t>(caretRow_ + delta, 0, state_.list->RowCount() - 1);
+  MoveCaret(row, OffsetAtPixel(activeSide_, row, rememberedX_), extend, true);
+}
+
+// ---- Messages ----
+
+LRESULT TextView::OnVScroll(HWND, UINT, WPARAM wParam, LPARAM) {
+  ScrollVerticallyTo(ScrollTarget(verticalBar_, LOWORD(wParam), topRow_, 1,
+                                  geometry_.visibleRows, geometry_.maxTopRow));
+  return 0;
+}
+
+LRESULT TextView::OnHScroll(HWND, UINT, WPARAM wParam, LPARAM lParam) {
+  const HWND bar = reinterpret_cast<HWND>(lParam);
+  const int side = bar == horizontalBar_[1] ? 1 : bar == horizontalBar_[0] ? 0 : activeSide_;
+  ScrollSideTo(side, ScrollTarget(horizontalBar_[side], LOWORD(wParam), hscroll_[side],
+                                  kHorizontalLine, geometry_.visibleColumns[side],
+                                  kHorizontalColumns));
+  return 0;
+}
+
+LRESULT TextView::OnMouseWheel(HWND, UINT, WPARAM wParam, LPARAM) {
+  wheelDelta_ += GET_WHEEL_DELTA_WPARAM(wParam);
+  const int32_t lines = Settings.WheelScrollLines == WHEEL_PAGESCROLL
+                            ? std::max(1, geometry_.visibleRows)
+                            : static_cast<int32_t>(Settings.WheelScrollLines);
+  while (wheelDelta_ >= WHEEL_DELTA) {
+    wheelDelta_ -= WHEEL_DELTA;
+    ScrollVerticallyTo(topRow_ - lines);
+  }
+  while (wheelDelta_ <= -WHEEL_DELTA) {
+    wheelDelta_ += WHEEL_DELTA;
+    ScrollVerticallyTo(topRow_ + lines);
+  }
+  return 0;
+}
+
+LRESULT TextView::OnKeyDown(HWND, UINT, WPARAM wParam, LPARAM) {
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const int32_t page = std::max(1, geometry_.visibleRows);
+  const int32_t lastRow = state_.list->RowCount() - 1;
+  switch (wParam) {
+    case VK_PRIOR:
+    case VK_NEXT: {
+      const int32_t delta = wParam == VK_PRIOR ? -page : page;
+      ScrollVerticallyTo(topRow_ + delta);
+      if (!ctrl) MoveCaretByRows(delta, shift);
+      break;
+    }
+    case VK_UP:
+    case VK_DOWN: {
+      const int32_t delta = wParam == VK_UP ? -1 : 1;
+      if (ctrl && !shift)
+        ScrollVerticallyTo(topRow_ + delta);
+      else
+        MoveCaretByRows(delta, shift);
+      break;
+    }
+    case VK_HOME:
+    case VK_END:
+      if (!ctrl) return 0;
+      if (wParam == VK_HOME) {
+        PlaceCaret(0, state_.list->Row(0).Offset(activeSide_), shift);
+      } else {
+        const uint32_t end = state_.list->Row(lastRow).Offset(activeSide_) +
+                             state_.list->RowTextLength(activeSide_, lastRow,
+                                                        state_.side[activeSide_].doc);
+        PlaceCaret(lastRow, end, shift);
+      }
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+}  // namespace qm
