@@ -113,14 +113,13 @@ LRESULT TextView::OnDestroy(HWND, UINT, WPARAM, LPARAM) {
 }
 
 LRESULT TextView::OnSize(HWND, UINT, WPARAM, LPARAM lParam) {
-  geometry_.width = GET_X_LPARAM(lParam);
-  geometry_.height = GET_Y_LPARAM(lParam);
+  // A printer layout keeps its page geometry; the screen's comes back later.
+  PaneGeometry& target = screen_ ? screen_->geometry : geometry_;
+  target.width = GET_X_LPARAM(lParam);
+  target.height = GET_Y_LPARAM(lParam);
   if (printing_) return 0;
   Layout();
-  UpdateScrollBars();
-  UpdateCaretPixels();
-  ShowCaret();
-  InvalidateAll();
+  RefreshView();
   return 0;
 }
 
@@ -194,10 +193,7 @@ void TextView::FinishCompare() {
   const int other = 1 - activeSide_;
   caretOffset_[other] = list.Row(caretRow_).Offset(other);
   caretColumn_ = ColumnOf(activeSide_, caretRow_, caretOffset_[activeSide_]);
-  UpdateScrollBars();
-  UpdateCaretPixels();
-  ShowCaret();
-  InvalidateAll();
+  RefreshView();
   if (host_) host_->OnCaretMoved(true);
 }
 
@@ -213,11 +209,7 @@ void TextView::Reset() {
   state_.list->CountDifferences();
   ResetPositions();
   Layout();
-  if (!hwnd()) return;
-  UpdateScrollBars();
-  UpdateCaretPixels();
-  ShowCaret();
-  InvalidateAll();
+  RefreshView();
 }
 
 bool TextView::SaveSide(int side, const std::string& path) {
@@ -246,10 +238,7 @@ void TextView::SwapSides() {
   rememberedX_ = remembered;
   const int other = 1 - activeSide_;
   caretOffset_[other] = state_.list->Row(caretRow_).Offset(other);
-  UpdateScrollBars();
-  UpdateCaretPixels();
-  ShowCaret();
-  InvalidateAll();
+  RefreshView();
   if (host_) {
     host_->OnContentChanged();
     host_->OnCaretMoved(false);
@@ -266,10 +255,7 @@ int TextView::RecompareAfterEdit(int32_t firstRow, int32_t lastRow) {
     caretRow_ = list.FindRowByOffset(activeSide_, caretOffset_[activeSide_], hint);
     Layout();
     caretColumn_ = ColumnOf(activeSide_, caretRow_, caretOffset_[activeSide_]);
-    UpdateScrollBars();
-    UpdateCaretPixels();
-    ShowCaret();
-    InvalidateAll();
+    RefreshView();
     if (host_) host_->OnContentChanged();
   } else {
     InvalidateRows(result == 0 ? activeSide_ : -1, firstRow, lastRow);

@@ -220,6 +220,8 @@ private:
   void Layout();
   void ClampPositions();
   void UpdateScrollBars();
+  // After the layout changed: scroll bars, caret and a full repaint.
+  void RefreshView();
   void UpdateCaretPixels();
   void ShowCaret();
   void CreateSystemCaret();

@@ -68,6 +68,20 @@ void TextView::Layout() {
   ClampPositions();
 }
 
+void TextView::SetSplitRatio(float ratio) {
+  ratio_ = ratio;
+  Layout();
+  RefreshView();
+}
+
+void TextView::RefreshView() {
+  if (!hwnd()) return;
+  UpdateScrollBars();
+  UpdateCaretPixels();
+  ShowCaret();
+  InvalidateAll();
+}
+
 void TextView::ClampPositions() {
   topRow_ = std::clamp<int32_t>(topRow_, 0, geometry_.maxTopRow);
   const int32_t lastRow = state_.list->RowCount() - 1;
