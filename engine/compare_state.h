@@ -50,8 +50,12 @@ struct SideState {
   bool readOnly = false;
 };
 
+// The list is attached to the two documents (DiffList::AttachDocuments), so
+// a state stays where it was made: it is neither copied nor moved.
 struct CompareState {
   CompareState();
+  CompareState(const CompareState&) = delete;
+  CompareState& operator=(const CompareState&) = delete;
   SideState side[2];
   std::unique_ptr<DiffList> list;  // never null; at least one row when shown
   PaneHooks* pane = nullptr;       // borrowed

@@ -126,6 +126,17 @@ unsigned char TextDoc::ByteAt(uint32_t offset) const {
   return static_cast<unsigned char>(buffer_[offset < gapStart_ ? offset : offset + gapSize_]);
 }
 
+void TextDoc::Segments(uint32_t start, uint32_t end, const char** first, uint32_t* firstCount,
+                       const char** second, uint32_t* secondCount) const {
+  if (end > length_) end = length_;
+  if (start > end) start = end;
+  const uint32_t split = start < gapStart_ ? (end < gapStart_ ? end : gapStart_) : start;
+  *first = buffer_ + start;
+  *firstCount = split - start;
+  *second = buffer_ + split + gapSize_;
+  *secondCount = end - split;
+}
+
 void TextDoc::CopyOut(uint32_t start, uint32_t end, char* out) const {
   if (start < gapStart_) {
     const uint32_t front = (end < gapStart_ ? end : gapStart_) - start;

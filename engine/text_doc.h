@@ -51,6 +51,10 @@ public:
   // the gap out of the range when it lies inside (the text is unchanged).
   // The pointer is valid until the next change to the document.
   const char* Contiguous(uint32_t start, uint32_t end);
+  // The bytes [start, end) as at most two stored runs (the second empty
+  // when the range does not span the gap), for loops that need no copy.
+  void Segments(uint32_t start, uint32_t end, const char** first, uint32_t* firstCount,
+                const char** second, uint32_t* secondCount) const;
   // Copies the bytes [start, end) (within the text) to out.
   void CopyOut(uint32_t start, uint32_t end, char* out) const;
   // Replaces the text by the first length bytes of storage, which the

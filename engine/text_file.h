@@ -16,17 +16,26 @@ bool IsFilePath(const std::string& path);
 bool IsBinaryFile(const std::string& path);
 LineFormat DetectLineFormat(const std::string& path);
 
+// Whole-file buffers are std::malloc storage, so a loader can hand them to a
+// TextDoc (TakeText) without copying.
+struct FreeDeleter {
+  void operator()(char* p) const;
+};
 struct FileData {
-  std::unique_ptr<char[]> data;
+  std::unique_ptr<char[], FreeDeleter> data;
   uint32_t size = 0;
 };
 // Returns 0 or an operating-system error code. Files too large for u32
-// offsets are refused with ERROR_FILE_TOO_LARGE (223).
+// offsets (with room for a document's gap) are refused with
+// ERROR_FILE_TOO_LARGE (223).
 uint32_t ReadWholeFile(const std::string& path, FileData* out);
 // Writes through a temporary file in the same folder and replaces the target
 // only when every byte was written. Returns 0 or an error code.
 uint32_t WriteWholeFile(const std::string& path, const char* data, uint32_t size);
 
+// Reads the file into doc (expected empty) with LF-only lines. Returns 0 or
+// an operating-system error code; a file whose text would not fit u32
+// offsets gives ERROR_FILE_TOO_LARGE (223) and leaves doc untouched.
 uint32_t LoadTextFile(TextDoc& doc, LineFormat format, const std::string& path);
 
 // CR LF -> LF (every other byte kept); null when memory runs out.

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "engine/compare_state.h"
+#include "engine/platform.h"
+#include "engine/text_file.h"
+#include "engine_test_util.h"
+
+namespace qm {
+namespace {
+
+using test::TempFolder;
+
+TEST(FilePaths, ValidityRules) {
+  struct Case {
+    const char* path;
+    bool allowBareDrive, valid;
+  } cases[] = {
+      {"", true, false},          {":x", false, false},        {"C:", true, true},
+      {"C:", false, false},       {"c:\\x", false, true},      {"1:\\x", false, false},
+      {"C:x", false, false},      {"C:\\a:b", false, false},   {"\\\\server", false, false},
+      {"\\\\server\\share", false, true},                      {"a?b", false, false},
+      {"a*b", false, false},      {"a<b", false, false},       {"a|b", false, false},
+      {"plain.txt", false, true}, {"/tmp/x.txt", false, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsValidFilePath(c.path, c.allowBareDrive), c.valid) << '"' << c.path << '"';
+  }
+  EXPECT_FALSE(IsFilePath("C:"));
+  EXPECT_FALSE(IsFilePath("C:\\dir\\"));
+  EXPECT_TRUE(IsFilePath("C:\\dir\\f"));
+}
+
+TEST(BinaryTest, ControlBytesInTheFirstKilobyte) {
+  TempFolder dir;
+  auto make = [&](size_t control, char byte) {
+    std::string bytes(1024, 'a');
+    for (size_t i = 0; i < control; ++i) bytes.at(i * (1024 / control)) = byte;
+    return dir.Write("f" + std::to_string(control) + std::to_string(byte), bytes);
+  };
+  EXPECT_FALSE(IsBinaryFile(make(102, '\0')));
+  EXPECT_TRUE(IsBinaryFile(make(103, '\0')));
+  EXPECT_TRUE(IsBinaryFile(make(103, '\x0C')));
+  EXPECT_TRUE(IsBinaryFile(make(103, '\x1A')));
+  EXPECT_FALSE(IsBinaryFile(make(300, '\t')));
+  EXPECT_FALSE(IsBinaryFile(make(300, '\r')));
+  EXPECT_FALSE(IsBinaryFile(make(500, '\x80')));
+  EXPECT_FALSE(IsBinaryFile(make(500, '\xFF')));
+  EXPECT_FALSE(IsBinaryFile(dir.Write("empty", "")));
+  EXPECT_FALSE(IsBinaryFile(dir.File("missing")));
+  // Only the first 1024 bytes are looked at.
+  EXPECT_FALSE(IsBinaryFile(dir.Write("late", std::string(1024, 'a') + std::string(500, '\0'))));
+}
+
+TEST(LineFormatDetection, CountsTheFirstLineEnds) {
+  std::string many;  // 21 CR LF ends, then more LF ends that are not looked at
+  for (int i = 0; i < 21; ++i) many += "x\r\n";
+  for (int i = 0; i < 40; ++i) many += "y\n";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    LineFormat format;
+  } cases[] = {
+      {"one CR LF, two LF", "a\r\nb\nc\n", LineFormat::Unix},
+      {"two CR LF, one LF", "a\r\nb\r\nc\n", LineFormat::Dos},
+      {"two lone CR, one CR LF", "a\rb\rc\r\n", LineFormat::Mac},
+      {"a final CR is not counted", "a\nb\r", LineFormat::Unix},
+      {"LF and CR tie above CR LF", "a\nb\rc", LineFormat::Unix},
+      {"no line end", "abc", LineFormat::Dos},
+      {"empty", "", LineFormat::Dos},
+      {"only the first 21 ends", many, LineFormat::Dos},
+  };
+  TempFolder dir;
+  for (const Case& c : cases) {
+    EXPECT_EQ(DetectLineFormat(dir.Write("f", c.bytes)), c.format) << c.name;
+  }
+  EXPECT_EQ(DetectLineFormat(dir.File("missing")), LineFormat::Dos);
+}
+
+std::string DocText(const TextDoc& doc) { return test::Text(doc, 0, doc.Length()); }
+
+TEST(LoadSave, RoundTripsPerFormat) {
+  struct Case {
+    const char* name;
+    LineFormat format;
+    std::string file, text, saved;
+  } cases[] = {
+      {"dos with lone CR", LineFormat::Dos, "a\rb\r\nc\r\n", "a\rb\nc\n", "a\rb\r\nc\r\n"},
+      {"dos with final CR", LineFormat::Dos, "a\r\nb\r", "a\nb\r", "a\r\nb\r"},
+      {"unix keeps CR", LineFormat::Unix, "a\r\nb\n", "a\r\nb\n", "a\r\nb\n"},
+      {"mac", LineFormat::Mac, "a\rb\r", "a\nb\n", "a\rb\r"},
+      {"mac with LF inside", LineFormat::Mac, "a\nb\r", "a\nb\n", "a\rb\r"},
+      {"empty", LineFormat::Dos, "", "", ""},
+      {"nul bytes", LineFormat::Dos, std::string("a\0b\r\n", 5), std::string("a\0b\n", 4),
+       std::string("a\0b\r\n", 5)},
+  };
+  TempFolder dir;
+  for (const Case& c : cases) {
+    CompareState state;
+    const std::string path = dir.Write("f.txt", c.file);
+    ASSERT_EQ(LoadTextFile(state.side[0].doc, c.format, path), 0u) << c.name;
+    EXPECT_EQ(DocText(state.side[0].doc), c.text) << c.name;
+    state.side[0].format = c.format;
+    state.side[0].readOnly = true;
+    ASSERT_EQ(SaveTextFile(state, 0, dir.File("out.txt")), 0u) << c.name;
+    EXPECT_EQ(dir.Read("out.txt"), c.saved) << c.name;
+    EXPECT_FALSE(state.side[0].readOnly) << c.name;
+  }
+}
+
+TEST(LoadSave, FailedSaveLeavesTargetAndNoTemporaryFile) {
+  TempFolder dir;
+  const std::string target = dir.Write("keep.txt", "original\n");
+  std::filesystem::permissions(target, std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_write |
+                                           std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  ASSERT_TRUE(IsReadOnlyFile(target));
+  CompareState state;
+  ASSERT_TRUE(state.side[0].doc.Insert(0, "new\n", 4));
+  state.side[0].readOnly = true;
+  EXPECT_NE(SaveTextFile(state, 0, target), 0u);
+  EXPECT_EQ(dir.Read("keep.txt"), "original\n");
+  EXPECT_EQ(dir.Count(), 1u);
+  EXPECT_TRUE(state.side[0].readOnly);
+}
+
+TEST(LoadSave, SaveReplacesAnExistingFileWhole) {
+  TempFolder dir;
+  const std::string target = dir.Write("f.txt", std::string(10000, 'x'));
+  CompareState state;
+  ASSERT_TRUE(state.side[0].doc.Insert(0, "short\n", 6));
+  state.side[0].format = LineFormat::Unix;
+  ASSERT_EQ(SaveTextFile(state, 0, target), 0u);
+  EXPECT_EQ(dir.Read("f.txt"), "short\n");
+  EXPECT_EQ(dir.Count(), 1u);
+}
+
+TEST(LoadSave, FileTooLargeForOffsetsIsRefused) {
+  TempFolder dir;
+  const std::string path = dir.Write("huge", "");
+  std::error_code ec;
+  std::filesystem::resize_file(path, 0x100000000ull + 10, ec);  // sparse where supported
+  if (ec) GTEST_SKIP() << "cannot make a sparse file here";
+  FileData data;
+  EXPECT_EQ(ReadWholeFile(path, &data), kErrorFileTooLarge);
+  TextDoc doc;
+  EXPECT_EQ(LoadTextFile(doc, LineFormat::Dos, path), kErrorFileTooLarge);
+  EXPECT_EQ(doc.Length(), 0u);
+  CompareState state;
+  CompareSettings settings;
+  settings.AllowBinary = true;
+  const CompareResult r = LoadAndCompare(state, path, dir.Write("small", "x\n"), settings, nullptr);
+  EXPECT_EQ(r.code, CompareCode::LeftLoadFailed);
+  EXPECT_EQ(r.detail, kErrorFileTooLarge);
+  EXPECT_FALSE(SystemErrorText(r.detail).empty());
+}
+
+TEST(LoadAndCompare, ResultCodesInOrder) {
+  TempFolder dir;
+  const std::string text = dir.Write("text.txt", "a\nb\n");
+  const std::string binary = dir.Write("bin.dat", std::string(100, '\0'));
+  const std::string missing = dir.File("missing.txt");
+  struct Case {
+    const char* name;
+    std::string left, right;
+    bool allowBinary;
+    CompareCode code;
+  } cases[] = {
+      {"left name", "a|b", text, false, CompareCode::LeftNameInvalid},
+      {"names before contents", binary, "a|b", false, CompareCode::RightNameInvalid},
+      {"left binary", binary, binary, false, CompareCode::LeftBinary},
+      {"right binary", text, binary, false, CompareCode::RightBinary},
+      {"binary allowed", binary, text, true, CompareCode::Ok},
+      {"left missing", missing, text, false, CompareCode::LeftLoadFailed},
+      {"right missing", text, missing, false, CompareCode::RightLoadFailed},
+  };
+  for (const Case& c : cases) {
+    CompareState state;
+    CompareSettings settings;
+    settings.AllowBinary = c.allowBinary;
+    const CompareResult r = LoadAndCompare(state, c.left, c.right, settings, nullptr);
+    EXPECT_EQ(r.code, c.code) << c.name;
+    if (r.code != CompareCode::Ok) {
+      EXPECT_EQ(state.side[0].doc.Length() + state.side[1].doc.Length(), 0u) << c.name;
+      ASSERT_EQ(state.list->RowCount(), 1) << c.name;
+      EXPECT_EQ(state.list->Row(0).leftOffset, 0u) << c.name;
+    }
+    if (r.code == CompareCode::LeftLoadFailed || r.code == CompareCode::RightLoadFailed) {
+      EXPECT_EQ(r.detail, 2u) << c.name;  // ERROR_FILE_NOT_FOUND
+      EXPECT_FALSE(SystemErrorText(r.detail).empty()) << c.name;
+    }
+  }
+}
+
+TEST(LoadAndCompare, RecordsFormatsAndReadOnlyFlags) {
+  TempFolder dir;
+  const std::string left = dir.Write("l.txt", "a\r\nb\r\n");
+  const std::string right = dir.Write("r.txt", "a\nc\n");
+  std::filesystem::permissions(right, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::remove);
+  CompareState state;
+  ASSERT_EQ(LoadAndCompare(state, left, right, {}, nullptr).code, CompareCode::Ok);
+  EXPECT_EQ(state.side[0].format, LineFormat::Dos);
+  EXPECT_EQ(state.side[1].format, LineFormat::Unix);
+  EXPECT_FALSE(state.side[0].readOnly);
+  EXPECT_TRUE(state.side[1].readOnly);
+  EXPECT_EQ(test::Kinds(*state.list), "SCS");
+  EXPECT_EQ(state.list->diffCount, 1);
+}
+
+}  // namespace
+}  // namespace qm
