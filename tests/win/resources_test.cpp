@@ -518,7 +518,15 @@ TEST(Dialogs, TemplatesHaveTheirSizeCaptionAndFont) {
   } cases[] = {{IDD_PROGRESS, "Please wait...", 186, 51},
                {IDD_EXPORT, "Export", 0, 0},
                {IDD_ABOUT, "About Quillmere", 0, 0},
-               {IDD_TIPS, "Tip of the day", 0, 0}};
+               {IDD_TIPS, "Tip of the day", 0, 0},
+               {IDD_OPTIONS, "Options", 317, 201},
+               {IDD_OPTIONS_TEXT, "", 216, 191},
+               {IDD_OPTIONS_FOLDERS, "", 216, 191},
+               {IDD_OPTIONS_MISC, "", 216, 191},
+               {IDD_OPTIONS_DISPLAY, "", 216, 191},
+               {IDD_PRINTING, "Quillmere", 0, 0},
+               {IDD_PAGE_SETUP, "Page setup", 0, 0},
+               {IDD_PREVIEW, "Print preview", 0, 0}};
   for (auto& c : cases) {
     Template t = ReadTemplate(c.id);
     EXPECT_EQ(t.caption, c.caption) << "dialog " << c.id;
@@ -565,9 +573,75 @@ TEST(Dialogs, CreateWithTheirControls) {
         {IDC_TIP_PICTURE, nullptr},
         {IDC_TIP_HEADER, nullptr},
         {IDC_TIP_TEXT, "(no tips found)"}}},
+      {IDD_OPTIONS, {{IDC_OPTIONS_PAGES, nullptr}}},
+      {IDD_OPTIONS_TEXT,
+       {{IDC_OPT_IGNORE_CASE, "Treat &upper and lower case as the same"},
+        {IDC_OPT_BLANKS_ALL, "Ignore &all differences"},
+        {IDC_OPT_BLANKS_MULTIPLE, "Ignore &multiple blanks"},
+        {IDC_OPT_BLANKS_START, "Ignore at line &start"},
+        {IDC_OPT_BLANKS_END, "Ignore at line &end"},
+        {IDC_OPT_COMPARE_CHANGES, "&Try to recognize \"changed\" lines"},
+        {IDC_OPT_HIGHLIGHT, "&Highlight differences in changed lines"}}},
+      {IDD_OPTIONS_FOLDERS,
+       {{IDC_OPT_FOLDER_UNDO, "E&nable undo/redo"},
+        {IDC_OPT_NAME_CASE, "Treat &upper and lower case file names as the same"},
+        {IDC_OPT_SUBFOLDERS, "&Look into subfolders"},
+        {IDC_OPT_FILE_ATTRIBS, "&Attributes (hidden, read-only)"},
+        {IDC_OPT_FILE_DATE, "&Modification date and time"},
+        {IDC_OPT_FILE_SIZE, "File &size"},
+        {IDC_OPT_CONTENTS_QUICK, "Contents (&quick)"},
+        {IDC_OPT_CONTENTS_FULL, "Contents (&full)"},
+        {IDC_OPT_FOLDER_ATTRIBS, "A&ttributes (hidden, read-only)"},
+        {IDC_OPT_FOLDER_DATE, "Modification &date and time"},
+        {IDC_OPT_HAVE_INCLUDE, "&Include only the following files and folders:"},
+        {IDC_OPT_INCLUDE, nullptr},
+        {IDC_OPT_HAVE_EXCLUDE, "&Exclude the following files and folders:"},
+        {IDC_OPT_EXCLUDE, nullptr}}},
+      {IDD_OPTIONS_DISPLAY,
+       {{IDC_OPT_FONT, nullptr},         {IDC_OPT_FONT_SIZE, nullptr},
+        {IDC_OPT_TAB_SIZE, nullptr},     {IDC_OPT_COLOR_TEXT, nullptr},
+        {IDC_OPT_COLOR_READONLY, nullptr}, {IDC_OPT_COLOR_SAME, nullptr},
+        {IDC_OPT_COLOR_EMPTY, nullptr},  {IDC_OPT_COLOR_LEFT, nullptr},
+        {IDC_OPT_COLOR_RIGHT, nullptr},  {IDC_OPT_COLOR_CHANGE, nullptr},
+        {IDC_OPT_COLOR_DEFAULTS, "&Defaults"},
+        {IDC_OPT_ARROWS, "Draw diffs as colored &arrows"},
+        {IDC_OPT_CARET_BOX, "Draw &box around active line"}}},
+      {IDD_OPTIONS_MISC,
+       {{IDC_OPT_IDENTICAL_MSG, "Show &message if files or folders are identical"},
+        {IDC_OPT_ASK_CONFIRM, "Ask for &confirmation before closing modified files"},
+        {IDC_OPT_SMART_REFRESH, "Sm&art refresh"},
+        {IDC_OPT_SCROLL_FIRST, "Automatically &scroll to first difference (on refresh)"},
+        {IDC_OPT_WRAP_AROUND, "&Wrap Next/Prev Diff commands"},
+        {IDC_OPT_DROP_DELETE, "&Delete text when dropped outside window"},
+        {IDC_OPT_DBLCLICK, "D&ouble-click in folder window to perform default action"},
+        {IDC_OPT_SEARCH_SELECTED, "Sea&rch for selected text (not last-searched-for text)"},
+        {IDC_OPT_JUMP_NEXT, "&Jump to next diff after merge command"},
+        {IDC_OPT_ALLOW_BINARY, "Allow comparison of &binary files"},
+        {IDC_OPT_REUSE_TEXT, "Do not open multiple &text windows"},
+        {IDC_OPT_REUSE_FOLDER, "Do not open multiple &folder windows"},
+        {IDC_OPT_ESC_QUITS, "<&Esc> quits the application"}}},
+      {IDD_PRINTING, {{IDC_PRINTING_STATUS, ""}, {IDCANCEL, "Cancel"}}},
+      {IDD_PAGE_SETUP,
+       {{IDC_PAGE_SCALE, nullptr}, {IDC_PAGE_PRINTER_SETUP, "Printer setup..."},
+        {IDOK, "OK"}, {IDCANCEL, "Cancel"}}},
+      {IDD_PREVIEW,
+       {{IDCANCEL, "&Close"}, {IDC_PREVIEW_PRINT, "&Print..."}, {IDC_PREVIEW_SETUP, "&Setup..."},
+        {IDC_PREVIEW_PREV, "<<"}, {IDC_PREVIEW_NEXT, ">>"}, {IDC_PREVIEW_PANE, nullptr}}},
   };
+  // The preview's pane is a class of the program's own.
+  WNDCLASSA pane = {};
+  pane.lpfnWndProc = DefWindowProcA;
+  pane.hInstance = Module();
+  pane.lpszClassName = "PreviewPane";
+  RegisterClassA(&pane);
+  // Options pages are child dialogs of the Options dialog.
+  HWND options = CreateDialogParamA(Module(), MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
+                                    PassiveProc, 0);
+  ASSERT_TRUE(options);
   for (auto& c : cases) {
-    HWND dialog = CreateDialogParamA(Module(), MAKEINTRESOURCEA(c.id), nullptr, PassiveProc, 0);
+    bool page = c.id >= IDD_OPTIONS_TEXT && c.id <= IDD_OPTIONS_DISPLAY;
+    HWND dialog = CreateDialogParamA(Module(), MAKEINTRESOURCEA(c.id), page ? options : nullptr,
+                                     PassiveProc, 0);
     ASSERT_TRUE(dialog) << "dialog " << c.id << " error " << GetLastError();
     for (auto& control : c.controls) {
       HWND item = GetDlgItem(dialog, control.id);
@@ -576,8 +650,14 @@ TEST(Dialogs, CreateWithTheirControls) {
         EXPECT_EQ(ControlText(dialog, control.id), control.text) << "dialog " << c.id;
       }
     }
+    if (page) {
+      LONG style = GetWindowLongA(dialog, GWL_STYLE);
+      EXPECT_TRUE(style & WS_CHILD) << "page " << c.id;
+      EXPECT_FALSE(style & WS_CAPTION) << "page " << c.id;
+    }
     DestroyWindow(dialog);
   }
+  DestroyWindow(options);
 }
 
 TEST(Dialogs, TipTextsLieAboveTheWhiteArea) {
