@@ -19,6 +19,8 @@ and output lines saying what to write from them:
     masked NAME     img          NAME.bmp (black where transparent) and
                                  NAME_mask.bmp (1 bit, 1 = transparent)
     plain NAME.bmp  img          24-bit, transparent pixels white
+    vga NAME.bmp    img          4-bit with the 16 standard colours (nearest),
+                                 transparent pixels silver (the menu colour)
     icon NAME.ico   img img ...  one entry per image (square sizes)
     cursor NAME.cur img X Y      hot spot at column X, row Y
 
@@ -85,7 +87,7 @@ def parse(path, images, outputs):
                     continue
                 current = {"rows": [], "where": where}
                 images[words[1]] = current
-            elif words[0] in ("strip", "masked", "plain", "icon", "cursor") \
+            elif words[0] in ("strip", "masked", "plain", "vga", "icon", "cursor") \
                     and len(words) >= 3:
                 in_palette = False
                 outputs.append((words[0], words[1], words[2:], where))
@@ -127,6 +129,33 @@ def bmp24(rows, key):
     header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0,
                          len(data), 2835, 2835, 0, 0)
     return file_header(14 + len(header) + len(data), 54) + header + data
+
+
+VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128),
+       (128, 0, 128), (0, 128, 128), (192, 192, 192), (128, 128, 128),
+       (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255), (255, 0, 255),
+       (0, 255, 255), (255, 255, 255)]
+
+
+def bmp4(rows):
+    """Bottom-up 4-bit DIB file with the 16 standard colours."""
+    def index(px):
+        px = (192, 192, 192) if px is None else px
+        return min(range(16), key=lambda i: sum((a - b) ** 2
+                                                for a, b in zip(px, VGA[i])))
+    width = len(rows[0])
+    stride = row_bytes(width, 4)
+    data = bytearray()
+    for row in reversed(rows):
+        line = bytearray(stride)
+        for x, px in enumerate(row):
+            line[x // 2] |= index(px) << (4 if x % 2 == 0 else 0)
+        data += line
+    header = struct.pack("<IiiHHIIiiII", 40, width, len(rows), 1, 4, 0,
+                         len(data), 2835, 2835, 16, 16)
+    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in VGA)
+    offset = 14 + len(header) + len(palette)
+    return file_header(offset + len(data), offset) + header + palette + data
 
 
 def mask_bits(rows):
@@ -204,6 +233,8 @@ def build(images, kind, name, args, where):
         return {name + ".bmp": bmp24(rows, BLACK), name + "_mask.bmp": bmp1(rows)}
     if kind == "plain":
         return {name: bmp24(pixels(images, args[0], where), WHITE)}
+    if kind == "vga":
+        return {name: bmp4(pixels(images, args[0], where))}
     if kind == "icon":
         entries = []
         for n in args:
