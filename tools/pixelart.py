@@ -115,10 +115,33 @@ def row_bytes(width, bits):
     return ((width * bits + 31) // 32) * 4
 
 
+def dib_file(width, height, bits, palette, data):
+    """BMP file of bottom-up pixel rows; palette is a list of (r, g, b)."""
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0,
+                         len(data), 2835, 2835, len(palette), len(palette))
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    offset = 14 + len(header) + len(colours)
+    return struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset) + \
+        header + colours + data
+
+
+def packed_rows(rows, bits, value):
+    """Bottom-up rows of value(pixel) packed at 1 or 4 bits a pixel."""
+    per_byte = 8 // bits
+    stride = row_bytes(len(rows[0]), bits)
+    data = bytearray()
+    for row in reversed(rows):
+        line = bytearray(stride)
+        for x, px in enumerate(row):
+            shift = 8 - bits * (x % per_byte + 1)
+            line[x // per_byte] |= value(px) << shift
+        data += line
+    return data
+
+
 def bmp24(rows, key):
-    """Bottom-up 24-bit DIB file; transparent pixels take the key colour."""
-    height, width = len(rows), len(rows[0])
-    stride = row_bytes(width, 24)
+    """24-bit bitmap; transparent pixels take the key colour."""
+    stride = row_bytes(len(rows[0]), 24)
     data = bytearray()
     for row in reversed(rows):
         line = bytearray()
@@ -126,9 +149,7 @@ def bmp24(rows, key):
             r, g, b = key if px is None else px
             line += bytes((b, g, r))
         data += line + bytes(stride - len(line))
-    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0,
-                         len(data), 2835, 2835, 0, 0)
-    return file_header(14 + len(header) + len(data), 54) + header + data
+    return dib_file(len(rows[0]), len(rows), 24, [], data)
 
 
 VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128),
@@ -138,52 +159,22 @@ VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128),
 
 
 def bmp4(rows):
-    """Bottom-up 4-bit DIB file with the 16 standard colours."""
+    """4-bit bitmap in the 16 standard colours, each pixel the nearest;
+    transparent pixels silver."""
     def index(px):
         px = (192, 192, 192) if px is None else px
         return min(range(16), key=lambda i: sum((a - b) ** 2
                                                 for a, b in zip(px, VGA[i])))
-    width = len(rows[0])
-    stride = row_bytes(width, 4)
-    data = bytearray()
-    for row in reversed(rows):
-        line = bytearray(stride)
-        for x, px in enumerate(row):
-            line[x // 2] |= index(px) << (4 if x % 2 == 0 else 0)
-        data += line
-    header = struct.pack("<IiiHHIIiiII", 40, width, len(rows), 1, 4, 0,
-                         len(data), 2835, 2835, 16, 16)
-    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in VGA)
-    offset = 14 + len(header) + len(palette)
-    return file_header(offset + len(data), offset) + header + palette + data
+    return dib_file(len(rows[0]), len(rows), 4, VGA, packed_rows(rows, 4, index))
 
 
 def mask_bits(rows):
     """1-bit bottom-up rows: 1 where the pixel is transparent."""
-    width = len(rows[0])
-    stride = row_bytes(width, 1)
-    data = bytearray()
-    for row in reversed(rows):
-        line = bytearray(stride)
-        for x, px in enumerate(row):
-            if px is None:
-                line[x // 8] |= 0x80 >> (x % 8)
-        data += line
-    return data
+    return packed_rows(rows, 1, lambda px: 1 if px is None else 0)
 
 
 def bmp1(rows):
-    data = mask_bits(rows)
-    header = struct.pack("<IiiHHIIiiII", 40, len(rows[0]), len(rows), 1, 1, 0,
-                         len(data), 2835, 2835, 2, 2)
-    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
-    offset = 14 + len(header) + len(palette)
-    return file_header(offset + len(data), offset) + header + palette + data
-
-
-def file_header(size, offset):
-    """BITMAPFILEHEADER of a file of size bytes whose pixels start at offset."""
-    return struct.pack("<2sIHHI", b"BM", size, 0, 0, offset)
+    return dib_file(len(rows[0]), len(rows), 1, [BLACK, WHITE], mask_bits(rows))
 
 
 def icon_dib(rows):
