@@ -128,17 +128,23 @@ uint32_t ReplaceWithTemp(const std::string& temp, const std::string& target) {
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
   if (attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
-  // ReplaceFile keeps the target's attributes, security and creation time.
+  const DWORD kept = attributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  // ReplaceFile keeps the target's attributes, security and creation time
+  // on Windows; Wine's keeps the replacement's attributes, so they are put
+  // back when they went missing.
   if (ReplaceFileA(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                    nullptr, nullptr)) {
+    const DWORD now = GetFileAttributesA(target.c_str());
+    if (now != INVALID_FILE_ATTRIBUTES && (now & kept) != kept) {
+      SetFileAttributesA(target.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+    }
     return 0;
   }
   const DWORD error = GetLastError();
   // Some file systems cannot replace: move the finished file over the
   // target instead, carrying the attributes over by hand.
-  SetFileAttributesA(temp.c_str(), attributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
-                                                 FILE_ATTRIBUTE_SYSTEM |
-                                                 FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+  SetFileAttributesA(temp.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
   if (MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
   return error;
 }
