@@ -4,10 +4,13 @@
 # rowdump's edit count against diff's. Then runs the LocalRecompare
 # benchmark. Prints Markdown tables.
 #
-#   bench/run.sh [--quick] [--runs N] [--only REGEX] [--no-git] [--no-recompare]
+#   bench/run.sh [--quick] [--runs N] [--slow S] [--only REGEX] [--no-git] [--no-recompare]
 #
 #   --quick         skip the 1-million-line pairs (and the 1M LocalRecompare case)
 #   --runs N        timed runs per tool and pair, alternating tools (default 5)
+#   --slow S        a pair whose first round takes over S seconds gets only that
+#                   round, marked in the table (default 120; diff --minimal
+#                   alone needs minutes on the 1M pair with 10 % changes)
 #   --only REGEX    only the pairs whose name matches REGEX
 #   --no-git        do not time git diff
 #   --no-recompare  do not run the LocalRecompare benchmark
@@ -22,6 +25,7 @@ cd "$root"
 
 quick=0
 runs=5
+slow=120
 only=
 git_too=1
 recompare=1
@@ -29,10 +33,11 @@ while [ $# -gt 0 ]; do
   case $1 in
     --quick) quick=1 ;;
     --runs) runs=${2:?--runs needs a number}; shift ;;
+    --slow) slow=${2:?--slow needs a number of seconds}; shift ;;
     --only) only=${2:?--only needs a pattern}; shift ;;
     --no-git) git_too=0 ;;
     --no-recompare) recompare=0 ;;
-    -h|--help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -105,7 +110,9 @@ for entry in "${bench_pairs[@]}"; do
   right=$bench_data/$name.right
 
   for tool in "${tools[@]}"; do : >"$work/$tool.us"; : >"$work/$tool.kb"; done
-  for ((r = 0; r < runs; r++)); do
+  pair_runs=$runs
+  for ((r = 0; r < pair_runs; r++)); do
+    round_start=$(date +%s)
     for tool in "${tools[@]}"; do
       [ "$tool" = rowdump ] && [ "$have_rowdump" = 0 ] && continue
       [ "$tool" = git ] && [ "$git_too" = 0 ] && continue
@@ -114,6 +121,9 @@ for entry in "${bench_pairs[@]}"; do
       echo "$us" >>"$work/$tool.us"
       echo "$kb" >>"$work/$tool.kb"
     done
+    if [ "$r" = 0 ] && [ $(($(date +%s) - round_start)) -gt "$slow" ]; then
+      pair_runs=1
+    fi
   done
 
   declare -A s=() mb=()
@@ -140,6 +150,7 @@ for entry in "${bench_pairs[@]}"; do
     fi
   fi
   lines="$(wc -l <"$left")/$(wc -l <"$right")"
+  [ "$pair_runs" = "$runs" ] || name="$name (1 run)"
   echo "| $name | $lines | ${s[rowdump]} | ${mb[rowdump]} | ${s[diff]} | ${mb[diff]} | ${s[git]} | ${mb[git]} | $ratio | $agree |"
 done
 
