@@ -65,19 +65,20 @@ bin=build/native/bin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# One timed run: prints "microseconds kilobytes". Exit status 1 of diff and
+# One timed run: prints "wall-µs cpu-µs peak-KB". Exit status 1 of diff and
 # git means "files differ", not failure.
 measure() {
   local start end rc=0
   start=$(date +%s%N)
-  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>"$work/stderr" || rc=$?
+  /usr/bin/time -f '%e %M %U %S' -o "$work/time" "$@" >/dev/null 2>"$work/stderr" || rc=$?
   end=$(date +%s%N)
   if [ "$rc" -gt 1 ]; then
     echo "run.sh: $* failed ($rc):" >&2
     cat "$work/stderr" >&2
     return 1
   fi
-  echo "$(((end - start) / 1000)) $(tail -n 1 "$work/time" | cut -d' ' -f2)"
+  tail -n 1 "$work/time" |
+    awk -v wall=$(((end - start) / 1000)) '{ printf "%d %d %d\n", wall, ($3 + $4) * 1e6, $2 }'
 }
 
 median() {
@@ -85,8 +86,9 @@ median() {
                                       else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
+# Median of one column of a tool's runs.
+column_median() { cut -d' ' -f"$2" "$work/$1.runs" | median; }
 seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
-megabytes() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
 
 tools=(rowdump diff git)
 command_of() {
@@ -98,6 +100,9 @@ command_of() {
   esac
 }
 
+echo "Seconds are wall-clock (CPU user + system), medians over alternating runs; MB is peak"
+echo "resident memory. Load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)."
+echo
 echo "| pair | lines L/R | rowdump s | rowdump MB | diff --minimal s | MB | git diff --minimal s | MB | rowdump/diff | edits agree |"
 echo "|---|---|---|---|---|---|---|---|---|---|"
 for entry in "${bench_pairs[@]}"; do
@@ -109,7 +114,7 @@ for entry in "${bench_pairs[@]}"; do
   left=$bench_data/$name.left
   right=$bench_data/$name.right
 
-  for tool in "${tools[@]}"; do : >"$work/$tool.us"; : >"$work/$tool.kb"; done
+  for tool in "${tools[@]}"; do : >"$work/$tool.runs"; done
   pair_runs=$runs
   for ((r = 0; r < pair_runs; r++)); do
     round_start=$(date +%s)
@@ -117,31 +122,30 @@ for entry in "${bench_pairs[@]}"; do
       [ "$tool" = rowdump ] && [ "$have_rowdump" = 0 ] && continue
       [ "$tool" = git ] && [ "$git_too" = 0 ] && continue
       # shellcheck disable=SC2046  # paths under build/ have no blanks
-      read -r us kb < <(measure $(command_of "$tool" "$left" "$right"))
-      echo "$us" >>"$work/$tool.us"
-      echo "$kb" >>"$work/$tool.kb"
+      measure $(command_of "$tool" "$left" "$right") >>"$work/$tool.runs"
     done
     if [ "$r" = 0 ] && [ $(($(date +%s) - round_start)) -gt "$slow" ]; then
       pair_runs=1
     fi
   done
 
-  declare -A s=() mb=()
+  declare -A wall=() cpu=() s=() mb=()
   for tool in "${tools[@]}"; do
-    if [ -s "$work/$tool.us" ]; then
-      us=$(median <"$work/$tool.us")
-      s[$tool]=$(seconds "$us")
-      mb[$tool]=$(megabytes "$(median <"$work/$tool.kb")")
-    else
-      s[$tool]=-
-      mb[$tool]=-
+    s[$tool]=-
+    mb[$tool]=-
+    if [ -s "$work/$tool.runs" ]; then
+      wall[$tool]=$(column_median "$tool" 1)
+      cpu[$tool]=$(column_median "$tool" 2)
+      s[$tool]="$(seconds "${wall[$tool]}") ($(seconds "${cpu[$tool]}"))"
+      mb[$tool]=$(awk -v kb="$(column_median "$tool" 3)" 'BEGIN { printf "%.1f", kb / 1024 }')
     fi
   done
 
   ratio=-
   agree=-
   if [ "$have_rowdump" = 1 ]; then
-    ratio=$(awk -v a="${s[rowdump]}" -v b="${s[diff]}" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')
+    ratio=$(awk -v a="${wall[rowdump]}" -v b="${wall[diff]}" -v c="${cpu[rowdump]}" \
+                -v d="${cpu[diff]}" 'BEGIN { printf "%.2f (%s)", a / b, (d > 0 ? sprintf("%.2f", c / d) : "-") }')
     want=$(expected_edits "$left" "$right")
     if got=$(rowdump_edits "$bin/rowdump" "$left" "$right"); then
       if [ "$got" = "$want" ]; then agree="yes ($got)"; else agree="**no** ($got vs $want)"; fi
