@@ -123,7 +123,8 @@ public:
   // "Please wait..." dialog owned by this window. Clears the cancel flag
   // first. Returns true when the worker ran to its end (cancelled or not:
   // read cancelFlag()); false when no worker thread could be started
-  // (nothing ran; GetLastError tells why). work must not touch windows.
+  // (nothing ran; GetLastError tells why: ERROR_BUSY when a comparison of
+  // this window is already running). work must not touch windows.
   bool RunComparison(const std::function<void()>& work);
 
   // Closes the window as the user's Close would, for CloseAll: while busy,
@@ -162,5 +163,13 @@ private:
   CancelFlag cancel_{0};
   std::vector<std::unique_ptr<OwnerMenuItem>> menuItems_;
 };
+
+// Keeping the placement: a window that is neither minimised nor maximised
+// copies its rectangle into placement and marks it valid; the maximized flag
+// follows the window (a minimised window keeps the state it will restore
+// to). UpdatePlacement is the rule, TrackPlacement applies it to a window.
+void UpdatePlacement(WindowPlacement& placement, const RECT& windowRect, bool minimized,
+                     bool maximized, bool restoresMaximized);
+void TrackPlacement(HWND hwnd, WindowPlacement& placement);
 
 }  // namespace qm

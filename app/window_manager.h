@@ -41,6 +41,8 @@ bool FolderWindowsAvailable();
 using OptionsOpener = bool (*)(HWND owner);
 void SetOptionsOpener(OptionsOpener opener);
 bool OptionsAvailable();
+// Command 20214: opens the Options dialog (nothing without an opener).
+void OpenOptions(HWND owner);
 
 // ---- Creation and lists ----
 

@@ -263,9 +263,13 @@ INT_PTR DialogBase::RunModal(const DLGTEMPLATE* dialogTemplate, HWND owner) {
 HWND DialogBase::CreateModeless(UINT templateId, HWND owner) {
   if (hwnd_) return nullptr;
   Prepare();
+  modeless_ = true;
   HWND hwnd = CreateDialogParamA(ModuleInstance(), MAKEINTRESOURCEA(templateId), owner,
                                  &DialogBase::CommonDialogProc, reinterpret_cast<LPARAM>(this));
-  if (!hwnd) LiveDialogs().erase(this);
+  if (!hwnd) {
+    LiveDialogs().erase(this);
+    modeless_ = false;
+  }
   return hwnd;
 }
 
@@ -287,6 +291,18 @@ INT_PTR CALLBACK DialogBase::CommonDialogProc(HWND hwnd, UINT msg, WPARAM wParam
     if (LiveDialogs().count(self) && self->hwnd_ == hwnd) self->hwnd_ = nullptr;
   }
   return result;
+}
+
+bool DialogBase::TranslateModeless(MSG* msg) {
+  // Copied: a dialog may close (and its object go) inside IsDialogMessage.
+  std::vector<HWND> open;
+  for (const DialogBase* d : LiveDialogs()) {
+    if (d->modeless_ && d->hwnd_) open.push_back(d->hwnd_);
+  }
+  for (HWND hwnd : open) {
+    if (IsWindow(hwnd) && IsDialogMessageA(hwnd, msg)) return true;
+  }
+  return false;
 }
 
 DialogBase* DialogBase::FromHandle(HWND hwnd) {

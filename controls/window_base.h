@@ -170,6 +170,9 @@ public:
 
   // The dialog object bound to hwnd by DialogBase, or null.
   static DialogBase* FromHandle(HWND hwnd);
+  // Offers msg to every open modeless dialog (IsDialogMessage); true when
+  // one of them took it. For the main message loop.
+  static bool TranslateModeless(MSG* msg);
 
 protected:
   HandlerMaps& maps() { return maps_; }
@@ -179,6 +182,7 @@ private:
   void Prepare();
 
   HWND hwnd_ = nullptr;
+  bool modeless_ = false;
   HandlerMaps maps_;
 };
 

@@ -1,0 +1,230 @@
+#include "app/comparison_window.h"
+
+#include <utility>
+
+#include "app/common_commands.h"
+#include "app/menu_images.h"
+#include "app/progress_dialog.h"
+#include "app/settings.h"
+#include "app/window_manager.h"
+#include "app/window_placement.h"
+#include "resources/resource.h"
+
+namespace qm {
+
+// Marks the window busy for the whole of a comparison, nested modal loops
+// included; a close that arrived meanwhile is carried out when the
+// outermost run ends.
+class ComparisonWindow::BusyScope {
+public:
+  explicit BusyScope(ComparisonWindow& window) : window_(window) { ++window_.busyDepth_; }
+  ~BusyScope() {
+    if (--window_.busyDepth_ == 0 && window_.closePending_ && window_.hwnd()) {
+      PostMessageA(window_.hwnd(), WM_CLOSE, 0, 0);
+    }
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+  ComparisonWindow& window_;
+};
+
+void UpdatePlacement(WindowPlacement& placement, const RECT& windowRect, bool minimized,
+                     bool maximized, bool restoresMaximized) {
+  if (minimized) {
+    placement.maximized = restoresMaximized;
+    return;
+  }
+  placement.maximized = maximized;
+  if (maximized) return;
+  placement.left = windowRect.left;
+  placement.top = windowRect.top;
+  placement.right = windowRect.right;
+  placement.bottom = windowRect.bottom;
+  placement.valid = true;
+}
+
+void TrackPlacement(HWND hwnd, WindowPlacement& placement) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  RECT rc{};
+  // A window still being created and placed is not what the user arranged.
+  if (!IsWindowVisible(hwnd)) return;
+  if (!GetWindowPlacement(hwnd, &wp) || !GetWindowRect(hwnd, &rc)) return;
+  UpdatePlacement(placement, rc, IsIconic(hwnd) != FALSE, IsZoomed(hwnd) != FALSE,
+                  (wp.flags & WPF_RESTORETOMAXIMIZED) != 0);
+}
+
+ComparisonWindow::ComparisonWindow() = default;
+
+ComparisonWindow::~ComparisonWindow() = default;
+
+void ComparisonWindow::ApplyViewChange(ViewChange) {}
+
+void ComparisonWindow::UpdateMenuPopup(HMENU, int) {}
+
+WindowPlacement& ComparisonWindow::placement() const {
+  return kind() == WindowKind::Text ? Settings.CompareWindow : Settings.SessionWindow;
+}
+
+bool ComparisonWindow::RunComparison(const std::function<void()>& work) {
+  // One worker per window: a nested request (reached through another
+  // window while this one's dialog is up) must not start a second one.
+  if (busy()) {
+    SetLastError(ERROR_BUSY);
+    return false;
+  }
+  BusyScope busy(*this);
+  cancel_.store(0);
+  ProgressDialog dialog;
+  const INT_PTR result = dialog.RunTask(hwnd(), work, &cancel_);
+  if (result == -1) {
+    SetLastError(dialog.startError());
+    return false;
+  }
+  return true;
+}
+
+bool ComparisonWindow::RequestClose() {
+  if (!hwnd()) return true;
+  if (busy()) {
+    closePending_ = true;
+    cancel_.store(1);
+    return true;
+  }
+  if (!AskToSave()) return false;
+  DestroyAndRemove();
+  return true;
+}
+
+void ComparisonWindow::ForceClose() {
+  if (!hwnd()) return;
+  if (busy()) {
+    closePending_ = true;
+    forcePending_ = true;
+    cancel_.store(1);
+    return;
+  }
+  DestroyAndRemove();
+}
+
+void ComparisonWindow::DestroyAndRemove() {
+  closePending_ = false;
+  forcePending_ = false;
+  DestroyWindow(hwnd());
+  RemoveWindow(this);
+}
+
+OwnerMenuItem* ComparisonWindow::AdoptMenuItem(std::unique_ptr<OwnerMenuItem> item) {
+  menuItems_.push_back(std::move(item));
+  return menuItems_.back().get();
+}
+
+void ComparisonWindow::ReleaseMenuItem(OwnerMenuItem* item) {
+  for (auto it = menuItems_.begin(); it != menuItems_.end(); ++it) {
+    if (it->get() == item) {
+      menuItems_.erase(it);
+      return;
+    }
+  }
+}
+
+LRESULT ComparisonWindow::OnClose(HWND, UINT, WPARAM, LPARAM) {
+  if (busy()) {
+    // The worker still writes into this object: close when it is done.
+    closePending_ = true;
+    return 0;
+  }
+  if (forcePending_) {
+    DestroyAndRemove();
+    return 0;
+  }
+  RequestClose();
+  return 0;
+}
+
+LRESULT ComparisonWindow::OnQueryEndSession(HWND, UINT, WPARAM, LPARAM) {
+  if (busy()) return FALSE;
+  return AskToSave() ? TRUE : FALSE;
+}
+
+void ComparisonWindow::RegisterHandlers() {
+  WindowBase::RegisterHandlers();
+  maps().OnMessage(WM_CLOSE, Bind(this, &ComparisonWindow::OnClose));
+  maps().OnMessage(WM_QUERYENDSESSION, Bind(this, &ComparisonWindow::OnQueryEndSession));
+  RegisterCommonCommands(*this, maps());
+}
+
+void ComparisonWindow::InitMenuPopup(HMENU popup, UINT position, bool isSystemMenu) {
+  if (isSystemMenu) return;
+  HMENU bar = GetMenu(hwnd());
+  int barPosition = -1;
+  for (int i = 0, n = bar ? GetMenuItemCount(bar) : 0; i < n; ++i) {
+    if (GetSubMenu(bar, i) == popup) barPosition = i;
+  }
+  (void)position;
+  UpdateCommonMenuStates(popup);
+  UpdateMenuPopup(popup, barPosition);
+  if (barPosition == 3) RebuildWindowMenu(this, popup);
+  ConvertMenuToOwnerDraw(*this, popup);
+}
+
+LRESULT ComparisonWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_MEASUREITEM: {
+      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      if (mis->CtlType == ODT_MENU && MeasureMenuItem(mis)) return TRUE;
+      break;
+    }
+    case WM_DRAWITEM: {
+      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+      if (dis->CtlType == ODT_MENU && DrawMenuItem(dis)) return TRUE;
+      break;
+    }
+    case WM_MENUCHAR: {
+      if (HIWORD(wParam) & MF_POPUP) {
+        const LRESULT found =
+            MenuCharResult(reinterpret_cast<HMENU>(lParam), static_cast<char>(LOWORD(wParam)));
+        if (HIWORD(found) == MNC_EXECUTE) return found;
+      }
+      break;
+    }
+    case WM_INITMENUPOPUP: {
+      LRESULT result = WindowBase::WindowProc(hwnd, msg, wParam, lParam);
+      InitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam) != 0);
+      return result;
+    }
+    case WM_CREATE: {
+      LRESULT result = WindowBase::WindowProc(hwnd, msg, wParam, lParam);
+      if (result != -1 && !counted_) {
+        counted_ = true;
+        ++Settings.OpenWindowCount;
+      }
+      return result;
+    }
+    case WM_DESTROY: {
+      LRESULT result = WindowBase::WindowProc(hwnd, msg, wParam, lParam);
+      if (counted_) {
+        counted_ = false;
+        if (--Settings.OpenWindowCount <= 0) {
+          Settings.OpenWindowCount = 0;
+          PostQuitMessage(0);
+        }
+      }
+      return result;
+    }
+    case WM_SIZE:
+    case WM_MOVE:
+    case WM_ACTIVATE: {
+      LRESULT result = WindowBase::WindowProc(hwnd, msg, wParam, lParam);
+      if (msg != WM_ACTIVATE || LOWORD(wParam) != WA_INACTIVE) TrackPlacement(hwnd, placement());
+      return result;
+    }
+    default:
+      break;
+  }
+  return WindowBase::WindowProc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace qm
