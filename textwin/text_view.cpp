@@ -307,7 +307,11 @@ void TextView::MoveCaretToRow(int32_t row) {
 }
 
 void TextView::EnsureCaretVisible() {
-  if (caretRow_ < topRow_)
+  // The caret was put on the first difference: show it as navigation does.
+  const DiffBlock block = state_.list->BlockAt(caretRow_, true);
+  if (block.kind != RowKind::Same)
+    topRow_ = TopRowForBlock(block, topRow_, geometry_.visibleRows);
+  else if (caretRow_ < topRow_)
     topRow_ = caretRow_;
   else if (caretRow_ >= topRow_ + geometry_.visibleRows)
     topRow_ = caretRow_ - std::max(1, geometry_.visibleRows) + 1;

@@ -17,6 +17,11 @@ constexpr int kDividerWidth = 1;
 // ScrollWindowEx moves at most this many pixels; farther jumps repaint.
 constexpr int kMaxScrollPixels = 32768;
 
+// The top row that shows a difference block the way navigation does: left
+// alone when the block is inside the page, centred when it fits with a row
+// to spare either side, else starting one row below the top (unclamped).
+int32_t TopRowForBlock(const DiffBlock& block, int32_t top, int32_t visible);
+
 struct TextView::Fonts {
   GdiObject<HFONT> text;
   GdiObject<HFONT> number;

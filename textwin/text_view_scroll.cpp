@@ -41,6 +41,13 @@ int32_t ScrollTarget(HWND bar, int code, int32_t current, int32_t line, int32_t 
 
 }  // namespace
 
+int32_t TopRowForBlock(const DiffBlock& block, int32_t top, int32_t visible) {
+  if (block.firstRow > top && block.lastRow < top + visible) return top;
+  const int32_t rows = block.lastRow - block.firstRow + 1;
+  if (rows <= visible - 2) return block.firstRow - (visible - rows) / 2;
+  return block.firstRow - 1;
+}
+
 void TextView::ScrollVerticallyTo(int32_t top) {
   top = std::clamp<int32_t>(top, 0, geometry_.maxTopRow);
   if (top == topRow_) return;
@@ -123,13 +130,7 @@ void TextView::ScrollCaretIntoView() {
 }
 
 void TextView::ScrollBlockIntoView(const DiffBlock& block) {
-  const int32_t visible = geometry_.visibleRows;
-  if (block.firstRow > topRow_ && block.lastRow < topRow_ + visible) return;
-  const int32_t rows = block.lastRow - block.firstRow + 1;
-  if (rows <= visible - 2)
-    ScrollVerticallyTo(block.firstRow - (visible - rows) / 2);
-  else
-    ScrollVerticallyTo(block.firstRow - 1);
+  ScrollVerticallyTo(TopRowForBlock(block, topRow_, geometry_.visibleRows));
 }
 
 bool TextView::GoToDifference(bool next) {

@@ -1,0 +1,991 @@
+// The text pane: layout arithmetic, display cells, clicks, navigation,
+// scrolling, swapping, repaint areas and the pixels it draws. Each test
+// drives a real TextView in a top-level test window that owns the three
+// scroll bars, as the compare window does.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "engine/text_doc.h"
+#include "textwin/pane_layout.h"
+#include "textwin/text_view.h"
+
+namespace qm {
+namespace {
+
+constexpr int kPaneWidth = 600;
+constexpr int kPaneHeight = 320;
+constexpr int kBarSize = 16;
+constexpr char kFrameClass[] = "QmTextViewTestFrame";
+
+// ---- Pure arithmetic ----
+
+TEST(PaneLayout, SplitKeepsBothSidesAtLeast100Pixels) {
+  struct Case {
+    int width;
+    float ratio;
+    int split;
+  } const cases[] = {
+      {600, 0.5f, 300}, {600, 0.25f, 150}, {1000, 0.95f, 900},
+      {1000, 0.05f, 100}, {150, 0.5f, 100}, {199, 0.9f, 100},
+  };
+  for (const Case& c : cases) {
+    float ratio = c.ratio;
+    EXPECT_EQ(ComputeSplit(c.width, &ratio), c.split) << c.width << " at " << c.ratio;
+    const bool clamped = c.split != static_cast<int>(c.width * c.ratio);
+    EXPECT_FLOAT_EQ(ratio, clamped ? (c.split + 0.5f) / c.width : c.ratio) << c.width;
+  }
+}
+
+TEST(PaneLayout, GutterGrowsWithTheDigitsOfTheRowCount) {
+  struct Case {
+    int show;
+    int32_t rows;
+    int dpi;
+    bool printing;
+    int width;
+  } const cases[] = {
+      {0, 1, 96, false, 7 + 12},        {1, 9, 96, false, 7 + 12},
+      {0, 10, 96, false, 14 + 12},      {1, 1000000, 96, false, 49 + 12},
+      {0, 0, 96, false, 12},            {2, 1000000, 96, false, 8},
+      {2, 5, 96, true, 0},              {0, 99, 192, false, 14 + 24},
+      {2, 5, 144, false, 12},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(GutterWidth(c.show, c.rows, 7, c.dpi, c.printing), c.width)
+        << "show " << c.show << ", rows " << c.rows << ", dpi " << c.dpi;
+}
+
+TEST(PaneLayout, DisplayCellsExpandTabsControlBytesAndWhiteSpace) {
+  struct Case {
+    unsigned char byte;
+    int32_t column;
+    int tabStop;
+    bool showWhiteSpace;
+    std::string text;
+  } const cases[] = {
+      {'\t', 3, 4, false, " "},
+      {'\t', 4, 4, false, "    "},
+      {'\t', 5, 8, true, "\xBB  "},
+      {'\t', 0, 16, false, std::string(16, ' ')},
+      {1, 0, 4, false, "^A"},
+      {0, 7, 4, false, "^@"},
+      {'\r', 0, 4, true, "^M"},
+      {' ', 0, 4, false, " "},
+      {' ', 0, 4, true, "\xB7"},
+      {'\n', 0, 4, true, "\xB6"},
+      {'\n', 0, 4, false, " "},
+      {0xE9, 2, 4, true, "\xE9"},
+  };
+  for (const Case& c : cases) {
+    DisplayCell cell;
+    MakeDisplayCell(c.byte, c.column, c.tabStop, c.showWhiteSpace, &cell);
+    EXPECT_EQ(std::string(cell.text, static_cast<size_t>(cell.length)), c.text)
+        << "byte " << int(c.byte) << " at column " << c.column;
+    EXPECT_EQ(cell.columns, static_cast<int>(c.text.size())) << "byte " << int(c.byte);
+  }
+}
+
+TEST(PaneLayout, DisplayColumnsCountTabStopsFromTheRowStart) {
+  TextDoc doc;
+  const std::string text = "ab\tc\x01\t\td\n";
+  ASSERT_TRUE(doc.Insert(0, text.data(), static_cast<uint32_t>(text.size())));
+  // a b -> 2, tab -> 4, c -> 5, ^A -> 7, tab -> 8, tab -> 12, d -> 13.
+  const int32_t expected[] = {0, 1, 2, 4, 5, 7, 8, 12, 13};
+  for (uint32_t end = 0; end < 9; ++end)
+    EXPECT_EQ(DisplayColumns(doc, 0, end, 4), expected[end]) << "end " << end;
+}
+
+// ---- A pane in a test window ----
+
+struct RowSpec {
+  RowKind kind;
+  std::string left;
+  std::string right;
+};
+
+class RecordingHost : public TextViewHost {
+public:
+  bool IsRepeatComparison() const override { return repeat; }
+  void OnCaretMoved(bool rowChanged) override {
+    ++caretMoves;
+    if (rowChanged) ++rowChanges;
+  }
+  void OnContentChanged() override { ++contentChanges; }
+  void OnSideSaved(int side) override { savedSides.push_back(side); }
+  int caretMoves = 0;
+  int rowChanges = 0;
+  int contentChanges = 0;
+  std::vector<int> savedSides;
+  bool repeat = false;
+};
+
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_VSCROLL || msg == WM_HSCROLL) {
+    HWND pane = GetDlgItem(hwnd, 1);
+    if (pane) return SendMessageA(pane, msg, wParam, lParam);
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// The settings the tests change, put back after each test.
+struct DisplaySettings {
+  int ShowLineNumbers = Settings.ShowLineNumbers;
+  bool DrawArrows = Settings.DrawArrows;
+  bool DrawCaretBox = Settings.DrawCaretBox;
+  bool SyncScroll = Settings.SyncScroll;
+  bool WrapAround = Settings.WrapAround;
+  bool ShowWhiteSpace = Settings.ShowWhiteSpace;
+  bool HighlightChanges = Settings.HighlightChanges;
+  int TabStop = Settings.TabStop;
+  UINT WheelScrollLines = Settings.WheelScrollLines;
+  void Restore() const {
+    Settings.ShowLineNumbers = ShowLineNumbers;
+    Settings.DrawArrows = DrawArrows;
+    Settings.DrawCaretBox = DrawCaretBox;
+    Settings.SyncScroll = SyncScroll;
+    Settings.WrapAround = WrapAround;
+    Settings.ShowWhiteSpace = ShowWhiteSpace;
+    Settings.HighlightChanges = HighlightChanges;
+    Settings.TabStop = TabStop;
+    Settings.WheelScrollLines = WheelScrollLines;
+  }
+};
+
+class TextViewTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    WNDCLASSA frameClass{};
+    frameClass.lpfnWndProc = FrameProc;
+    frameClass.hInstance = GetModuleHandleA(nullptr);
+    frameClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    frameClass.lpszClassName = kFrameClass;
+    RegisterClassA(&frameClass);
+    Settings.Load();  // the test prefix's empty registry: defaults and the shared brushes
+    // Liberation Mono through the prefix's replacement of Courier New: a
+    // fixed-pitch face every test machine has.
+    Settings.FontFace = "Courier New";
+    Settings.FontSize = 10;
+  }
+
+  void SetUp() override {
+    RECT frame{0, 0, kPaneWidth + kBarSize, kPaneHeight + kBarSize};
+    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+    frame_ = CreateWindowExA(0, kFrameClass, "TextView test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                             0, 0, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(frame_);
+    vbar_ = MakeBar(SBS_VERT, kPaneWidth, 0, kBarSize, kPaneHeight);
+    lbar_ = MakeBar(SBS_HORZ, 0, kPaneHeight, kPaneWidth / 2 - 4, kBarSize);
+    rbar_ = MakeBar(SBS_HORZ, kPaneWidth / 2 + 4, kPaneHeight, kPaneWidth / 2 - 4, kBarSize);
+    view_ = std::make_unique<TextView>();
+    ASSERT_TRUE(view_->Create(frame_, 1, RECT{0, 0, kPaneWidth, kPaneHeight}, vbar_, lbar_, rbar_,
+                              &host_));
+    ShowWindow(frame_, SW_SHOW);
+    Pump();
+  }
+
+  void TearDown() override {
+    view_.reset();
+    if (frame_) DestroyWindow(frame_);
+    saved_.Restore();
+  }
+
+  HWND MakeBar(DWORD style, int x, int y, int width, int height) {
+    return CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                           frame_, nullptr, GetModuleHandleA(nullptr), nullptr);
+  }
+
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+
+  // Builds both documents and the list row by row, as the engine lays
+  // them out: every line ends in LF, fillers sit at the next line's offset,
+  // changed rows mark every byte that differs from the other line.
+  void Fill(const std::vector<RowSpec>& rows) {
+    view_->Reset();
+    CompareState& state = view_->State();
+    auto list = std::make_unique<DiffList>();
+    std::string left;
+    std::string right;
+    for (const RowSpec& row : rows) {
+      std::unique_ptr<uint8_t[]> leftMarks;
+      std::unique_ptr<uint8_t[]> rightMarks;
+      if (row.kind == RowKind::Changed) {
+        leftMarks = Marks(row.left, row.right);
+        rightMarks = Marks(row.right, row.left);
+      }
+      list->AppendRow(row.kind, static_cast<uint32_t>(left.size()),
+                      static_cast<uint32_t>(right.size()), std::move(leftMarks),
+                      std::move(rightMarks));
+      if (row.kind != RowKind::RightOnly) left += row.left + "\n";
+      if (row.kind != RowKind::LeftOnly) right += row.right + "\n";
+    }
+    state.side[0].doc.Insert(0, left.data(), static_cast<uint32_t>(left.size()));
+    state.side[1].doc.Insert(0, right.data(), static_cast<uint32_t>(right.size()));
+    list->NumberRows();
+    list->CountDifferences();
+    state.list = std::move(list);
+    view_->FinishCompare();
+    Pump();
+  }
+
+  static std::unique_ptr<uint8_t[]> Marks(const std::string& line, const std::string& other) {
+    auto marks = std::make_unique<uint8_t[]>(line.size() + 1);
+    for (size_t i = 0; i <= line.size(); ++i)
+      marks[i] = (i < line.size() && (i >= other.size() || line[i] != other[i])) ? kHighlightBit : 0;
+    return marks;
+  }
+
+  static std::vector<RowSpec> SameRows(int count, const char* prefix = "line") {
+    std::vector<RowSpec> rows;
+    for (int i = 0; i < count; ++i) {
+      const std::string text = std::string(prefix) + " " + std::to_string(i);
+      rows.push_back({RowKind::Same, text, text});
+    }
+    return rows;
+  }
+
+  const SideGeometry& Side(int s) const { return view_->Geometry().side[s]; }
+  int RowTop(int32_t row) const { return (row - view_->TopRow()) * view_->LineHeight(); }
+  int ColumnX(int side, double column) const {
+    return Side(side).textStart + static_cast<int>(column * view_->CharWidth());
+  }
+  void Click(int x, int y, WPARAM keys = 0) {
+    SendMessageA(view_->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y));
+    SendMessageA(view_->hwnd(), WM_LBUTTONUP, keys, MAKELPARAM(x, y));
+  }
+  std::string Text(int side) const {
+    const TextDoc& doc = view_->State().side[side].doc;
+    auto bytes = doc.CopyRange(0, doc.Length());
+    return std::string(bytes.get(), doc.Length());
+  }
+  // The area waiting to be painted after an operation, with everything
+  // painted before it.
+  template <class Operation>
+  RECT UpdateAfter(Operation operation) {
+    Pump();
+    ValidateRect(view_->hwnd(), nullptr);
+    operation();
+    RECT rect{};
+    GetUpdateRect(view_->hwnd(), &rect, FALSE);
+    return rect;
+  }
+
+  DisplaySettings saved_;
+  RecordingHost host_;
+  HWND frame_ = nullptr;
+  HWND vbar_ = nullptr;
+  HWND lbar_ = nullptr;
+  HWND rbar_ = nullptr;
+  std::unique_ptr<TextView> view_;
+};
+
+// The pane drawn into a 32-bit bitmap, read back pixel by pixel.
+class Snapshot {
+public:
+  explicit Snapshot(TextView& view) {
+    width_ = view.Geometry().width;
+    height_ = view.Geometry().height;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
+                               nullptr, 0);
+    previous_ = SelectObject(dc_, bitmap_);
+    const RECT all{0, 0, width_, height_};
+    view.Paint(dc_, all);
+    GdiFlush();
+  }
+  ~Snapshot() {
+    SelectObject(dc_, previous_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  COLORREF At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+    const uint32_t pixel = bits_[static_cast<size_t>(y) * width_ + x];
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+  }
+  // Pixels in the rectangle that differ from color.
+  int CountOther(int left, int top, int right, int bottom, COLORREF color) const {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x) count += At(x, y) != color;
+    return count;
+  }
+  bool SaveBmp(const std::string& path) const {
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width_;
+    header.biHeight = -height_;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    const DWORD size = static_cast<DWORD>(width_) * height_ * 4;
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + size;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    out.write(reinterpret_cast<const char*>(bits_), size);
+    return static_cast<bool>(out);
+  }
+
+private:
+  int width_ = 0;
+  int height_ = 0;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+  uint32_t* bits_ = nullptr;
+};
+
+COLORREF Highlighted(COLORREF color) {
+  return RGB(GetRValue(color) * 60 / 100, GetGValue(color) * 60 / 100,
+             GetBValue(color) * 60 / 100);
+}
+
+// ---- Geometry ----
+
+using TextViewGeometry = TextViewTest;
+
+TEST_F(TextViewGeometry, SidesStripAndGutterFollowSplitAndLineNumbers) {
+  Fill(SameRows(120));
+  const PaneGeometry& g = view_->Geometry();
+  EXPECT_EQ(g.split, 300);
+  EXPECT_EQ(Side(0).left, 0);
+  EXPECT_EQ(Side(0).right, 290);
+  EXPECT_EQ(Side(1).left, 310);
+  EXPECT_EQ(Side(1).right, kPaneWidth);
+  EXPECT_EQ(g.visibleRows, kPaneHeight / view_->LineHeight());
+  EXPECT_EQ(g.maxTopRow, 120 - g.visibleRows);
+
+  Settings.ShowLineNumbers = 2;
+  view_->ApplyDisplaySettings();
+  EXPECT_EQ(Side(0).textStart, 8);
+  EXPECT_EQ(Side(1).textStart, 318);
+
+  Settings.ShowLineNumbers = 0;
+  view_->ApplyDisplaySettings();
+  const int gutter = view_->Geometry().gutter;
+  EXPECT_GT(gutter, 3 * 4 + 12) << "three digits of a visible width plus the margins";
+  EXPECT_EQ((gutter - 12) % 3, 0);
+  EXPECT_EQ(Side(1).textStart, 310 + gutter);
+  EXPECT_EQ(view_->Geometry().visibleColumns[0], (290 - gutter) / view_->CharWidth());
+
+  view_->SetSplitRatio(0.25f);
+  EXPECT_EQ(view_->Geometry().split, 150);
+  EXPECT_EQ(Side(0).right, 140);
+  EXPECT_EQ(Side(1).left, 160);
+}
+
+TEST_F(TextViewGeometry, NarrowPaneKeepsTheSplitAt100AndAResetListShowsOneDigit) {
+  Settings.ShowLineNumbers = 0;
+  view_->ApplyDisplaySettings();
+  view_->Reset();
+  EXPECT_EQ(view_->List().RowCount(), 1);
+  const int oneDigit = view_->Geometry().gutter - 12;
+  EXPECT_GT(oneDigit, 0);
+  Fill(SameRows(10));
+  EXPECT_EQ(view_->Geometry().gutter - 12, 2 * oneDigit);
+
+  MoveWindow(view_->hwnd(), 0, 0, 150, kPaneHeight, TRUE);
+  EXPECT_EQ(view_->Geometry().split, 100);
+  EXPECT_FLOAT_EQ(view_->SplitRatio(), 100.5f / 150);
+}
+
+// ---- Caret placement by clicks ----
+
+using TextViewCaret = TextViewTest;
+
+TEST_F(TextViewCaret, ClickMapsColumnsOfTabsAndControlBytesToOffsets) {
+  Settings.TabStop = 4;
+  Fill({{RowKind::Same, "a\tb", "a\tb"},
+        {RowKind::Same, "x\x01yz", "x\x01yz"},
+        {RowKind::LeftOnly, "only", ""},
+        {RowKind::Same, "end", "end"}});
+  const int h = view_->LineHeight();
+  struct Case {
+    int side;
+    int32_t row;
+    double column;  // where the click lands, in columns
+    uint32_t offset;
+    int32_t caretColumn;
+  } const cases[] = {
+      {1, 0, 0.2, 0, 0},    // before "a"
+      {1, 0, 1.4, 1, 1},    // left part of the tab cell
+      {1, 0, 3.0, 2, 4},    // right half of the tab: after it
+      {0, 1, 1.2, 5, 1},    // before ^A
+      {0, 1, 2.9, 6, 3},    // right half of ^A: after it
+      {0, 1, 30.0, 8, 5},   // past the end: before the LF
+      {1, 2, 3.0, 9, 0},    // a filler row: its offset, column 0
+      {0, 2, 2.2, 11, 2},
+  };
+  for (const Case& c : cases) {
+    Click(ColumnX(c.side, c.column), RowTop(c.row) + h / 2);
+    EXPECT_EQ(view_->ActiveSide(), c.side) << "row " << c.row << " column " << c.column;
+    EXPECT_EQ(view_->CaretRow(), c.row) << "column " << c.column;
+    EXPECT_EQ(view_->CaretOffset(c.side), c.offset) << "row " << c.row << " column " << c.column;
+    EXPECT_EQ(view_->CaretColumn(), c.caretColumn) << "row " << c.row << " column " << c.column;
+    EXPECT_FALSE(view_->HasSelection());
+  }
+  EXPECT_EQ(view_->CaretLine(), 2);
+  EXPECT_GE(host_.caretMoves, 8);
+}
+
+TEST_F(TextViewCaret, ShiftClickExtendsTheSelectionAndAClickOnTheOtherSideCollapsesIt) {
+  Fill(SameRows(5));
+  const int h = view_->LineHeight();
+  Click(ColumnX(0, 0.2), RowTop(1) + h / 2);
+  Click(ColumnX(0, 3.2), RowTop(3) + h / 2, MK_SHIFT);
+  EXPECT_TRUE(view_->HasSelection());
+  EXPECT_EQ(view_->AnchorOffset(), 7u);
+  EXPECT_EQ(view_->CaretOffset(0), 3 * 7u + 3);
+  Click(ColumnX(1, 1.2), RowTop(2) + h / 2, MK_SHIFT);
+  EXPECT_EQ(view_->ActiveSide(), 1);
+  EXPECT_FALSE(view_->HasSelection());
+}
+
+// ---- Navigation ----
+
+using TextViewNavigation = TextViewTest;
+
+TEST_F(TextViewNavigation, NextAndPreviousCentreSmallBlocksAndWrap) {
+  std::vector<RowSpec> rows = SameRows(200);
+  for (int r = 50; r <= 52; ++r) rows[r] = {RowKind::LeftOnly, "removed", ""};
+  rows[150] = {RowKind::Changed, "line A", "line B"};
+  Fill(rows);
+  const int32_t v = view_->Geometry().visibleRows;
+  Settings.WrapAround = true;
+
+  ASSERT_TRUE(view_->GoToNextDifference());
+  EXPECT_EQ(view_->CaretRow(), 50);
+  EXPECT_EQ(view_->TopRow(), 50 - (v - 3) / 2);
+  EXPECT_EQ(view_->CaretOffset(0), view_->List().Row(50).leftOffset);
+
+  ASSERT_TRUE(view_->GoToNextDifference());
+  EXPECT_EQ(view_->CaretRow(), 150);
+  EXPECT_EQ(view_->TopRow(), 150 - (v - 1) / 2);
+
+  ASSERT_TRUE(view_->GoToNextDifference());
+  EXPECT_EQ(view_->CaretRow(), 50) << "wraps to the first difference";
+  ASSERT_TRUE(view_->GoToPreviousDifference());
+  EXPECT_EQ(view_->CaretRow(), 150) << "wraps back to the last one";
+
+  Settings.WrapAround = false;
+  ASSERT_TRUE(view_->GoToNextDifference());
+  EXPECT_EQ(view_->CaretRow(), 150) << "without wrapping the last difference stays";
+  view_->PlaceCaret(170, view_->List().Row(170).leftOffset, false);
+  EXPECT_FALSE(view_->GoToNextDifference());
+  EXPECT_EQ(view_->CaretRow(), 170) << "nothing found, nothing moves";
+  ASSERT_TRUE(view_->GoToPreviousDifference());
+  EXPECT_EQ(view_->CaretRow(), 150);
+}
+
+TEST_F(TextViewNavigation, VisibleBlocksDoNotScrollAndTallBlocksStartOneRowAbove) {
+  std::vector<RowSpec> rows = SameRows(300);
+  rows[20] = {RowKind::RightOnly, "", "added"};
+  for (int r = 100; r < 160; ++r) rows[r] = {RowKind::LeftOnly, "gone", ""};
+  Fill(rows);
+  const int32_t v = view_->Geometry().visibleRows;
+  ASSERT_LT(v, 58);
+  view_->ScrollToRow(15);
+  view_->PlaceCaret(16, view_->List().Row(16).leftOffset, false);
+  ASSERT_TRUE(view_->GoToNextDifference());
+  EXPECT_EQ(view_->CaretRow(), 20);
+  EXPECT_EQ(view_->TopRow(), 15) << "a block inside the page leaves the view alone";
+
+  ASSERT_TRUE(view_->GoToNextDifference());
+  EXPECT_EQ(view_->CaretRow(), 100);
+  EXPECT_EQ(view_->TopRow(), 99);
+}
+
+// ---- Scrolling ----
+
+using TextViewScrolling = TextViewTest;
+
+TEST_F(TextViewScrolling, HorizontalBarsMoveOneSideOrBothWithSyncScroll) {
+  Fill(SameRows(50));
+  const int32_t page = view_->Geometry().visibleColumns[1];
+  Settings.SyncScroll = true;
+  SendMessageA(frame_, WM_HSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(lbar_));
+  EXPECT_EQ(view_->HorizontalScroll(0), 4);
+  EXPECT_EQ(view_->HorizontalScroll(1), 4);
+  EXPECT_EQ(GetScrollPos(rbar_, SB_CTL), 4);
+
+  Settings.SyncScroll = false;
+  SendMessageA(frame_, WM_HSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(rbar_));
+  EXPECT_EQ(view_->HorizontalScroll(1), 4 + page);
+  EXPECT_EQ(view_->HorizontalScroll(0), 4);
+  SendMessageA(frame_, WM_HSCROLL, SB_BOTTOM, reinterpret_cast<LPARAM>(rbar_));
+  EXPECT_EQ(view_->HorizontalScroll(1), TextView::kHorizontalColumns - page);
+  SendMessageA(frame_, WM_HSCROLL, SB_TOP, reinterpret_cast<LPARAM>(rbar_));
+  EXPECT_EQ(view_->HorizontalScroll(1), 0);
+}
+
+TEST_F(TextViewScrolling, VerticalBarWheelAndKeysShareOneTopRow) {
+  Fill(SameRows(500));
+  const int32_t v = view_->Geometry().visibleRows;
+  SendMessageA(frame_, WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(vbar_));
+  EXPECT_EQ(view_->TopRow(), v);
+  EXPECT_EQ(GetScrollPos(vbar_, SB_CTL), v);
+  SendMessageA(frame_, WM_VSCROLL, SB_BOTTOM, reinterpret_cast<LPARAM>(vbar_));
+  EXPECT_EQ(view_->TopRow(), 500 - v);
+  SendMessageA(frame_, WM_VSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(vbar_));
+  EXPECT_EQ(view_->TopRow(), 500 - v) << "clamped at the largest top row";
+  SendMessageA(frame_, WM_VSCROLL, SB_TOP, reinterpret_cast<LPARAM>(vbar_));
+  SendMessageA(frame_, WM_VSCROLL, SB_LINEUP, reinterpret_cast<LPARAM>(vbar_));
+  EXPECT_EQ(view_->TopRow(), 0);
+
+  Settings.WheelScrollLines = 3;
+  SendMessageA(view_->hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), 0);
+  EXPECT_EQ(view_->TopRow(), 6);
+  SendMessageA(view_->hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 60), 0);
+  EXPECT_EQ(view_->TopRow(), 6) << "half a notch is kept for later";
+  SendMessageA(view_->hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 60), 0);
+  EXPECT_EQ(view_->TopRow(), 3);
+
+  view_->PlaceCaret(3, view_->List().Row(3).leftOffset, false);
+  SendMessageA(view_->hwnd(), WM_KEYDOWN, VK_NEXT, 0);
+  EXPECT_EQ(view_->TopRow(), 3 + v);
+  EXPECT_EQ(view_->CaretRow(), 3 + v);
+}
+
+TEST_F(TextViewScrolling, ScrollingRepaintsOnlyTheUncoveredRows) {
+  Fill(SameRows(500));
+  const int h = view_->LineHeight();
+  const int bottom = view_->Geometry().visibleRows * h;
+  RECT update = UpdateAfter([&] { view_->ScrollToRow(2); });
+  EXPECT_GE(update.top, bottom - 2 * h - h);
+  EXPECT_EQ(update.bottom, kPaneHeight);
+
+  update = UpdateAfter([&] { view_->ScrollToRow(400); });
+  EXPECT_EQ(update.top, 0) << "a jump farther than the page repaints everything";
+  EXPECT_EQ(update.bottom, kPaneHeight);
+
+  Settings.SyncScroll = false;
+  update = UpdateAfter([&] { view_->ScrollHorizontally(1, 3); });
+  EXPECT_GE(update.left, Side(1).textStart) << "the left side and the gutter stay";
+}
+
+// ---- Swapping sides ----
+
+using TextViewSwap = TextViewTest;
+
+TEST_F(TextViewSwap, SwapKeepsTheCaretRowAndFindsTheOffsetOnTheNewSide) {
+  Fill({{RowKind::Same, "abc", "abc"},
+        {RowKind::LeftOnly, "left only", ""},
+        {RowKind::Changed, "hello world", "hello there"}});
+  const std::string left = Text(0);
+  const std::string right = Text(1);
+  const uint32_t rowStart = view_->List().Row(2).leftOffset;
+  view_->PlaceCaret(2, rowStart + 6, false);
+  view_->State().side[0].readOnly = true;
+  view_->SwapSides();
+  EXPECT_EQ(Text(0), right);
+  EXPECT_EQ(Text(1), left);
+  EXPECT_TRUE(view_->IsReadOnly(1));
+  EXPECT_FALSE(view_->IsReadOnly(0));
+  EXPECT_EQ(view_->List().Kind(1), RowKind::RightOnly);
+  EXPECT_EQ(view_->ActiveSide(), 0);
+  EXPECT_EQ(view_->CaretRow(), 2);
+  EXPECT_EQ(view_->CaretOffset(0), view_->List().Row(2).leftOffset + 6);
+  EXPECT_EQ(view_->CaretColumn(), 6);
+  EXPECT_FALSE(view_->HasSelection());
+  EXPECT_EQ(view_->DiffCount(), 2);
+}
+
+// ---- Painting ----
+
+using TextViewPixels = TextViewTest;
+
+TEST_F(TextViewPixels, RowBackgroundsFollowTheKindAndTheSide) {
+  Fill({{RowKind::Same, "same", "same"},
+        {RowKind::LeftOnly, "only left", ""},
+        {RowKind::RightOnly, "", "only right"},
+        {RowKind::Changed, "change ABC", "change XYZ"}});
+  Snapshot shot(*view_);
+  const int h = view_->LineHeight();
+  const COLORREF expected[4][2] = {
+      {Settings.SameBkColor, Settings.SameBkColor},
+      {Settings.LeftBkColor, Settings.EmptyBkColor},
+      {Settings.EmptyBkColor, Settings.RightBkColor},
+      {Settings.ChangeBkColor, Settings.ChangeBkColor},
+  };
+  for (int32_t row = 0; row < 4; ++row)
+    for (int side = 0; side < 2; ++side) {
+      const int y = RowTop(row) + h / 2;
+      EXPECT_EQ(shot.At(Side(side).right - 3, y), expected[row][side])
+          << "row " << row << " side " << side << " after the text";
+      EXPECT_EQ(shot.At(Side(side).left + 2, y), expected[row][side])
+          << "row " << row << " side " << side << " in the gutter";
+    }
+  // Below the last row: a line of the filler colour, then the background.
+  EXPECT_EQ(shot.At(50, 4 * h), Settings.EmptyBkColor);
+  EXPECT_EQ(shot.At(50, 4 * h + 3), Settings.SameBkColor);
+}
+
+TEST_F(TextViewPixels, ChangedCharactersAreHighlightedOnlyWhenAsked) {
+  Fill({{RowKind::Changed, "keep ABC", "keep XYZ"}});
+  const int cw = view_->CharWidth();
+  const int top = RowTop(0) + 1;  // below the caret box, above the glyphs
+  const COLORREF change = Settings.ChangeBkColor;
+  {
+    Snapshot shot(*view_);
+    EXPECT_EQ(shot.At(ColumnX(0, 0), top), change) << "an equal character";
+    EXPECT_EQ(shot.At(ColumnX(0, 5), top), Highlighted(change)) << "a changed character";
+    EXPECT_EQ(shot.At(ColumnX(1, 7) + cw - 1, top), Highlighted(change));
+    // The glyph of a changed character is drawn in the inverted text colour
+    // (white on the darkened background).
+    int light = 0;
+    for (int y = top; y < top + view_->LineHeight() - 2; ++y)
+      for (int x = ColumnX(0, 5); x < ColumnX(0, 6); ++x)
+        light += GetRValue(shot.At(x, y)) > 200 && GetGValue(shot.At(x, y)) > 200;
+    EXPECT_GT(light, 0);
+  }
+  Settings.HighlightChanges = false;
+  Snapshot plain(*view_);
+  EXPECT_EQ(plain.At(ColumnX(0, 5), top), change);
+}
+
+TEST_F(TextViewPixels, StripDrawsArrowsForShortBlocksAndBarsOtherwise) {
+  std::vector<RowSpec> rows = SameRows(2);
+  for (int i = 0; i < 4; ++i) rows.push_back({RowKind::LeftOnly, "left", ""});
+  rows.push_back({RowKind::Same, "x", "x"});
+  for (int i = 0; i < 4; ++i) rows.push_back({RowKind::RightOnly, "", "right"});
+  Fill(rows);
+  const int h = view_->LineHeight();
+  const int left = Side(0).right;
+  const int right = Side(1).left;
+  {
+    Snapshot shot(*view_);
+    const int leftMiddle = RowTop(2) + 2 * h;
+    EXPECT_EQ(shot.At(left + 1, leftMiddle), Settings.LeftBkColor) << "arrow body";
+    EXPECT_EQ(shot.At(right - 2, RowTop(2) + 1), Settings.EmptyBkColor) << "corner";
+    const int rightMiddle = RowTop(7) + 2 * h;
+    EXPECT_EQ(shot.At(right - 2, rightMiddle), Settings.RightBkColor);
+    EXPECT_EQ(shot.At(left + 1, RowTop(7) + 1), Settings.EmptyBkColor);
+    EXPECT_EQ(shot.At(left + 2, RowTop(0) + h / 2), Settings.SameBkColor);
+    EXPECT_NE(shot.At(view_->Geometry().split, RowTop(0) + h / 2), Settings.SameBkColor)
+        << "the divider line";
+  }
+  Settings.DrawArrows = false;
+  Snapshot bars(*view_);
+  EXPECT_EQ(bars.At(left + 1, RowTop(2) + 2 * h), Settings.EmptyBkColor);
+  EXPECT_EQ(bars.At(Side(0).right - 3, RowTop(2) + 2), Settings.EmptyBkColor)
+      << "differing rows lose their colour without arrows";
+  EXPECT_EQ(bars.At(right - 2, RowTop(7) + 2), Settings.EmptyBkColor);
+}
+
+TEST_F(TextViewPixels, BlocksTallerThan1000PixelsAreBars) {
+  const int h = view_->LineHeight();
+  const int tall = 1000 / h + 2;
+  const int shortRows = 900 / h;
+  for (int rowsInBlock : {tall, shortRows}) {
+    std::vector<RowSpec> rows;
+    for (int i = 0; i < rowsInBlock; ++i) rows.push_back({RowKind::LeftOnly, "left", ""});
+    rows.push_back({RowKind::Same, "x", "x"});
+    Fill(rows);
+    Snapshot shot(*view_);
+    const COLORREF corner = shot.At(Side(0).right + 1, 1);
+    const COLORREF expected = rowsInBlock == tall ? Settings.LeftBkColor : Settings.EmptyBkColor;
+    EXPECT_EQ(corner, expected) << rowsInBlock << " rows: a bar, or an arrow's corner";
+    EXPECT_EQ(shot.At(Side(1).left - 2, 1), Settings.EmptyBkColor);
+  }
+}
+
+TEST_F(TextViewPixels, LineNumbersShowVirtualOrRealLines) {
+  Fill({{RowKind::Same, "a", "a"}, {RowKind::LeftOnly, "b", ""}, {RowKind::Same, "c", "c"}});
+  const int h = view_->LineHeight();
+  auto inkInGutter = [&](const Snapshot& shot, int side, int32_t row) {
+    const COLORREF background = shot.At(Side(side).left + 1, RowTop(row) + 1);
+    return shot.CountOther(Side(side).left, RowTop(row), Side(side).textStart, RowTop(row) + h,
+                           background);
+  };
+  Settings.ShowLineNumbers = 0;
+  view_->ApplyDisplaySettings();
+  {
+    Snapshot shot(*view_);
+    EXPECT_GT(inkInGutter(shot, 1, 1), 0) << "virtual numbers on filler rows too";
+  }
+  Settings.ShowLineNumbers = 1;
+  view_->ApplyDisplaySettings();
+  {
+    Snapshot shot(*view_);
+    EXPECT_EQ(inkInGutter(shot, 1, 1), 0) << "no real line on a filler row";
+    EXPECT_GT(inkInGutter(shot, 0, 1), 0);
+  }
+  Settings.ShowLineNumbers = 2;
+  view_->ApplyDisplaySettings();
+  Snapshot none(*view_);
+  EXPECT_EQ(inkInGutter(none, 0, 1), 0);
+}
+
+TEST_F(TextViewPixels, CaretBoxFramesTheActiveSideOfTheCaretRow) {
+  Settings.DrawCaretBox = true;
+  Fill(SameRows(5));
+  Click(ColumnX(1, 1), RowTop(2) + 2);
+  const COLORREF box = GetFocus() == view_->hwnd() ? RGB(0, 0, 0) : RGB(0xC0, 0xC0, 0xC0);
+  Snapshot shot(*view_);
+  EXPECT_EQ(shot.At(Side(1).left, RowTop(2) + 5), box);
+  EXPECT_EQ(shot.At(Side(1).right - 1, RowTop(2) + 5), box);
+  EXPECT_EQ(shot.At(Side(0).left, RowTop(2) + 5), Settings.SameBkColor) << "only the active side";
+  EXPECT_EQ(shot.At(Side(1).left, RowTop(1) + 5), Settings.SameBkColor);
+}
+
+TEST_F(TextViewPixels, SampleComparisonScreenshot) {
+  Settings.ShowLineNumbers = 1;
+  Settings.ShowWhiteSpace = false;
+  view_->ApplyDisplaySettings();
+  Fill({{RowKind::Same, "// Inventory report generator", "// Inventory report generator"},
+        {RowKind::Same, "#include <stdio.h>", "#include <stdio.h>"},
+        {RowKind::RightOnly, "", "#include <stdlib.h>"},
+        {RowKind::Same, "", ""},
+        {RowKind::Same, "struct Item {", "struct Item {"},
+        {RowKind::Same, "    const char *name;", "    const char *name;"},
+        {RowKind::Changed, "    int count;", "    long count;"},
+        {RowKind::Same, "    double price;", "    double price;"},
+        {RowKind::Same, "};", "};"},
+        {RowKind::Same, "", ""},
+        {RowKind::LeftOnly, "/* unused helper */", ""},
+        {RowKind::LeftOnly, "static int twice(int x) { return 2 * x; }", ""},
+        {RowKind::Same, "", ""},
+        {RowKind::Same, "static double total_value(const struct Item *items, int n)",
+         "static double total_value(const struct Item *items, int n)"},
+        {RowKind::Same, "{", "{"},
+        {RowKind::Changed, "    double sum = 0.0;", "    double sum = 0;"},
+        {RowKind::Changed, "\tfor (int i = 0; i < n; i++)", "\tfor (int i = 0; i != n; ++i)"},
+        {RowKind::Same, "        sum += items[i].count * items[i].price;",
+         "        sum += items[i].count * items[i].price;"},
+        {RowKind::Same, "    return sum;", "    return sum;"},
+        {RowKind::Same, "}", "}"}});
+  view_->PlaceCaret(6, view_->List().Row(6).leftOffset + 4, false);
+  Snapshot shot(*view_);
+  const char* path = std::getenv("QM_TEXTVIEW_SCREENSHOT");
+  if (path) {
+    EXPECT_TRUE(shot.SaveBmp(path));
+  }
+  // Text was drawn: the first row holds dark glyph pixels.
+  EXPECT_GT(shot.CountOther(Side(0).textStart, 0, Side(0).right, view_->LineHeight(),
+                            Settings.SameBkColor),
+            20);
+}
+
+// ---- Repaint areas after an edit ----
+
+using TextViewRepaint = TextViewTest;
+
+TEST_F(TextViewRepaint, RecompareResultsRepaintOneSideBothSidesOrEverything) {
+  std::vector<RowSpec> rows = SameRows(30);
+  rows[10] = {RowKind::Changed, "value = 1;", "value = 2;"};
+  Fill(rows);
+  TextDoc& left = view_->State().side[0].doc;
+
+  // Result 0: a byte replaced by itself leaves rows and highlights alone.
+  const uint32_t row3 = view_->List().Row(3).leftOffset;
+  int result = -1;
+  RECT update = UpdateAfter([&] {
+    left.SetByte(row3, static_cast<char>(left.ByteAt(row3)));
+    result = view_->RecompareAfterEdit(3, 3);
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(update.top, RowTop(3));
+  EXPECT_EQ(update.bottom, RowTop(4));
+  EXPECT_LE(update.right, Side(0).right) << "only the active side";
+
+  // Result 1: the changed row stays changed with other highlights.
+  const uint32_t digit = view_->List().Row(10).leftOffset + 8;
+  update = UpdateAfter([&] {
+    left.SetByte(digit, '3');
+    result = view_->RecompareAfterEdit(10, 10);
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(update.top, RowTop(10));
+  EXPECT_EQ(update.bottom, RowTop(11));
+  EXPECT_LT(update.left, Side(0).right);
+  EXPECT_GT(update.right, Side(1).left) << "both sides";
+
+  // Result 2: a new line on the left changes the layout; the caret row
+  // follows its offset and the whole pane repaints.
+  const uint32_t row20 = view_->List().Row(20).leftOffset;
+  view_->PlaceCaret(25, view_->List().Row(25).leftOffset, false);
+  const uint32_t caret = view_->CaretOffset(0);
+  update = UpdateAfter([&] {
+    ASSERT_TRUE(left.Insert(row20, "inserted\n", 9));
+    view_->State().list->ShiftOffsets(0, 21, 9);
+    view_->PlaceCaret(25, caret + 9, false);
+    result = view_->RecompareAfterEdit(20, 20);
+  });
+  EXPECT_EQ(result, 2);
+  EXPECT_EQ(update.top, 0);
+  EXPECT_EQ(update.left, 0);
+  EXPECT_EQ(update.right, kPaneWidth);
+  EXPECT_EQ(view_->List().RowCount(), 31);
+  EXPECT_EQ(view_->DiffCount(), 2);
+  EXPECT_EQ(view_->CaretRow(), 26) << "the caret's line moved down one row";
+  EXPECT_GE(host_.contentChanges, 1);
+}
+
+// ---- Loading, saving ----
+
+std::string TempPath(const std::string& name) {
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  return std::string(folder) + name;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Answers the first message box of this process with OK and keeps its text.
+class MessageBoxWatcher {
+public:
+  MessageBoxWatcher() { thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr); }
+  ~MessageBoxWatcher() {
+    stop_ = true;
+    WaitForSingleObject(thread_, 5000);
+    CloseHandle(thread_);
+  }
+  std::string text() const { return text_; }
+
+private:
+  static BOOL CALLBACK Find(HWND hwnd, LPARAM param) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    char name[16];
+    if (process == GetCurrentProcessId() && GetClassNameA(hwnd, name, sizeof(name)) &&
+        std::string(name) == "#32770" && IsWindowVisible(hwnd)) {
+      *reinterpret_cast<HWND*>(param) = hwnd;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  static DWORD WINAPI Watch(void* param) {
+    auto* self = static_cast<MessageBoxWatcher*>(param);
+    for (int i = 0; i < 500 && !self->stop_; ++i) {
+      HWND box = nullptr;
+      EnumWindows(Find, reinterpret_cast<LPARAM>(&box));
+      if (box) {
+        char text[1024] = "";
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+        self->text_ = text;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return 0;
+      }
+      Sleep(20);
+    }
+    return 0;
+  }
+  HANDLE thread_ = nullptr;
+  volatile bool stop_ = false;
+  std::string text_;
+};
+
+using TextViewFiles = TextViewTest;
+
+TEST_F(TextViewFiles, LoadComparesAndARepeatKeepsThePositions) {
+  std::string left;
+  std::string right;
+  for (int i = 0; i < 200; ++i) {
+    left += "line " + std::to_string(i) + "\r\n";
+    right += (i == 120 ? "changed line " : "line ") + std::to_string(i) + "\r\n";
+  }
+  const std::string leftPath = TempPath("qm_textview_left.txt");
+  const std::string rightPath = TempPath("qm_textview_right.txt");
+  WriteBytes(leftPath, left);
+  WriteBytes(rightPath, right);
+  CompareSettings settings;
+  settings.ScrollToFirst = true;
+  CompareResult result = view_->LoadAndCompare(leftPath, rightPath, settings, nullptr);
+  view_->FinishCompare();
+  ASSERT_EQ(result.code, CompareCode::Ok);
+  EXPECT_EQ(view_->List().RowCount(), 200);
+  EXPECT_EQ(view_->DiffCount(), 1);
+  EXPECT_EQ(view_->CaretRow(), 120) << "scrolled to the first difference";
+  EXPECT_LE(view_->TopRow(), 120);
+  EXPECT_GT(view_->TopRow() + view_->Geometry().visibleRows, 120);
+  EXPECT_EQ(view_->Format(0), LineFormat::Dos);
+
+  settings.ScrollToFirst = false;
+  view_->ScrollToRow(30);
+  view_->PlaceCaret(35, view_->List().Row(35).leftOffset + 3, false);
+  host_.repeat = true;
+  result = view_->LoadAndCompare(leftPath, rightPath, settings, nullptr);
+  view_->FinishCompare();
+  EXPECT_EQ(view_->TopRow(), 30);
+  EXPECT_EQ(view_->CaretRow(), 35);
+  EXPECT_EQ(view_->CaretOffset(0), view_->List().Row(35).leftOffset + 3);
+
+  host_.repeat = false;
+  result = view_->LoadAndCompare(leftPath, rightPath, settings, nullptr);
+  view_->FinishCompare();
+  EXPECT_EQ(view_->TopRow(), 0) << "another comparison starts at the top";
+  EXPECT_EQ(view_->CaretRow(), 0);
+
+  result = view_->LoadAndCompare(leftPath, TempPath("qm_textview_missing.txt"), settings, nullptr);
+  view_->FinishCompare();
+  EXPECT_EQ(result.code, CompareCode::RightLoadFailed);
+  EXPECT_EQ(view_->List().RowCount(), 1) << "a failed load leaves one empty row";
+  DeleteFileA(leftPath.c_str());
+  DeleteFileA(rightPath.c_str());
+}
+
+TEST_F(TextViewFiles, SaveWritesTheSideInItsFormatAndReportsFailures) {
+  Fill({{RowKind::Same, "one", "one"}, {RowKind::LeftOnly, "two", ""}});
+  view_->State().side[0].format = LineFormat::Dos;
+  view_->State().side[0].readOnly = true;
+  const std::string path = TempPath("qm_textview_save.txt");
+  DeleteFileA(path.c_str());
+  ASSERT_TRUE(view_->SaveSide(0, path));
+  EXPECT_EQ(ReadBytes(path), "one\r\ntwo\r\n");
+  EXPECT_FALSE(view_->IsReadOnly(0));
+  EXPECT_EQ(host_.savedSides, std::vector<int>{0});
+  DeleteFileA(path.c_str());
+
+  const std::string bad = TempPath("qm no such folder\\x.txt");
+  std::string shown;
+  {
+    MessageBoxWatcher watcher;
+    EXPECT_FALSE(view_->SaveSide(1, bad));
+    Sleep(50);
+    shown = watcher.text();
+  }
+  EXPECT_NE(shown.find("Could not save the file."), std::string::npos) << shown;
+  EXPECT_GT(shown.size(), std::string("Could not save the file.\n\nReason: ").size())
+      << "the system's reason follows";
+  EXPECT_EQ(host_.savedSides, std::vector<int>{0}) << "a failed save marks nothing saved";
+}
+
+}  // namespace
+}  // namespace qm
