@@ -22,6 +22,9 @@ constexpr int kMaxScrollPixels = 32768;
 // to spare either side, else starting one row below the top (unclamped).
 int32_t TopRowForBlock(const DiffBlock& block, int32_t top, int32_t visible);
 
+// Moves a scroll bar's thumb; the bar repaints later (null: nothing).
+void SetBarPosition(HWND bar, int32_t position);
+
 struct TextView::Fonts {
   GdiObject<HFONT> text;
   GdiObject<HFONT> number;

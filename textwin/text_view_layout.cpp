@@ -92,6 +92,19 @@ void TextView::ClampPositions() {
   }
 }
 
+// Scroll bars repaint with the next paint cycle instead of at once: a
+// synchronous redraw costs more than the pane's own repaint under Wine, and
+// a held key or a dragged selection moves the position many times a frame.
+void SetBarPosition(HWND bar, int32_t position) {
+  if (!bar) return;
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_POS;
+  info.nPos = position;
+  SetScrollInfo(bar, SB_CTL, &info, FALSE);
+  InvalidateRect(bar, nullptr, TRUE);
+}
+
 void TextView::UpdateScrollBars() {
   SCROLLINFO info{};
   info.cbSize = sizeof(info);
@@ -101,7 +114,8 @@ void TextView::UpdateScrollBars() {
     info.nMax = std::max<int32_t>(0, state_.list->RowCount() - 1);
     info.nPage = static_cast<UINT>(geometry_.visibleRows);
     info.nPos = topRow_;
-    SetScrollInfo(verticalBar_, SB_CTL, &info, TRUE);
+    SetScrollInfo(verticalBar_, SB_CTL, &info, FALSE);
+    InvalidateRect(verticalBar_, nullptr, TRUE);
   }
   for (int s = 0; s < 2; ++s) {
     if (!horizontalBar_[s]) continue;
@@ -109,7 +123,8 @@ void TextView::UpdateScrollBars() {
     info.nMax = wordWrap_ ? 0 : kHorizontalColumns - 1;
     info.nPage = wordWrap_ ? 1 : static_cast<UINT>(geometry_.visibleColumns[s]);
     info.nPos = hscroll_[s];
-    SetScrollInfo(horizontalBar_[s], SB_CTL, &info, TRUE);
+    SetScrollInfo(horizontalBar_[s], SB_CTL, &info, FALSE);
+    InvalidateRect(horizontalBar_[s], nullptr, TRUE);
   }
 }
 

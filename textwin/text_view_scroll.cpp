@@ -56,18 +56,12 @@ void TextView::ScrollVerticallyTo(int32_t top) {
   if (!hwnd() || printing_) return;
   if (caretShown_) HideCaret(hwnd());
   caretShown_ = false;
-  if (std::llabs(distance) < std::min<int64_t>(kMaxScrollPixels, geometry_.height))
+  if (std::llabs(distance) < std::min<int64_t>(kMaxScrollPixels, geometry_.height / 2))
     ScrollWindowEx(hwnd(), 0, static_cast<int>(distance), nullptr, nullptr, nullptr, nullptr,
                    SW_INVALIDATE);
   else
     InvalidateAll();
-  if (verticalBar_) {
-    SCROLLINFO info{};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_POS;
-    info.nPos = topRow_;
-    SetScrollInfo(verticalBar_, SB_CTL, &info, TRUE);
-  }
+  SetBarPosition(verticalBar_, topRow_);
   UpdateCaretPixels();
   ShowCaret();
 }
@@ -97,13 +91,7 @@ void TextView::ScrollSideTo(int side, int32_t column) {
       InvalidateRect(hwnd(), &text, FALSE);
     // The caret box's right edge lies inside the moved pixels.
     if (s == activeSide_) InvalidateRows(s, caretRow_, caretRow_);
-    if (horizontalBar_[s]) {
-      SCROLLINFO info{};
-      info.cbSize = sizeof(info);
-      info.fMask = SIF_POS;
-      info.nPos = hscroll_[s];
-      SetScrollInfo(horizontalBar_[s], SB_CTL, &info, TRUE);
-    }
+    SetBarPosition(horizontalBar_[s], hscroll_[s]);
   }
   UpdateCaretPixels();
   ShowCaret();
