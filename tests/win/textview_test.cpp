@@ -214,8 +214,9 @@ protected:
   }
 
   // Builds both documents and the list row by row, as the engine lays
-  // them out: every line ends in LF, fillers sit at the next line's offset,
-  // changed rows mark every byte that differs from the other line.
+  // them out: lines end in LF but for the last one of each side (so that no
+  // empty last row follows), fillers sit at the next line's offset, changed
+  // rows mark every byte that differs from the other line.
   void Fill(const std::vector<RowSpec>& rows) {
     view_->Reset();
     CompareState& state = view_->State();
@@ -235,6 +236,8 @@ protected:
       if (row.kind != RowKind::RightOnly) left += row.left + "\n";
       if (row.kind != RowKind::LeftOnly) right += row.right + "\n";
     }
+    if (!left.empty()) left.pop_back();
+    if (!right.empty()) right.pop_back();
     state.side[0].doc.Insert(0, left.data(), static_cast<uint32_t>(left.size()));
     state.side[1].doc.Insert(0, right.data(), static_cast<uint32_t>(right.size()));
     list->NumberRows();
@@ -800,8 +803,10 @@ TEST_F(TextViewPixels, SampleComparisonScreenshot) {
 using TextViewRepaint = TextViewTest;
 
 TEST_F(TextViewRepaint, RecompareResultsRepaintOneSideBothSidesOrEverything) {
-  std::vector<RowSpec> rows = SameRows(30);
-  rows[10] = {RowKind::Changed, "value = 1;", "value = 2;"};
+  // Rows 0 to 119; the re-compared window reaches 40 rows either side of
+  // an edit, so an edit in row 3 does not see the changed row 100.
+  std::vector<RowSpec> rows = SameRows(120);
+  rows[100] = {RowKind::Changed, "value = 1;", "value = 2;"};
   Fill(rows);
   TextDoc& left = view_->State().side[0].doc;
 
@@ -818,35 +823,37 @@ TEST_F(TextViewRepaint, RecompareResultsRepaintOneSideBothSidesOrEverything) {
   EXPECT_LE(update.right, Side(0).right) << "only the active side";
 
   // Result 1: the changed row stays changed with other highlights.
-  const uint32_t digit = view_->List().Row(10).leftOffset + 8;
+  view_->ScrollToRow(95);
+  const uint32_t digit = view_->List().Row(100).leftOffset + 8;
   update = UpdateAfter([&] {
     left.SetByte(digit, '3');
-    result = view_->RecompareAfterEdit(10, 10);
+    result = view_->RecompareAfterEdit(100, 100);
   });
   EXPECT_EQ(result, 1);
-  EXPECT_EQ(update.top, RowTop(10));
-  EXPECT_EQ(update.bottom, RowTop(11));
+  EXPECT_EQ(update.top, RowTop(100));
+  EXPECT_EQ(update.bottom, RowTop(101));
   EXPECT_LT(update.left, Side(0).right);
   EXPECT_GT(update.right, Side(1).left) << "both sides";
 
   // Result 2: a new line on the left changes the layout; the caret row
   // follows its offset and the whole pane repaints.
-  const uint32_t row20 = view_->List().Row(20).leftOffset;
-  view_->PlaceCaret(25, view_->List().Row(25).leftOffset, false);
+  const uint32_t row70 = view_->List().Row(70).leftOffset;
+  view_->PlaceCaret(75, view_->List().Row(75).leftOffset, false);
   const uint32_t caret = view_->CaretOffset(0);
   update = UpdateAfter([&] {
-    ASSERT_TRUE(left.Insert(row20, "inserted\n", 9));
-    view_->State().list->ShiftOffsets(0, 21, 9);
-    view_->PlaceCaret(25, caret + 9, false);
-    result = view_->RecompareAfterEdit(20, 20);
+    ASSERT_TRUE(left.Insert(row70, "inserted\n", 9));
+    view_->State().list->ShiftOffsets(0, 71, 9);
+    view_->PlaceCaret(75, caret + 9, false);
+    result = view_->RecompareAfterEdit(70, 70);
   });
   EXPECT_EQ(result, 2);
   EXPECT_EQ(update.top, 0);
   EXPECT_EQ(update.left, 0);
   EXPECT_EQ(update.right, kPaneWidth);
-  EXPECT_EQ(view_->List().RowCount(), 31);
+  EXPECT_EQ(update.bottom, kPaneHeight);
+  EXPECT_EQ(view_->List().RowCount(), 121);
   EXPECT_EQ(view_->DiffCount(), 2);
-  EXPECT_EQ(view_->CaretRow(), 26) << "the caret's line moved down one row";
+  EXPECT_EQ(view_->CaretRow(), 76) << "the caret's line moved down one row";
   EXPECT_GE(host_.contentChanges, 1);
 }
 
@@ -930,7 +937,7 @@ TEST_F(TextViewFiles, LoadComparesAndARepeatKeepsThePositions) {
   CompareResult result = view_->LoadAndCompare(leftPath, rightPath, settings, nullptr);
   view_->FinishCompare();
   ASSERT_EQ(result.code, CompareCode::Ok);
-  EXPECT_EQ(view_->List().RowCount(), 200);
+  EXPECT_EQ(view_->List().RowCount(), 201) << "200 lines and the empty one after the last LF";
   EXPECT_EQ(view_->DiffCount(), 1);
   EXPECT_EQ(view_->CaretRow(), 120) << "scrolled to the first difference";
   EXPECT_LE(view_->TopRow(), 120);
@@ -968,7 +975,7 @@ TEST_F(TextViewFiles, SaveWritesTheSideInItsFormatAndReportsFailures) {
   const std::string path = TempPath("qm_textview_save.txt");
   DeleteFileA(path.c_str());
   ASSERT_TRUE(view_->SaveSide(0, path));
-  EXPECT_EQ(ReadBytes(path), "one\r\ntwo\r\n");
+  EXPECT_EQ(ReadBytes(path), "one\r\ntwo");
   EXPECT_FALSE(view_->IsReadOnly(0));
   EXPECT_EQ(host_.savedSides, std::vector<int>{0});
   DeleteFileA(path.c_str());
