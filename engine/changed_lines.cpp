@@ -85,17 +85,17 @@ bool LineMatcher::DiffCharacters(const uint8_t* a, int32_t n, const uint8_t* b, 
                                  std::vector<std::pair<int32_t, int32_t>>* pairs) {
   pairs->clear();
   try {
-    diag_.resize(2 * (static_cast<size_t>(n) + static_cast<size_t>(m) + 3));
+    diag_.Allocate(0, 0, n, m);
     changed_.assign(static_cast<size_t>(n) + static_cast<size_t>(m) + 2, 0);
   } catch (const std::bad_alloc&) {
     // Without the working storage nothing matches: every character differs.
-    diag_ = {};
+    diag_ = DiagonalStorage();
     changed_ = {};
     return true;
   }
   uint8_t* changedA = changed_.data();
   uint8_t* changedB = changedA + n + 1;
-  MyersSearch<ByteSequences> search({a, b}, n, m, diag_.data(), changedA, changedB, cancel_);
+  MyersSearch<ByteSequences> search({a, b}, diag_, changedA, changedB, cancel_);
   if (!search.Compare(0, 0, n, m)) return false;
   int32_t i = 0;
   int32_t j = 0;

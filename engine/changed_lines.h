@@ -13,6 +13,7 @@
 
 #include "engine/compare_options.h"
 #include "engine/diff_engine.h"
+#include "engine/myers.h"
 
 namespace qm {
 
@@ -49,7 +50,7 @@ private:
   const CancelFlag* cancel_;
   Normalized left_;
   Normalized right_;
-  std::vector<int32_t> diag_;
+  DiagonalStorage diag_;
   std::vector<uint8_t> changed_;
   std::vector<std::pair<int32_t, int32_t>> pairs_;
 };

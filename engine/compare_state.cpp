@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/platform.h"
+#include "engine/run_both.h"
 #include "engine/text_file.h"
 
 namespace qm {
@@ -28,6 +29,51 @@ std::unique_ptr<DiffList> NewList(CompareState& state) {
   return list;
 }
 
+// What rows [from, to] add to the counters and to each side's real lines.
+// A row starts a difference when its kind is not Same and differs from the
+// kind of the row before it (before row 0: Same).
+struct RowTally {
+  int32_t runs = 0;
+  int32_t diffLines = 0;
+  int32_t lines[2] = {0, 0};
+};
+
+RowTally Tally(const DiffList& list, int32_t from, int32_t to) {
+  RowTally t;
+  RowKind prev = from > 0 ? list.Kind(from - 1) : RowKind::Same;
+  for (int32_t r = from; r <= to && r < list.RowCount(); ++r) {
+    const RowKind kind = list.Kind(r);
+    if (kind != RowKind::Same) {
+      ++t.diffLines;
+      if (kind != prev) ++t.runs;
+    }
+    if (kind != RowKind::RightOnly) ++t.lines[0];
+    if (kind != RowKind::LeftOnly) ++t.lines[1];
+    prev = kind;
+  }
+  return t;
+}
+
+// After rows [first, last] were replaced by rows [first, newLast]: numbers
+// the new rows, moves the numbers behind them by the change in real lines,
+// and updates the counters from the tallies of the rows before and after
+// (each tally reaching one row past the replaced ones, whose start of a
+// difference depends on them). Only a change in line count costs a pass
+// over the rows behind.
+void Renumber(DiffList& list, int32_t first, int32_t newLast, const RowTally& before) {
+  const RowTally after = Tally(list, first, newLast + 1);
+  list.diffCount += after.runs - before.runs;
+  list.diffLineCount += after.diffLines - before.diffLines;
+  list.NumberRows(first, newLast + 1);
+  const int32_t shift[2] = {after.lines[0] - before.lines[0], after.lines[1] - before.lines[1]};
+  if (shift[0] == 0 && shift[1] == 0) return;
+  for (int32_t r = newLast + 2; r < list.RowCount(); ++r) {
+    DiffRow& row = list.Row(r);
+    if (row.leftLine >= 0) row.leftLine += shift[0];
+    if (row.rightLine >= 0) row.rightLine += shift[1];
+  }
+}
+
 void ResetToOneRow(DiffList& list) {
   list.ClearRows();
   list.AppendRow(RowKind::Same, 0, 0);
@@ -47,12 +93,14 @@ CompareResult LoadSides(CompareState& state, const std::string& leftPath,
   state.side[1].readOnly = IsReadOnlyFile(right);
   state.side[0].format = DetectLineFormat(left);
   state.side[1].format = DetectLineFormat(right);
-  if (uint32_t error = LoadTextFile(state.side[0].doc, state.side[0].format, left)) {
-    return {CompareCode::LeftLoadFailed, error};
-  }
-  if (uint32_t error = LoadTextFile(state.side[1].doc, state.side[1].format, right)) {
-    return {CompareCode::RightLoadFailed, error};
-  }
+  // Both files are read at once; a failure of the left one is still the
+  // one reported, and a failed comparison empties both documents.
+  uint32_t errors[2] = {0, 0};
+  RunBoth(
+      true, [&] { errors[0] = LoadTextFile(state.side[0].doc, state.side[0].format, left); },
+      [&] { errors[1] = LoadTextFile(state.side[1].doc, state.side[1].format, right); });
+  if (errors[0]) return {CompareCode::LeftLoadFailed, errors[0]};
+  if (errors[1]) return {CompareCode::RightLoadFailed, errors[1]};
   return {};
 }
 
@@ -140,11 +188,14 @@ int LocalRecompare(CompareState& state, int32_t firstRow, int32_t lastRow,
     ShowOutOfMemory();
     return 0;
   }
+  const RowTally before = Tally(list, first, last + 1);
+  const int32_t added = fresh.RowCount() - (last - first + 1);
   const int result = list.SpliceRows(first, last, fresh);
   if (list.RowCount() != count && state.pane) state.pane->UpdateScrollRanges();
   if (result == 2) {
-    list.NumberRows(first);
-    list.CountDifferences();
+    // The same numbers and counts as NumberRows and CountDifferences over
+    // the whole list, without walking the rows that did not move.
+    Renumber(list, first, last + added, before);
     if (state.pane) state.pane->RecomputeLayout();
   }
   return result;

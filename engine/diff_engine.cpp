@@ -8,11 +8,19 @@
 #include "engine/diff_list.h"
 #include "engine/line_table.h"
 #include "engine/myers.h"
+#include "engine/run_both.h"
 #include "engine/text_doc.h"
 
 namespace qm {
 
 namespace {
+
+// Comparisons of at least this many lines (both sides) search the two
+// halves of their first split on two threads, and ranges of at least this
+// many bytes are hashed side by side: below that a thread costs more than
+// it saves, and LocalRecompare's few rows never pay for one.
+constexpr int64_t kTwoThreadLines = 50000;
+constexpr uint32_t kTwoThreadBytes = 1u << 20;
 
 // The working state of one RunDiff call: the two line tables, the change
 // flags, the emit cursors and the changed-line matcher. Nothing is shared
@@ -31,11 +39,14 @@ public:
     const int32_t m = table[1].Count();
     changed_[0].assign(static_cast<size_t>(n) + 1, 0);
     changed_[1].assign(static_cast<size_t>(m) + 1, 0);
-    std::vector<int32_t> diag(2 * (static_cast<size_t>(n) + static_cast<size_t>(m) + 3));
+    DiagonalStorage diagonals;
+    diagonals.Allocate(0, 0, n, m);
     const LineSequences seq{table[0].ids.data(), table[1].ids.data()};
-    MyersSearch<LineSequences> search(seq, n, m, diag.data(), changed_[0].data(),
-                                      changed_[1].data(), cancel_);
-    const bool done = search.Compare(0, 0, n, m);
+    MyersSearch<LineSequences> search(seq, diagonals, changed_[0].data(), changed_[1].data(),
+                                      cancel_);
+    const bool done = static_cast<int64_t>(n) + m >= kTwoThreadLines
+                          ? search.CompareOnTwoThreads(0, 0, n, m)
+                          : search.Compare(0, 0, n, m);
     // Only the flags and the line starts are needed from here on.
     table[0].ids = {};
     table[1].ids = {};
@@ -173,9 +184,16 @@ CompareResult RunDiffWithMask(TextDoc& left, uint32_t leftStart, uint32_t leftEn
     LineDiff diff(list, options, cancel);
     const char* text[2];
     ViewRanges(left, leftStart, leftEnd, right, rightStart, rightEnd, &text[0], &text[1]);
-    HashLines(text[0], leftStart, leftEnd, leftEnd == left.Length(), options, &diff.table[0]);
-    HashLines(text[1], rightStart, rightEnd, rightEnd == right.Length(), options,
-              &diff.table[1]);
+    RunBoth(
+        leftEnd - leftStart >= kTwoThreadBytes && rightEnd - rightStart >= kTwoThreadBytes,
+        [&] {
+          HashLines(text[0], leftStart, leftEnd, leftEnd == left.Length(), options,
+                    &diff.table[0]);
+        },
+        [&] {
+          HashLines(text[1], rightStart, rightEnd, rightEnd == right.Length(), options,
+                    &diff.table[1]);
+        });
     if (hashMask != 0xFFFFFFFFu) {
       for (LineTable& t : diff.table) {
         for (uint32_t& h : t.ids) h &= hashMask;

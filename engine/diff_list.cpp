@@ -76,8 +76,8 @@ bool DiffList::IsFiller(int side, int32_t row) const {
   return Kind(row) == (side == 0 ? RowKind::RightOnly : RowKind::LeftOnly);
 }
 
-void DiffList::NumberRows(int32_t fromRow) {
-  const int32_t count = RowCount();
+void DiffList::NumberRows(int32_t fromRow, int32_t toRow) {
+  const int32_t count = toRow < RowCount() ? toRow + 1 : RowCount();
   if (fromRow < 0) fromRow = 0;
   int32_t left = 0;
   int32_t right = 0;

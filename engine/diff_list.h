@@ -82,9 +82,9 @@ public:
   // ends at its own offset. CompareState attaches its two documents.
   void AttachDocuments(const TextDoc* left, const TextDoc* right);
 
-  // Maintenance. NumberRows(from) renumbers rows from..end, continuing the
-  // numbers of the rows before (the same result as numbering everything).
-  void NumberRows(int32_t fromRow = 0);
+  // Maintenance. NumberRows(from, to) renumbers rows from..to (to the end
+  // by default), continuing the numbers of the rows before.
+  void NumberRows(int32_t fromRow = 0, int32_t toRow = INT32_MAX);
   void CountDifferences();
   void ShiftOffsets(int side, int32_t fromRow, int64_t delta);
   int32_t FindRowByOffset(int side, uint32_t offset, int32_t hintRow) const;

@@ -212,7 +212,21 @@ class ClassTable {
 public:
   ClassTable(const LineTable& left, const LineTable& right, const CompareOptions& options)
       : tables_{&left, &right}, options_(options) {
-    Grow(1024);
+    // Sized for half the lines being distinct; it grows when more are.
+    size_t size = 1024;
+    while (size < (left.ids.size() + right.ids.size()) / 2) size *= 2;
+    Grow(size);
+  }
+
+  // Asks for the memory a later ClassOf(hash) will read: the slot first,
+  // then (once the slot is at hand) the line it will be compared with.
+  void PrefetchSlot(uint32_t hash) const { __builtin_prefetch(&slots_[Home(hash)]); }
+  void PrefetchLine(uint32_t hash) const {
+    const Slot& slot = slots_[Home(hash)];
+    if (slot.cls != kEmpty && slot.hash == hash) {
+      const Rep& rep = reps_[slot.cls];
+      __builtin_prefetch(tables_[rep.side]->Line(rep.line));
+    }
   }
 
   uint32_t ClassOf(int side, int32_t line, uint32_t hash) {
@@ -282,8 +296,14 @@ void AssignLineClasses(LineTable& left, LineTable& right, const CompareOptions& 
   // Only the ids change; the table reads lines through text and starts.
   ClassTable classes(left, right, options);
   for (int side = 0; side < 2; ++side) {
+    // Lines are looked up in order; those ahead still hold their hashes.
+    constexpr size_t kSlotAhead = 16;
+    constexpr size_t kLineAhead = 6;
     std::vector<uint32_t>& ids = (side == 0 ? left : right).ids;
-    for (size_t i = 0; i < ids.size(); ++i) {
+    const size_t n = ids.size();
+    for (size_t i = 0; i < n; ++i) {
+      if (i + kSlotAhead < n) classes.PrefetchSlot(ids[i + kSlotAhead]);
+      if (i + kLineAhead < n) classes.PrefetchLine(ids[i + kLineAhead]);
       ids[i] = classes.ClassOf(side, static_cast<int32_t>(i), ids[i]);
     }
   }

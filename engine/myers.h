@@ -2,8 +2,8 @@
 // line comparison (over line class ids) and the character comparison (over
 // bytes). Engine-internal.
 //
-// The caller provides both sequences, one block of 2 * (n + m + 3) i32 for
-// the two diagonal vectors and zeroed change flags (n + 1 and m + 1 bytes).
+// The caller provides both sequences, the diagonal vectors (one block of
+// 2 * (n + m + 3) i32) and zeroed change flags (n + 1 and m + 1 bytes).
 // Compare marks every element that is not part of the common subsequence it
 // finds; the script is always a shortest one (no cost cut-off). The cancel
 // flag is polled at every recursion and at every pass of the middle-snake
@@ -14,8 +14,10 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "engine/diff_engine.h"
+#include "engine/run_both.h"
 
 namespace qm {
 
@@ -39,40 +41,40 @@ struct LineSequences {
   }
 };
 
+// The two diagonal vectors of a search over a[xoff, xlim) against
+// b[yoff, ylim), in one block: diagonals xoff - ylim - 1 .. xlim - yoff + 1
+// in each, 2 * (n + m + 3) values for the whole of n and m elements.
+struct DiagonalStorage {
+  std::vector<int32_t> block;
+  int32_t* fd = nullptr;
+  int32_t* bd = nullptr;
+
+  // Throws std::bad_alloc.
+  void Allocate(int32_t xoff, int32_t yoff, int32_t xlim, int32_t ylim) {
+    const size_t size = static_cast<size_t>(xlim - xoff) + static_cast<size_t>(ylim - yoff) + 3;
+    block.resize(2 * size);
+    const int32_t low = xoff - ylim - 1;  // the lowest diagonal, at entry 0
+    fd = block.data() - low;
+    bd = block.data() + size - low;
+  }
+};
+
 template <typename Sequences>
 class MyersSearch {
 public:
-  // diag holds 2 * (n + m + 3) values; the forward vector starts at entry
-  // m + 1 of the first half and the backward one at entry m + 1 of the
-  // second, so diagonals -(m + 1) .. n + 1 are valid in both.
-  MyersSearch(const Sequences& seq, int32_t n, int32_t m, int32_t* diag, uint8_t* changedA,
+  // diagonals covers the whole range that Compare will be asked about.
+  MyersSearch(const Sequences& seq, const DiagonalStorage& diagonals, uint8_t* changedA,
               uint8_t* changedB, const CancelFlag* cancel)
-      : seq_(seq), fd_(diag + m + 1), bd_(diag + (n + m + 3) + m + 1), changedA_(changedA),
+      : seq_(seq), fd_(diagonals.fd), bd_(diagonals.bd), changedA_(changedA),
         changedB_(changedB), cancel_(cancel) {}
 
   // Compares a[xoff, xlim) with b[yoff, ylim). False when cancelled.
   bool Compare(int32_t xoff, int32_t yoff, int32_t xlim, int32_t ylim) {
     for (;;) {
-      if (Cancelled()) return false;
-      while (xoff < xlim && yoff < ylim && seq_.Same(xoff, yoff)) {
-        ++xoff;
-        ++yoff;
-      }
-      while (xlim > xoff && ylim > yoff && seq_.Same(xlim - 1, ylim - 1)) {
-        --xlim;
-        --ylim;
-      }
-      if (xoff == xlim) {
-        if (ylim > yoff) std::memset(changedB_ + yoff, 1, static_cast<size_t>(ylim - yoff));
-        return true;
-      }
-      if (yoff == ylim) {
-        std::memset(changedA_ + xoff, 1, static_cast<size_t>(xlim - xoff));
-        return true;
-      }
       int32_t xmid = 0;
       int32_t ymid = 0;
-      if (!MiddleSnake(xoff, yoff, xlim, ylim, &xmid, &ymid)) return false;
+      const Step step = Split(&xoff, &yoff, &xlim, &ylim, &xmid, &ymid);
+      if (step != Step::Split) return step == Step::Done;
       if (!Compare(xoff, yoff, xmid, ymid)) return false;
       // The second half as a loop: the same order as a second recursion.
       xoff = xmid;
@@ -80,13 +82,68 @@ public:
     }
   }
 
+  // Compare, with the two halves of the first split searched at the same
+  // time on two threads (the second with diagonal storage of its own). The
+  // halves touch disjoint flags, so the result is exactly Compare's.
+  // Throws std::bad_alloc.
+  bool CompareOnTwoThreads(int32_t xoff, int32_t yoff, int32_t xlim, int32_t ylim) {
+    int32_t xmid = 0;
+    int32_t ymid = 0;
+    const Step step = Split(&xoff, &yoff, &xlim, &ylim, &xmid, &ymid);
+    if (step != Step::Split) return step == Step::Done;
+    DiagonalStorage own;
+    own.Allocate(xmid, ymid, xlim, ylim);
+    MyersSearch second(seq_, own, changedA_, changedB_, cancel_);
+    bool firstDone = false;
+    bool secondDone = false;
+    RunBoth(
+        true, [&] { firstDone = Compare(xoff, yoff, xmid, ymid); },
+        [&] { secondDone = second.Compare(xmid, ymid, xlim, ylim); });
+    return firstDone && secondDone;
+  }
+
 private:
   static constexpr int32_t kMax = 2147483647;
   // How many diagonals ahead the search prefetches the lines it will compare.
-  static constexpr int32_t kAhead = 8;
+  static constexpr int32_t kAhead = 16;
 
   bool Cancelled() const {
     return cancel_ && cancel_->load(std::memory_order_relaxed) != 0;
+  }
+
+  enum class Step { Done, Cancelled, Split };
+
+  // One level of the divide and conquer: strips the common prefix and
+  // suffix, marks a range that is left on one side only, else finds the
+  // middle snake (xmid, ymid) to split at.
+  Step Split(int32_t* xoffp, int32_t* yoffp, int32_t* xlimp, int32_t* ylimp, int32_t* xmid,
+             int32_t* ymid) {
+    if (Cancelled()) return Step::Cancelled;
+    int32_t xoff = *xoffp;
+    int32_t yoff = *yoffp;
+    int32_t xlim = *xlimp;
+    int32_t ylim = *ylimp;
+    while (xoff < xlim && yoff < ylim && seq_.Same(xoff, yoff)) {
+      ++xoff;
+      ++yoff;
+    }
+    while (xlim > xoff && ylim > yoff && seq_.Same(xlim - 1, ylim - 1)) {
+      --xlim;
+      --ylim;
+    }
+    *xoffp = xoff;
+    *yoffp = yoff;
+    *xlimp = xlim;
+    *ylimp = ylim;
+    if (xoff == xlim) {
+      if (ylim > yoff) std::memset(changedB_ + yoff, 1, static_cast<size_t>(ylim - yoff));
+      return Step::Done;
+    }
+    if (yoff == ylim) {
+      std::memset(changedA_ + xoff, 1, static_cast<size_t>(xlim - xoff));
+      return Step::Done;
+    }
+    return MiddleSnake(xoff, yoff, xlim, ylim, xmid, ymid) ? Step::Split : Step::Cancelled;
   }
 
   // Finds the middle snake of a[xoff, xlim) against b[yoff, ylim): the

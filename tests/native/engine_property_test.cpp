@@ -85,10 +85,16 @@ size_t CheckList(const DiffList& list, const TextDoc* docs[2], const CompareOpti
   size_t edits = 0;
   std::string rebuilt[2];
   int32_t next[2] = {0, 0};
+  int32_t runs = 0;
+  int32_t diffLines = 0;
   EXPECT_GE(list.RowCount(), 1) << where;
   for (int32_t r = 0; r < list.RowCount(); ++r) {
     const DiffRow& row = list.Row(r);
     edits += row.kind == RowKind::Changed ? 2 : (row.kind == RowKind::Same ? 0 : 1);
+    if (row.kind != RowKind::Same) {
+      ++diffLines;
+      if (r == 0 || list.Kind(r - 1) != row.kind) ++runs;
+    }
     std::string text[2];
     for (int side = 0; side < 2; ++side) {
       const uint32_t end = list.RowEnd(side, r, *docs[side]);
@@ -116,6 +122,8 @@ size_t CheckList(const DiffList& list, const TextDoc* docs[2], const CompareOpti
     EXPECT_EQ(rebuilt[side], test::Text(*docs[side], 0, docs[side]->Length()))
         << where << " side " << side;
   }
+  EXPECT_EQ(list.diffCount, runs) << where;
+  EXPECT_EQ(list.diffLineCount, diffLines) << where;
   return edits;
 }
 
