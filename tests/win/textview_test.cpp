@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -301,9 +302,14 @@ protected:
 // The pane drawn into a 32-bit bitmap, read back pixel by pixel.
 class Snapshot {
 public:
-  explicit Snapshot(TextView& view) {
-    width_ = view.Geometry().width;
-    height_ = view.Geometry().height;
+  explicit Snapshot(TextView& view)
+      : Snapshot(view.Geometry().width, view.Geometry().height, [&view](HDC dc) {
+          const RECT all{0, 0, view.Geometry().width, view.Geometry().height};
+          view.Paint(dc, all);
+        }) {}
+  Snapshot(int width, int height, const std::function<void(HDC)>& draw) {
+    width_ = width;
+    height_ = height;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width_;
@@ -317,8 +323,7 @@ public:
     bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
                                nullptr, 0);
     previous_ = SelectObject(dc_, bitmap_);
-    const RECT all{0, 0, width_, height_};
-    view.Paint(dc_, all);
+    draw(dc_);
     GdiFlush();
   }
   ~Snapshot() {
@@ -758,6 +763,47 @@ TEST_F(TextViewPixels, CaretBoxFramesTheActiveSideOfTheCaretRow) {
   EXPECT_EQ(shot.At(Side(1).right - 1, RowTop(2) + 5), box);
   EXPECT_EQ(shot.At(Side(0).left, RowTop(2) + 5), Settings.SameBkColor) << "only the active side";
   EXPECT_EQ(shot.At(Side(1).left, RowTop(1) + 5), Settings.SameBkColor);
+}
+
+TEST_F(TextViewPixels, PrintedPagesStartAtColumnZeroWithoutCaretAndRestoreTheScreen) {
+  std::vector<RowSpec> rows = SameRows(100);
+  rows[50] = {RowKind::LeftOnly, "only on the left", ""};
+  Fill(rows);
+  view_->PlaceCaret(41, view_->List().Row(41).leftOffset, false);
+  view_->PlaceCaret(42, view_->List().Row(42).leftOffset + 2, true);
+  view_->ScrollToRow(10);
+  view_->ScrollHorizontally(0, 3);
+  const PaneGeometry screen = view_->Geometry();
+  const int screenLineHeight = view_->LineHeight();
+
+  const int pageWidth = 500;
+  int lineHeight = 0;
+  int gutter = -1;
+  int right = 0;
+  Snapshot page(pageWidth, 20 * screenLineHeight, [&](HDC dc) {
+    view_->BeginPrinting(dc, pageWidth, 20 * screenLineHeight);
+    lineHeight = view_->LineHeight();
+    gutter = view_->Geometry().gutter;
+    right = view_->Geometry().side[0].right;
+    view_->PrintRows(dc, 40, 59);
+    view_->EndPrinting();
+  });
+  EXPECT_EQ(gutter, 0) << "no gutter on paper without line numbers";
+  EXPECT_EQ(right, pageWidth / 2 - 10);
+  const int mid = lineHeight / 2;
+  EXPECT_EQ(page.At(right - 3, 10 * lineHeight + mid), Settings.LeftBkColor);
+  EXPECT_EQ(page.At(right - 3, 1 * lineHeight), Settings.SameBkColor) << "no caret box";
+  EXPECT_EQ(page.At(right - 3, 2 * lineHeight + mid), Settings.SameBkColor) << "no selection";
+  EXPECT_GT(page.CountOther(0, 0, view_->CharWidth(), lineHeight, Settings.SameBkColor), 0)
+      << "the first column of text is on the page";
+
+  EXPECT_EQ(view_->Geometry().width, screen.width);
+  EXPECT_EQ(view_->Geometry().gutter, screen.gutter);
+  EXPECT_EQ(view_->Geometry().split, screen.split);
+  EXPECT_EQ(view_->LineHeight(), screenLineHeight);
+  EXPECT_EQ(view_->TopRow(), 10);
+  EXPECT_EQ(view_->HorizontalScroll(0), 3);
+  EXPECT_TRUE(view_->HasSelection());
 }
 
 TEST_F(TextViewPixels, SampleComparisonScreenshot) {
