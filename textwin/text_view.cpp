@@ -113,6 +113,12 @@ LRESULT TextView::OnDestroy(HWND, UINT, WPARAM, LPARAM) {
 }
 
 LRESULT TextView::OnSize(HWND, UINT, WPARAM, LPARAM lParam) {
+  if (IsBusy()) {
+    deferred_.size = true;
+    deferred_.width = GET_X_LPARAM(lParam);
+    deferred_.height = GET_Y_LPARAM(lParam);
+    return 0;
+  }
   // A printer layout keeps its page geometry; the screen's comes back later.
   PaneGeometry& target = screen_ ? screen_->geometry : geometry_;
   target.width = GET_X_LPARAM(lParam);
@@ -175,6 +181,8 @@ LRESULT TextView::OnForwardCommand(HWND hwnd, UINT, WPARAM wParam, LPARAM lParam
 
 // ---- Comparison state ----
 
+bool TextView::IsBusy() const { return host_ && host_->IsComparing(); }
+
 CompareResult TextView::LoadAndCompare(const std::string& leftPath, const std::string& rightPath,
                                        const CompareSettings& settings,
                                        const CancelFlag* cancel) {
@@ -182,6 +190,13 @@ CompareResult TextView::LoadAndCompare(const std::string& leftPath, const std::s
 }
 
 void TextView::FinishCompare() {
+  if (deferred_.size) {
+    geometry_.width = deferred_.width;
+    geometry_.height = deferred_.height;
+  }
+  const bool display = deferred_.display;
+  deferred_ = Deferred();
+  if (display) ApplyDisplaySettings();
   Layout();
   const DiffList& list = *state_.list;
   if (caretFromX_) {
@@ -408,6 +423,10 @@ void TextView::InvalidateAll() {
 }
 
 void TextView::ApplyDisplaySettings() {
+  if (IsBusy()) {
+    deferred_.display = true;
+    return;
+  }
   showLineNumbers_ = Settings.ShowLineNumbers;
   wordWrap_ = Settings.WordWrap;
   {

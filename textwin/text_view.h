@@ -94,7 +94,9 @@ public:
   CompareResult LoadAndCompare(const std::string& leftPath, const std::string& rightPath,
                                const CompareSettings& settings, const CancelFlag* cancel);
   // User-interface thread, after LoadAndCompare (or any rebuild of the list
-  // outside the pane): applies the layout, scroll bars and caret, repaints.
+  // outside the pane) once the host no longer reports a comparison: applies
+  // what waited (size, display settings), the layout, scroll bars and
+  // caret, and repaints.
   void FinishCompare();
   // Empties both sides (one unchanged row), positions to the start.
   void Reset();
@@ -117,7 +119,8 @@ public:
   void SetSplitRatio(float ratio);
   float SplitRatio() const { return ratio_; }
   // After display settings changed (font, colours, line numbers, white
-  // space, tab stop, word wrap): rebuild fonts and layout, repaint.
+  // space, tab stop, word wrap): rebuild fonts and layout, repaint. While a
+  // comparison runs this waits for FinishCompare.
   void ApplyDisplaySettings();
   // Moves the caret to the next / previous difference (wrapping as the
   // WrapAround setting says) and scrolls it into view; false when there is
@@ -284,6 +287,16 @@ private:
   bool printing_ = false;
   int wheelDelta_ = 0;
   bool selecting_ = false;  // left button held after a click in the text
+  // While a comparison runs the worker owns the list and the layout fields:
+  // a resize or a display change waits for FinishCompare.
+  struct Deferred {
+    bool size = false;
+    bool display = false;
+    int width = 0;
+    int height = 0;
+  };
+  Deferred deferred_;
+  bool IsBusy() const;
   // Display settings the layout depends on, copied on the user-interface
   // thread so that the worker's layout never reads Settings.
   int showLineNumbers_ = 2;

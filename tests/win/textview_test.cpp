@@ -116,6 +116,7 @@ struct RowSpec {
 class RecordingHost : public TextViewHost {
 public:
   bool IsRepeatComparison() const override { return repeat; }
+  bool IsComparing() const override { return comparing; }
   void OnCaretMoved(bool rowChanged) override {
     ++caretMoves;
     if (rowChanged) ++rowChanges;
@@ -127,6 +128,7 @@ public:
   int contentChanges = 0;
   std::vector<int> savedSides;
   bool repeat = false;
+  bool comparing = false;
 };
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -804,6 +806,37 @@ TEST_F(TextViewPixels, PrintedPagesStartAtColumnZeroWithoutCaretAndRestoreTheScr
   EXPECT_EQ(view_->TopRow(), 10);
   EXPECT_EQ(view_->HorizontalScroll(0), 3);
   EXPECT_TRUE(view_->HasSelection());
+}
+
+TEST_F(TextViewPixels, WhileComparingThePaneShowsItsBackgroundAndDefersLayout) {
+  Settings.ShowLineNumbers = 2;
+  view_->ApplyDisplaySettings();
+  Fill({{RowKind::LeftOnly, "left", ""}, {RowKind::Same, "same", "same"}});
+  const int y = view_->LineHeight() / 2;
+  auto onScreen = [&] {
+    const int x = Side(0).right - 3;
+    InvalidateRect(view_->hwnd(), nullptr, FALSE);
+    UpdateWindow(view_->hwnd());
+    HDC dc = GetDC(view_->hwnd());
+    const COLORREF color = GetPixel(dc, x, y);
+    ReleaseDC(view_->hwnd(), dc);
+    return color;
+  };
+  EXPECT_EQ(onScreen(), Settings.LeftBkColor);
+
+  host_.comparing = true;
+  EXPECT_EQ(onScreen(), Settings.SameBkColor);
+  MoveWindow(view_->hwnd(), 0, 0, 400, kPaneHeight, TRUE);
+  Settings.ShowLineNumbers = 0;
+  view_->ApplyDisplaySettings();
+  EXPECT_EQ(view_->Geometry().width, kPaneWidth) << "the worker may be reading the layout";
+  EXPECT_EQ(view_->Geometry().gutter, 8);
+
+  host_.comparing = false;
+  view_->FinishCompare();
+  EXPECT_EQ(view_->Geometry().width, 400);
+  EXPECT_GT(view_->Geometry().gutter, 12);
+  EXPECT_EQ(onScreen(), Settings.LeftBkColor);
 }
 
 TEST_F(TextViewPixels, SampleComparisonScreenshot) {
