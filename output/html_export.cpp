@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "engine/platform.h"
 #include "engine/text_file.h"
 
 namespace qm {
@@ -355,8 +356,7 @@ uint32_t ExportHtml(const std::string& outPath, const CompareState& state,
   } catch (const std::bad_alloc&) {
     return kOutOfMemoryError;
   }
-  constexpr uint32_t kFileTooLarge = 223;  // ERROR_FILE_TOO_LARGE
-  if (page.size() > std::numeric_limits<uint32_t>::max()) return kFileTooLarge;
+  if (page.size() > std::numeric_limits<uint32_t>::max()) return kErrorFileTooLarge;
   return WriteWholeFile(outPath, page.data(), static_cast<uint32_t>(page.size()));
 }
 

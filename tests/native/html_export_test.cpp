@@ -556,6 +556,9 @@ TEST_F(HtmlExportFile, PagesOfALoadedComparisonInEachMode) {
       R"(<TR><TD VALIGN="top" BGCOLOR="#FFFFFF"><CODE>gamma&nbsp;</CODE></TD><TD VALIGN="top" BGCOLOR="#FFFFFF"><CODE>gamma&nbsp;</CODE></TD></TR>
 )",
       R"(<TR><TD VALIGN="top" BGCOLOR="#F4F4F4"><CODE>&nbsp;</CODE></TD><TD VALIGN="top" BGCOLOR="#A6CAF0"><CODE>delta&nbsp;</CODE></TD></TR>
+)",
+      // The empty last line after the final line end is a row of its own.
+      R"(<TR><TD VALIGN="top" BGCOLOR="#FFFFFF"><CODE>&nbsp;</CODE></TD><TD VALIGN="top" BGCOLOR="#FFFFFF"><CODE>&nbsp;</CODE></TD></TR>
 )"};
   const auto heading = [](const char* leftCell, const char* rightCell) {
     return std::string("<TR><TD><TABLE BORDER=\"1\" WIDTH=\"100%\"><TR>") + leftCell +
@@ -563,7 +566,7 @@ TEST_F(HtmlExportFile, PagesOfALoadedComparisonInEachMode) {
            "</TR></TABLE></TD></TR>\n";
   };
   const char* blank = "<TD>&nbsp;</TD>";
-  const std::string all = rows[0] + rows[1] + rows[2] + rows[3];
+  const std::string all = rows[0] + rows[1] + rows[2] + rows[3] + rows[4];
   const std::string expected[] = {
       top + all + kFooter,
       top +

@@ -2,20 +2,31 @@
 // the rows of the comparison, one per line, for tests and benchmarks.
 //
 //   rowdump [--ignore-case] [--blanks MASK] [--no-changed] [--fragment N]
-//           [--match PERCENT] [--summary] LEFT RIGHT
+//           [--match PERCENT] [--summary]
+//           [--html OUT [--how 0|1|2] [--numbers 0|1|2] [--white-space] [--tab N]
+//            [--no-arrows] [--date TEXT] [--time TEXT]] LEFT RIGHT
 //
 // Output: "formats L R", then per row "<kind> <left> <right>" (1-based real
 // line numbers, "-" on a filler; a changed row adds " L=<ranges> R=<ranges>"
 // of highlighted byte positions), then "diffs D lines N edits E".
-// A failed comparison prints its code and message on stderr and exits 2.
+// --html also writes the comparison as an HTML page to OUT with the export
+// settings given (defaults as in the settings store: everything, no line
+// numbers, tab 4, arrows), naming the files by their full paths; the
+// heading's date and time are the current local ones unless --date and
+// --time fix them. A failed comparison or export prints its code or message
+// on stderr and exits 2.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "engine/compare_state.h"
 #include "engine/platform.h"
+#include "output/html_export.h"
 
 namespace {
 
@@ -30,12 +41,18 @@ struct RowdumpOptions {
   bool summary = false;
   std::string left;
   std::string right;
+  std::string html;  // the page's path; empty: no page
+  HtmlExportSettings page;
+  std::optional<std::string> date;
+  std::optional<std::string> time;
 };
 
 void Usage() {
   std::fputs(
       "usage: rowdump [--ignore-case] [--blanks MASK] [--no-changed] [--fragment N]\n"
-      "               [--match PERCENT] [--summary] LEFT RIGHT\n",
+      "               [--match PERCENT] [--summary]\n"
+      "               [--html OUT [--how 0|1|2] [--numbers 0|1|2] [--white-space] [--tab N]\n"
+      "                [--no-arrows] [--date TEXT] [--time TEXT]] LEFT RIGHT\n",
       stderr);
 }
 
@@ -48,11 +65,47 @@ bool ParseNumber(const char* text, long long lo, long long hi, long long* value)
   return true;
 }
 
+// One of the page's options at argv[*i]; true when it is one and its value
+// (then consumed) is valid.
+bool ParseHtmlOption(int argc, char** argv, int* i, RowdumpOptions* out) {
+  const std::string arg = argv[*i];
+  HtmlExportSettings& page = out->page;
+  if (arg == "--white-space") {
+    page.ShowWhiteSpace = true;
+    return true;
+  }
+  if (arg == "--no-arrows") {
+    page.DrawArrows = false;
+    return true;
+  }
+  if (*i + 1 >= argc) return false;
+  const char* value = argv[*i + 1];
+  long long v = 0;
+  if (arg == "--html" && *value != '\0') {
+    out->html = value;
+  } else if (arg == "--how" && ParseNumber(value, 0, 2, &v)) {
+    page.ExportHow = static_cast<uint32_t>(v);
+  } else if (arg == "--numbers" && ParseNumber(value, 0, 2, &v)) {
+    page.ShowLineNumbers = static_cast<uint32_t>(v);
+  } else if (arg == "--tab" && ParseNumber(value, 1, 16, &v)) {
+    page.TabStop = static_cast<uint32_t>(v);
+  } else if (arg == "--date") {
+    out->date = value;
+  } else if (arg == "--time") {
+    out->time = value;
+  } else {
+    return false;
+  }
+  ++*i;
+  return true;
+}
+
 // Parses argv into options; false on anything it does not understand.
 bool ParseArguments(int argc, char** argv, RowdumpOptions* out) {
   CompareOptions& o = out->settings.options;
   int files = 0;
   for (int i = 1; i < argc; ++i) {
+    if (ParseHtmlOption(argc, argv, &i, out)) continue;
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
     long long v = 0;
@@ -214,6 +267,38 @@ void PrintTotals(Output& out, const DiffList& list) {
   out.EndLine();
 }
 
+// The current local time in strftime's format; empty (the page shows "?")
+// when it cannot be had.
+std::string LocalTime(const char* format) {
+  const std::time_t now = std::time(nullptr);
+  const std::tm* local = std::localtime(&now);
+  char text[64];
+  if (local == nullptr || std::strftime(text, sizeof text, format, local) == 0) return "";
+  return text;
+}
+
+// A full path for the page, so that its file links work wherever it is
+// opened; the path as given when it cannot be made.
+std::string FullPath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(path, error);
+  return error ? path : full.lexically_normal().string();
+}
+
+// Writes the page asked for by --html; false (message printed) on failure.
+bool WritePage(const RowdumpOptions& options, const CompareState& state) {
+  HtmlExportTexts texts;
+  texts.date = options.date ? *options.date : LocalTime("%Y-%m-%d");
+  texts.time = options.time ? *options.time : LocalTime("%H:%M");
+  const uint32_t error =
+      ExportHtml(options.html, state, FullPath(options.left), FullPath(options.right),
+                 options.page, texts);
+  if (error == 0) return true;
+  std::fprintf(stderr, "rowdump: Could not export comparison results.\n\nReason: %s\n",
+               SystemErrorText(error).c_str());
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -241,6 +326,7 @@ int main(int argc, char** argv) {
     if (!options.summary) PrintRows(out, state);
     PrintTotals(out, *state.list);
   }
-  // Further outputs of the comparison (an HTML page, ...) go here.
+  // Further outputs of the comparison go here.
+  if (!options.html.empty() && !WritePage(options, state)) return kExitFailure;
   return std::fflush(stdout) == 0 ? 0 : kExitFailure;
 }
