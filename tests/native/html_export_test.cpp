@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -210,25 +209,26 @@ TEST(HtmlPage, EveryLineEndsWithCrLf) {
 // The page reduced to its sections: "[left|right]" for a heading ("-" when
 // blank) and the row index for each row (from the virtual numbers).
 std::string Outline(const std::string& page) {
-  static const std::regex line(R"(<B>Line (\d+)</B>)");
-  static const std::regex number(R"(<CODE>(?:&nbsp;)*(\d+)&nbsp;)");
   const auto lineOf = [](const std::string& text) {
-    std::smatch m;
-    return std::regex_search(text, m, line) ? m[1].str() : std::string("-");
+    const size_t at = text.find("<B>Line ");
+    return at == std::string::npos ? std::string("-")
+                                   : text.substr(at + 8, text.find('<', at + 8) - at - 8);
+  };
+  const auto rowOf = [](const std::string& text) {
+    size_t at = text.find("<CODE>") + 6;
+    while (text.compare(at, 6, "&nbsp;") == 0) at += 6;
+    return std::to_string(std::stoi(text.substr(at)) - 1);
   };
   std::vector<std::string> lines;
   for (size_t at = 0, end; (end = page.find("\r\n", at)) != std::string::npos; at = end + 2)
     lines.push_back(page.substr(at, end - at));
   std::string out;
   for (size_t i = 0; i < lines.size(); ++i) {
-    std::smatch m;
     if (lines[i].rfind("<TR><TD><TABLE", 0) == 0 && i + 1 < lines.size()) {
       out += "[" + lineOf(lines[i]) + "|" + lineOf(lines[i + 1]) + "] ";
       ++i;
     } else if (lines[i].rfind("<TR><TD VALIGN", 0) == 0) {
-      out += std::regex_search(lines[i], m, number)
-                 ? std::to_string(std::stoi(m[1].str()) - 1) + " "
-                 : std::string("? ");
+      out += rowOf(lines[i]) + " ";
     }
   }
   return out;
