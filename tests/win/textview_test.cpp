@@ -480,6 +480,25 @@ TEST_F(TextViewCaret, ShiftClickExtendsTheSelectionAndAClickOnTheOtherSideCollap
   EXPECT_FALSE(view_->HasSelection());
 }
 
+TEST_F(TextViewCaret, ProportionalFontsMapPixelsAndOffsetsBothWays) {
+  Settings.FontFace = "Tahoma";  // Wine's own proportional face
+  view_->ApplyDisplaySettings();
+  Fill({{RowKind::Same, "Wide MMM and thin iii\tend", "x"}});
+  Settings.FontFace = "Courier New";
+  const uint32_t length = 25;
+  int previous = -1;
+  for (uint32_t offset = 0; offset <= length; ++offset) {
+    const int pixel = view_->PixelOf(0, 0, offset);
+    EXPECT_GT(pixel, previous) << "offset " << offset;
+    previous = pixel;
+    Click(Side(0).textStart + pixel + 1, RowTop(0) + 2);
+    EXPECT_EQ(view_->CaretOffset(0), offset) << "pixel " << pixel;
+  }
+  EXPECT_GT(view_->PixelOf(0, 0, 8) - view_->PixelOf(0, 0, 5),
+            view_->PixelOf(0, 0, 21) - view_->PixelOf(0, 0, 18))
+      << "MMM is wider than iii";
+}
+
 // ---- Navigation ----
 
 using TextViewNavigation = TextViewTest;
