@@ -602,6 +602,22 @@ TEST_F(TextViewScrolling, VerticalBarWheelAndKeysShareOneTopRow) {
   SendMessageA(view_->hwnd(), WM_KEYDOWN, VK_NEXT, 0);
   EXPECT_EQ(view_->TopRow(), 3 + v);
   EXPECT_EQ(view_->CaretRow(), 3 + v);
+
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageA(view_->hwnd(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(view_->CaretRow(), 4 + v);
+  EXPECT_TRUE(view_->HasSelection()) << "Shift extends";
+  keys[VK_SHIFT] = 0;
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageA(view_->hwnd(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(view_->TopRow(), 4 + v);
+  EXPECT_EQ(view_->CaretRow(), 4 + v) << "Ctrl scrolls without moving the caret";
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
 }
 
 TEST_F(TextViewScrolling, ScrollingRepaintsOnlyTheUncoveredRows) {
