@@ -196,7 +196,7 @@ void TextView::FinishCompare() {
   }
   const bool display = deferred_.display;
   deferred_ = Deferred();
-  if (display) ApplyDisplaySettings();
+  if (display) RebuildDisplay();
   Layout();
   const DiffList& list = *state_.list;
   if (caretFromX_) {
@@ -423,10 +423,13 @@ void TextView::InvalidateAll() {
 }
 
 void TextView::ApplyDisplaySettings() {
-  if (IsBusy()) {
+  if (IsBusy())
     deferred_.display = true;
-    return;
-  }
+  else
+    RebuildDisplay();
+}
+
+void TextView::RebuildDisplay() {
   showLineNumbers_ = Settings.ShowLineNumbers;
   wordWrap_ = Settings.WordWrap;
   {

@@ -94,9 +94,9 @@ public:
   CompareResult LoadAndCompare(const std::string& leftPath, const std::string& rightPath,
                                const CompareSettings& settings, const CancelFlag* cancel);
   // User-interface thread, after LoadAndCompare (or any rebuild of the list
-  // outside the pane) once the host no longer reports a comparison: applies
-  // what waited (size, display settings), the layout, scroll bars and
-  // caret, and repaints.
+  // outside the pane), whether or not the host still reports the comparison:
+  // applies what waited (size, display settings), the layout, scroll bars
+  // and caret, and repaints.
   void FinishCompare();
   // Empties both sides (one unchanged row), positions to the start.
   void Reset();
@@ -297,6 +297,7 @@ private:
   };
   Deferred deferred_;
   bool IsBusy() const;
+  void RebuildDisplay();
   // Display settings the layout depends on, copied on the user-interface
   // thread so that the worker's layout never reads Settings.
   int showLineNumbers_ = 2;
