@@ -144,8 +144,9 @@ private:
                    : (id == IDC_ABOUT_WEBSITE || id == IDC_ABOUT_SUPPORT) ? linkFont_
                                                                           : font_;
       SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-      // A picture control sizes itself to its bitmap; keep its size.
-      const bool picture = (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
+      // A picture control sizes itself to its image; keep its size.
+      const LONG type = GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK;
+      const bool picture = type == SS_BITMAP || type == SS_ICON;
       SetWindowPos(child, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                    SWP_NOZORDER | SWP_NOACTIVATE | (picture ? SWP_NOSIZE : 0));
     }
@@ -159,7 +160,8 @@ private:
   LRESULT OnColor(HWND, UINT, WPARAM wParam, LPARAM lParam) {
     if (!IsLink(reinterpret_cast<HWND>(lParam))) return FALSE;
     HDC dc = reinterpret_cast<HDC>(wParam);
-    SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
+    // Links are blue; Wine's COLOR_HOTLIGHT is a pale grey.
+    SetTextColor(dc, RGB(0, 0, 204));
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
   }

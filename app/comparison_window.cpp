@@ -6,6 +6,7 @@
 #include "app/menu_images.h"
 #include "app/progress_dialog.h"
 #include "app/settings.h"
+#include "app/startup.h"
 #include "app/window_manager.h"
 #include "app/window_placement.h"
 #include "resources/resource.h"
@@ -149,10 +150,17 @@ LRESULT ComparisonWindow::OnQueryEndSession(HWND, UINT, WPARAM, LPARAM) {
   return AskToSave() ? TRUE : FALSE;
 }
 
+LRESULT ComparisonWindow::OnEndSession(HWND, UINT, WPARAM ending, LPARAM) {
+  // The process is ended after this returns: keep the settings.
+  if (ending) ExitInstance();
+  return 0;
+}
+
 void ComparisonWindow::RegisterHandlers() {
   WindowBase::RegisterHandlers();
   maps().OnMessage(WM_CLOSE, Bind(this, &ComparisonWindow::OnClose));
   maps().OnMessage(WM_QUERYENDSESSION, Bind(this, &ComparisonWindow::OnQueryEndSession));
+  maps().OnMessage(WM_ENDSESSION, Bind(this, &ComparisonWindow::OnEndSession));
   RegisterCommonCommands(*this, maps());
 }
 

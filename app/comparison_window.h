@@ -11,6 +11,8 @@
 //   when that agrees destroys the window and hands it to the window manager,
 //   which deletes the object once the message being dispatched has returned;
 // - WM_QUERYENDSESSION: refuses while busy, else asks AskToSave;
+//   WM_ENDSESSION: saves the settings (ExitInstance), as the process will
+//   not return to WinMain;
 // - keeps the kind's placement (Settings.CompareWindow or SessionWindow) on
 //   WM_SIZE, WM_MOVE and WM_ACTIVATE, after the derived handler has run;
 // - WM_INITMENUPOPUP: rebuilds the Window menu (menu-bar position 3), calls
@@ -24,7 +26,8 @@
 // A derived window must:
 // - implement the pure virtual operations below;
 // - call ComparisonWindow::RegisterHandlers first in its own, and not
-//   register WM_CLOSE or WM_QUERYENDSESSION (it answers through AskToSave);
+//   register WM_CLOSE, WM_QUERYENDSESSION or WM_ENDSESSION (it answers
+//   through AskToSave);
 // - end an overriding WindowProc in ComparisonWindow::WindowProc;
 // - run every comparison through RunComparison, so that the window counts as
 //   busy for the whole run and its cancel flag is the one CloseAll sets;
@@ -152,6 +155,7 @@ private:
 
   LRESULT OnClose(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnQueryEndSession(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnEndSession(HWND, UINT, WPARAM, LPARAM);
   void InitMenuPopup(HMENU popup, UINT position, bool isSystemMenu);
   void DestroyAndRemove();
 

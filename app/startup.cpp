@@ -110,6 +110,11 @@ int RunMessageLoop() {
 }
 
 void ExitInstance() {
+  // Runs once: at the end of WinMain, or earlier when the session ends
+  // (the system then ends the process without returning to WinMain).
+  static bool done = false;
+  if (done) return;
+  done = true;
   ReapClosedWindows();
   Settings.Save();
   if (g_oleInitialised) OleUninitialize();

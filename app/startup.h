@@ -6,7 +6,8 @@
 // start-up. RunMessageLoop serves every window and modeless dialog of the
 // process until WM_QUIT (or a GetMessage failure, which is reported and ends
 // the loop like WM_QUIT). ExitInstance deletes the closed windows' objects,
-// saves the settings and shuts OLE down.
+// saves the settings and shuts OLE down; a comparison window calls it when
+// the session ends, since the process then never returns to WinMain.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +26,7 @@ bool ParseCommandLine(const std::vector<std::string>& args);
 bool PreTranslate(MSG* msg);
 // Returns the WM_QUIT exit code, or -1 when GetMessage failed.
 int RunMessageLoop();
+// Runs once; later calls do nothing.
 void ExitInstance();
 
 // The runtime's argument vector (__argc, __argv) as strings.
