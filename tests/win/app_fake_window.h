@@ -43,7 +43,15 @@ public:
       if (onApp) onApp();
       return 0;
     });
+    maps().OnCommand(20212, [this](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
+      ++refreshes;
+      return 0;
+    });
   }
+  bool PreTranslateMessage(MSG* msg) override {
+    return consumeKey && msg->message == WM_KEYDOWN && msg->wParam == consumeKey;
+  }
+  void UseAccelerators(HACCEL accel) { SetAccelerators(accel); }
 
   WindowKind kind_ = WindowKind::Text;
   std::string names[2] = {"<no file>", "<no file>"};
@@ -54,6 +62,8 @@ public:
   int barUpdates = 0;
   std::vector<ViewChange> viewChanges;
   std::function<void()> onApp;  // run on WM_APP
+  int refreshes = 0;            // command 20212 received
+  WPARAM consumeKey = 0;        // PreTranslateMessage takes this key
 };
 
 inline FakeWindow* AsFake(ComparisonWindow* window) { return static_cast<FakeWindow*>(window); }
