@@ -7,23 +7,33 @@
 # the file ends with LF), so when exactly one file ends with LF that empty
 # line costs one more operation.
 
-# Edit operations of rowdump's summary (its "edits" field); fails without one.
-rowdump_edits() {
-  local rowdump=$1 left=$2 right=$3 out
-  out=$("$rowdump" --summary "$left" "$right") || return 1
-  sed -n 's/.* edits \([0-9][0-9]*\).*/\1/p' <<<"$out" | grep . || return 1
+# The "edits" field of rowdump --summary output on stdin; fails without one.
+edits_of_summary() {
+  sed -n 's/.* edits \([0-9][0-9]*\).*/\1/p' | grep .
 }
 
-# The count rowdump must report: the '<' and '>' lines of diff --minimal,
-# plus one when exactly one of the files ends with LF.
-expected_edits() {
-  local left=$1 right=$2 n rc
-  n=$(diff --minimal -- "$left" "$right" | grep -c '^[<>]') || true
-  rc=${PIPESTATUS[0]}
-  [ "$rc" -le 1 ] || return 1
+# The count rowdump must report for LEFT and RIGHT, given the output of
+# `diff --minimal LEFT RIGHT` on stdin: its '<' and '>' lines, plus one when
+# exactly one of the files ends with LF.
+edits_of_diff() {
+  local left=$1 right=$2 n
+  n=$(grep -c '^[<>]') || true
   if [ "$(ends_with_lf "$left")" != "$(ends_with_lf "$right")" ]; then
     n=$((n + 1))
   fi
+  echo "$n"
+}
+
+rowdump_edits() {
+  local rowdump=$1 left=$2 right=$3 out
+  out=$("$rowdump" --summary "$left" "$right") || return 1
+  edits_of_summary <<<"$out"
+}
+
+expected_edits() {
+  local left=$1 right=$2 n
+  n=$(diff --minimal -- "$left" "$right" | edits_of_diff "$left" "$right")
+  [ "${PIPESTATUS[0]}" -le 1 ] || return 1
   echo "$n"
 }
 
