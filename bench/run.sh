@@ -48,9 +48,8 @@ case $runs in ''|*[!0-9]*|0) echo "run.sh: --runs needs a positive number" >&2; 
 
 build_targets=(gen_pairs)
 cmake --preset native >/dev/null
-have_target() {
-  cmake --build --preset native --target help 2>/dev/null | grep -q "^\.\.\. $1\$"
-}
+targets=$(cmake --build --preset native --target help 2>/dev/null || true)
+have_target() { grep -qx "\.\.\. $1" <<<"$targets"; }
 have_rowdump=0
 have_recompare=0
 if have_target rowdump; then have_rowdump=1; build_targets+=(rowdump); fi
@@ -164,5 +163,7 @@ if [ "$have_recompare" = 1 ]; then
   echo
   filter=.
   [ "$quick" = 1 ] && filter='/100000/'
-  "$bin/recompare_bench" --benchmark_filter="$filter" --benchmark_min_time=0.5
+  echo '```'
+  "$bin/recompare_bench" --benchmark_filter="$filter" --benchmark_min_time=0.5 2>&1
+  echo '```'
 fi
