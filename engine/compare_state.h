@@ -10,7 +10,9 @@
 // Threads: LoadAndCompare runs on a worker while the user-interface thread
 // waits in the progress dialog; nothing else touches the state meanwhile.
 // The hooks it calls therefore run on the worker and must only touch the
-// pane's plain fields, never windows.
+// pane's plain fields, never windows. Internally it reads the two files on
+// two threads and the engine may search on two; the hooks are only ever
+// called from the calling thread.
 #pragma once
 
 #include <cstdint>

@@ -7,7 +7,9 @@
 // linear-space algorithm; each hunk is laid out by fixed rules and similar
 // lines of equal-sized hunks are paired as changed rows with character
 // highlights. All working state belongs to one call: comparisons on
-// different threads never share anything.
+// different threads never share anything. A large comparison hashes both
+// ranges and searches the halves of its first split on a second thread of
+// its own; the rows are exactly those of a single-threaded search.
 #pragma once
 
 #include <atomic>
