@@ -523,6 +523,10 @@ TEST_F(HtmlExportFile, MissingFolderFailsAndWritesNothing) {
   EXPECT_TRUE(Entries().empty());
 }
 
+TEST_F(HtmlExportFile, EmptyNameFails) {
+  EXPECT_NE(ExportHtml("", state_, "l", "r", HtmlExportSettings{}, Stamp()), 0u);
+}
+
 TEST_F(HtmlExportFile, FolderAsTargetFailsAndLeavesNoTemporaryFile) {
   const fs::path out = dir_ / "taken";
   fs::create_directory(out);
