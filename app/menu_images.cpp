@@ -20,9 +20,11 @@ constexpr int kImageHeight = 15;
 constexpr int kMinItemHeight = 19;
 constexpr int kGap = 6;  // between image square, label, shortcut and edge
 
+// Never destroyed, like the live window list: items of windows still open
+// at exit go during static destruction.
 std::set<const OwnerMenuItem*>& LiveItems() {
-  static std::set<const OwnerMenuItem*> items;
-  return items;
+  static auto* items = new std::set<const OwnerMenuItem*>;
+  return *items;
 }
 
 const OwnerMenuItem* ItemFromData(ULONG_PTR data) {

@@ -17,9 +17,11 @@ WindowFactory g_folderFactory = nullptr;
 OptionsOpener g_optionsOpener = nullptr;
 
 // Removed windows wait here until no handler of theirs can be on the stack.
+// Never destroyed: deleting windows during static destruction would reach
+// lists that may already be gone.
 std::vector<OwnedWindow>& Graveyard() {
-  static std::vector<OwnedWindow> graveyard;
-  return graveyard;
+  static auto* graveyard = new std::vector<OwnedWindow>;
+  return *graveyard;
 }
 
 void DeleteWindowObject(ComparisonWindow* window) { delete window; }

@@ -12,14 +12,16 @@ namespace {
 HINSTANCE g_instance = nullptr;
 
 // Both lists hold borrowed pointers; membership is the only thing asked.
+// They are never destroyed: objects still alive at process exit (in the
+// Settings record, a static) unregister during static destruction.
 std::set<const WindowBase*>& LiveWindows() {
-  static std::set<const WindowBase*> live;
-  return live;
+  static auto* live = new std::set<const WindowBase*>;
+  return *live;
 }
 
 std::set<const DialogBase*>& LiveDialogs() {
-  static std::set<const DialogBase*> live;
-  return live;
+  static auto* live = new std::set<const DialogBase*>;
+  return *live;
 }
 
 void ReportToDebugger(const char* where, const char* what, UINT msg) {
