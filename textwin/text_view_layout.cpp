@@ -1,7 +1,6 @@
 // TextView: fonts and metrics, geometry, scroll bar ranges, the caret's
 // pixel position and the mapping between offsets, columns and pixels.
 #include <algorithm>
-#include <cstring>
 
 #include "app/settings.h"
 #include "engine/text_doc.h"
@@ -21,7 +20,7 @@ void TextView::MakeFonts(HDC dc, int dpiY, int scalePercent) {
   font.lfOutPrecision = OUT_DEFAULT_PRECIS;
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
-  font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;  // the face the user chose, whatever its pitch
   const std::string face = Settings.FontFace.empty() ? DefaultFontFace() : Settings.FontFace;
   lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
   auto fonts = std::make_unique<Fonts>();
