@@ -1,5 +1,7 @@
 #include "app/window_manager.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -123,9 +125,20 @@ void Arrange(bool cascade, UINT tileHow) {
   if (handles.empty()) return;
   const UINT count = static_cast<UINT>(handles.size());
   if (cascade) {
-    CascadeWindows(nullptr, 0, nullptr, count, handles.data());
-  } else {
-    TileWindows(nullptr, tileHow, nullptr, count, handles.data());
+    if (CascadeWindows(nullptr, 0, nullptr, count, handles.data()) != 0) return;
+  } else if (TileWindows(nullptr, tileHow, nullptr, count, handles.data()) != 0) {
+    return;
+  }
+  const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME);
+  const std::vector<RECT> rects = cascade
+                                      ? CascadeLayout(count, WorkArea(), step)
+                                      : TileLayout(count, WorkArea(), tileHow == MDITILE_VERTICAL);
+  for (size_t i = 0; i < rects.size(); ++i) {
+    if (IsIconic(handles[i]) || IsZoomed(handles[i])) ShowWindow(handles[i], SW_RESTORE);
+    // Cascaded windows stack in array order, the last one in front.
+    SetWindowPos(handles[i], cascade ? HWND_TOP : nullptr, rects[i].left, rects[i].top,
+                 rects[i].right - rects[i].left, rects[i].bottom - rects[i].top,
+                 SWP_NOACTIVATE | (cascade ? 0 : SWP_NOZORDER));
   }
 }
 
@@ -293,6 +306,55 @@ void RebuildWindowMenu(ComparisonWindow* current, HMENU windowMenu) {
   AppendMenuA(windowMenu, MF_SEPARATOR, 0, nullptr);
   AppendWindowItems(windowMenu, WindowKind::Text, current, ID_WINDOW_TEXT_FIRST,
                     ID_WINDOW_TEXT_LAST, IDS_NO_TEXT_WINDOWS);
+}
+
+std::vector<RECT> TileLayout(size_t count, const RECT& workArea, bool vertical) {
+  std::vector<RECT> tiles;
+  if (count == 0) return tiles;
+  // Along the main direction: all windows up to three, else a square-ish
+  // grid whose last line may hold fewer windows (they share its length).
+  size_t along = count <= 3 ? count : static_cast<size_t>(std::ceil(std::sqrt(double(count))));
+  const size_t lines = (count + along - 1) / along;
+  const LONG width = workArea.right - workArea.left;
+  const LONG height = workArea.bottom - workArea.top;
+  for (size_t line = 0, placed = 0; line < lines; ++line) {
+    const size_t inLine = std::min(along, count - placed);
+    for (size_t k = 0; k < inLine; ++k, ++placed) {
+      // Column k of row line (vertical), or row k of column line.
+      const size_t across = vertical ? k : line;
+      const size_t down = vertical ? line : k;
+      const size_t columns = vertical ? inLine : lines;
+      const size_t rows = vertical ? lines : inLine;
+      RECT rc;
+      rc.left = workArea.left + static_cast<LONG>(width * across / columns);
+      rc.right = workArea.left + static_cast<LONG>(width * (across + 1) / columns);
+      rc.top = workArea.top + static_cast<LONG>(height * down / rows);
+      rc.bottom = workArea.top + static_cast<LONG>(height * (down + 1) / rows);
+      tiles.push_back(rc);
+    }
+  }
+  return tiles;
+}
+
+std::vector<RECT> CascadeLayout(size_t count, const RECT& workArea, int step) {
+  std::vector<RECT> rects;
+  if (count == 0) return rects;
+  const LONG width = workArea.right - workArea.left;
+  const LONG height = workArea.bottom - workArea.top;
+  const LONG offset = static_cast<LONG>((count - 1) * step);
+  const LONG w = std::max(width - offset, width / 2);
+  const LONG h = std::max(height - offset, height / 2);
+  for (size_t i = 0; i < count; ++i) {
+    // Past the work area the cascade starts again at its corner.
+    LONG x = static_cast<LONG>(i * step), y = x;
+    if (x + w > width || y + h > height) {
+      const size_t perRound = static_cast<size_t>(std::min(width - w, height - h) / step) + 1;
+      x = y = static_cast<LONG>((i % perRound) * step);
+    }
+    rects.push_back(RECT{workArea.left + x, workArea.top + y, workArea.left + x + w,
+                         workArea.top + y + h});
+  }
+  return rects;
 }
 
 void CascadeAll() { Arrange(true, 0); }

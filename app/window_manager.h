@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/comparison_window.h"
 
@@ -105,6 +106,16 @@ std::string WindowMenuItemText(const std::string& leftName, const std::string& r
 // separator and the text windows (the current one checked; grayed "(no ...
 // windows)" items for an empty list).
 void RebuildWindowMenu(ComparisonWindow* current, HMENU windowMenu);
+
+// The rectangles of count tiled windows in workArea: side by side for
+// vertical tiling (stacked for horizontal), a grid of about square shape
+// from four windows on. Used where the system's TileWindows does nothing
+// (Wine implements it and CascadeWindows as stubs).
+std::vector<RECT> TileLayout(size_t count, const RECT& workArea, bool vertical);
+// The rectangles of count cascaded windows, each step pixels right of and
+// below the one before, all of one size that keeps the last inside the
+// work area (at least half the work area); the same Wine stub applies.
+std::vector<RECT> CascadeLayout(size_t count, const RECT& workArea, int step);
 
 void CascadeAll();
 void TileAllHorizontally();

@@ -81,6 +81,54 @@ TEST(InitialWindowRect, StoredOffsetOrWrappedToTheOrigin) {
   }
 }
 
+TEST(TileLayout, SideBySideStackedAndGrids) {
+  const RECT work{0, 0, 1200, 900};
+  struct Case {
+    const char* name;
+    size_t count;
+    bool vertical;
+    std::vector<RECT> expected;
+  } cases[] = {
+      {"nothing to tile", 0, true, {}},
+      {"one window fills the area", 1, false, {{0, 0, 1200, 900}}},
+      {"vertical: side by side", 3, true, {{0, 0, 400, 900}, {400, 0, 800, 900}, {800, 0, 1200, 900}}},
+      {"horizontal: stacked", 2, false, {{0, 0, 1200, 450}, {0, 450, 1200, 900}}},
+      {"vertical grid, short last row", 5, true,
+       {{0, 0, 400, 450}, {400, 0, 800, 450}, {800, 0, 1200, 450},
+        {0, 450, 600, 900}, {600, 450, 1200, 900}}},
+      {"horizontal grid, short last column", 5, false,
+       {{0, 0, 600, 300}, {0, 300, 600, 600}, {0, 600, 600, 900},
+        {600, 0, 1200, 450}, {600, 450, 1200, 900}}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<RECT> got = TileLayout(c.count, work, c.vertical);
+    ASSERT_EQ(got.size(), c.expected.size()) << c.name;
+    for (size_t i = 0; i < got.size(); ++i) {
+      EXPECT_TRUE(EqualRect(&got[i], &c.expected[i]))
+          << c.name << ", window " << i << ": " << got[i].left << "," << got[i].top << ","
+          << got[i].right << "," << got[i].bottom;
+    }
+  }
+}
+
+TEST(CascadeLayout, StepsDownAndRightAndWrapsPastTheWorkArea) {
+  const RECT work{0, 0, 1000, 800};
+  std::vector<RECT> got = CascadeLayout(3, work, 30);
+  ASSERT_EQ(got.size(), 3u);
+  const RECT first{0, 0, 940, 740}, last{60, 60, 1000, 800};
+  EXPECT_TRUE(EqualRect(&got[0], &first));
+  EXPECT_TRUE(EqualRect(&got[2], &last));
+  // Many windows: all of half size, none leaves the work area.
+  got = CascadeLayout(40, work, 30);
+  for (const RECT& rc : got) {
+    EXPECT_EQ(rc.right - rc.left, 500);
+    EXPECT_LE(rc.right, work.right);
+    EXPECT_LE(rc.bottom, work.bottom);
+  }
+  EXPECT_EQ(got[1].left, 30);
+  EXPECT_TRUE(CascadeLayout(0, work, 30).empty());
+}
+
 // ---- Placement tracking -----------------------------------------------------
 
 TEST(KeepingThePlacement, RectangleOnlyFromNormalWindows) {
@@ -378,6 +426,31 @@ TEST_F(WindowManagerTest, WindowMenuCommandFocusesTheListedWindow) {
   // Past the end: nothing.
   SendMessageA(a->hwnd(), WM_COMMAND, ID_WINDOW_TEXT_FIRST + 7, 0);
   EXPECT_EQ(GetFocus(), b->hwnd());
+}
+
+TEST_F(WindowManagerTest, CascadeAndTileArrangeEveryWindow) {
+  ComparisonWindow* a = CreateTextWindow();
+  ComparisonWindow* b = CreateTextWindow();
+  ASSERT_TRUE(a && b);
+  RECT ra, rb, overlap;
+  SendMessageA(a->hwnd(), WM_COMMAND, ID_WINDOW_TILE_VERT, 0);
+  GetWindowRect(a->hwnd(), &ra);
+  GetWindowRect(b->hwnd(), &rb);
+  EXPECT_FALSE(IntersectRect(&overlap, &ra, &rb)) << "tiled windows do not overlap";
+  EXPECT_EQ(ra.top, rb.top) << "vertical tiling puts them side by side";
+
+  SendMessageA(a->hwnd(), WM_COMMAND, ID_WINDOW_TILE_HORZ, 0);
+  GetWindowRect(a->hwnd(), &ra);
+  GetWindowRect(b->hwnd(), &rb);
+  EXPECT_FALSE(IntersectRect(&overlap, &ra, &rb));
+  EXPECT_EQ(ra.left, rb.left) << "horizontal tiling stacks them";
+
+  SendMessageA(a->hwnd(), WM_COMMAND, ID_WINDOW_CASCADE, 0);
+  GetWindowRect(a->hwnd(), &ra);
+  GetWindowRect(b->hwnd(), &rb);
+  EXPECT_TRUE(IntersectRect(&overlap, &ra, &rb)) << "cascaded windows overlap";
+  EXPECT_NE(ra.left, rb.left);
+  EXPECT_NE(ra.top, rb.top);
 }
 
 // ---- Toggles ---------------------------------------------------------------
