@@ -164,14 +164,13 @@ void ComparisonWindow::RegisterHandlers() {
   RegisterCommonCommands(*this, maps());
 }
 
-void ComparisonWindow::InitMenuPopup(HMENU popup, UINT position, bool isSystemMenu) {
+void ComparisonWindow::InitMenuPopup(HMENU popup, bool isSystemMenu) {
   if (isSystemMenu) return;
   HMENU bar = GetMenu(hwnd());
   int barPosition = -1;
   for (int i = 0, n = bar ? GetMenuItemCount(bar) : 0; i < n; ++i) {
     if (GetSubMenu(bar, i) == popup) barPosition = i;
   }
-  (void)position;
   UpdateCommonMenuStates(popup);
   UpdateMenuPopup(popup, barPosition);
   if (barPosition == 3) RebuildWindowMenu(this, popup);
@@ -200,7 +199,7 @@ LRESULT ComparisonWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     }
     case WM_INITMENUPOPUP: {
       LRESULT result = WindowBase::WindowProc(hwnd, msg, wParam, lParam);
-      InitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam) != 0);
+      InitMenuPopup(reinterpret_cast<HMENU>(wParam), HIWORD(lParam) != 0);
       return result;
     }
     case WM_CREATE: {

@@ -156,7 +156,7 @@ private:
   LRESULT OnClose(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnQueryEndSession(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnEndSession(HWND, UINT, WPARAM, LPARAM);
-  void InitMenuPopup(HMENU popup, UINT position, bool isSystemMenu);
+  void InitMenuPopup(HMENU popup, bool isSystemMenu);
   void DestroyAndRemove();
 
   bool idle_ = true;

@@ -70,7 +70,12 @@ ComparisonWindow* CreateOfKind(WindowKind kind) {
   }
   if (!made) return nullptr;
   OwnedWindow owned(made.release(), &DeleteWindowObject);
-  if (!owned->CreateFrame() || !owned->hwnd()) return nullptr;
+  if (!owned->CreateFrame() || !owned->hwnd()) {
+    // Destroyed through the object, so that a window already counted in
+    // OpenWindowCount is uncounted again.
+    if (owned->hwnd()) DestroyWindow(owned->hwnd());
+    return nullptr;
+  }
 
   ComparisonWindow* window = owned.get();
   list.push_back(std::move(owned));
