@@ -1,12 +1,13 @@
 // gui_bench: times compare.exe from the outside, as a user sees it.
 //
-//   gui_bench [--runs N] [--steps N] COMPARE_EXE LEFT RIGHT
+//   gui_bench [--runs N] [--steps N] [--hold S] COMPARE_EXE LEFT RIGHT
 //
 // Per run: the time from CreateProcess to the first fully painted text
 // window showing the result (its status bar holds the difference count and
 // no window of it has anything left to paint), then the time for the pane
 // to scroll one page (Page Down) and to jump to the next difference (the
 // Next Diff command), each repeated --steps times, until the repaint is done.
+// "observe" is the same wait with nothing to paint: what watching costs.
 //
 // "Repaint done" is observed without hooks in the program: the keystroke or
 // command is sent synchronously, so it has been handled when SendMessage
@@ -15,8 +16,11 @@
 // WM_PAINT that emptied them has returned (a thread inside its paint
 // handler answers sent messages only after it).
 //
-// Prints one "key value" line per figure; exit code 0 when every run
-// finished, 1 when the program did not show a result in time.
+// The two files must differ: the result is recognised by its difference
+// count. --hold keeps the last window open that many seconds after the
+// measurements (for a screenshot). Prints one "key value" line per figure;
+// exit code 0 when every run finished, 1 when the program did not show a
+// result in time.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -115,6 +119,7 @@ double Median(std::vector<double> v) {
 
 struct RunFigures {
   double firstPaint = 0;
+  std::vector<double> idle;
   std::vector<double> pageDown;
   std::vector<double> nextDiff;
   std::string status;
@@ -122,7 +127,7 @@ struct RunFigures {
 
 // One start of the program; false when it showed no result in time.
 bool RunOnce(const std::string& exe, const std::string& left, const std::string& right,
-             int steps, RunFigures* figures) {
+             int steps, int holdSeconds, RunFigures* figures) {
   std::string command = "\"" + exe + "\" \"" + left + "\" \"" + right + "\"";
   std::vector<char> line(command.begin(), command.end());
   line.push_back('\0');
@@ -155,7 +160,9 @@ bool RunOnce(const std::string& exe, const std::string& left, const std::string&
     }
     if (statusBar) {
       std::string text = StatusText(pi.hProcess, statusBar, 3);
-      if (text.rfind("Diffs:", 0) == 0 || text == "No differences") {
+      // A window shows "No differences" before its first comparison too, so
+      // only a count marks the result (the pair must differ).
+      if (text.rfind("Diffs:", 0) == 0) {
         figures->status = text;
         ok = true;
         break;
@@ -171,6 +178,12 @@ bool RunOnce(const std::string& exe, const std::string& left, const std::string&
   if (!ok)
     std::fprintf(stderr, "gui_bench: no painted result within %lu s\n", kResultTimeoutMs / 1000);
 
+  // The cost of observing itself: a round trip with nothing to paint.
+  for (int i = 0; ok && i < steps; ++i) {
+    double t = Now();
+    ok = WaitPainted(search.found, pane);
+    figures->idle.push_back(Now() - t);
+  }
   for (int i = 0; ok && pane && i < steps; ++i) {
     DWORD_PTR ignored = 0;
     // Page Down's scan code with the extended-key bit, as the keyboard sends it.
@@ -192,6 +205,8 @@ bool RunOnce(const std::string& exe, const std::string& left, const std::string&
     figures->nextDiff.push_back(Now() - t);
   }
 
+  if (ok && holdSeconds > 0)
+    Sleep(static_cast<DWORD>(holdSeconds) * 1000);
   if (search.found)
     PostMessageA(search.found, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0)
@@ -213,38 +228,42 @@ void PrintFigure(const char* name, const std::vector<double>& seconds, double sc
 int main(int argc, char** argv) {
   int runs = 3;
   int steps = 20;
+  int hold = 0;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if ((arg == "--runs" || arg == "--steps") && i + 1 < argc) {
+    if ((arg == "--runs" || arg == "--steps" || arg == "--hold") && i + 1 < argc) {
       int value = std::atoi(argv[++i]);
-      if (value < 1) {
+      if (value < (arg == "--hold" ? 0 : 1)) {
         std::fprintf(stderr, "gui_bench: %s needs a positive number\n", arg.c_str());
         return 2;
       }
-      (arg == "--runs" ? runs : steps) = value;
+      (arg == "--runs" ? runs : arg == "--steps" ? steps : hold) = value;
     } else {
       args.push_back(arg);
     }
   }
   if (args.size() != 3) {
-    std::fprintf(stderr, "usage: gui_bench [--runs N] [--steps N] COMPARE_EXE LEFT RIGHT\n");
+    std::fprintf(stderr,
+                 "usage: gui_bench [--runs N] [--steps N] [--hold S] COMPARE_EXE LEFT RIGHT\n");
     return 2;
   }
 
-  std::vector<double> firstPaint, pageDown, nextDiff;
+  std::vector<double> firstPaint, idle, pageDown, nextDiff;
   std::string status;
   for (int r = 0; r < runs; ++r) {
     RunFigures figures;
-    if (!RunOnce(args[0], args[1], args[2], steps, &figures))
+    if (!RunOnce(args[0], args[1], args[2], steps, r + 1 == runs ? hold : 0, &figures))
       return 1;
     firstPaint.push_back(figures.firstPaint);
+    idle.insert(idle.end(), figures.idle.begin(), figures.idle.end());
     pageDown.insert(pageDown.end(), figures.pageDown.begin(), figures.pageDown.end());
     nextDiff.insert(nextDiff.end(), figures.nextDiff.begin(), figures.nextDiff.end());
     status = figures.status;
   }
   std::printf("status %s\n", status.c_str());
   PrintFigure("first_paint_s", firstPaint, 1);
+  PrintFigure("observe_ms", idle, 1000);
   PrintFigure("page_down_ms", pageDown, 1000);
   PrintFigure("next_diff_ms", nextDiff, 1000);
   return 0;
