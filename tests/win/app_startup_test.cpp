@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "app/registry.h"
 #include "app/settings.h"
+#include "app/tips_dialog.h"
 #include "app/startup.h"
 #include "app/window_manager.h"
 #include "resources/resource.h"
@@ -115,6 +117,83 @@ TEST_F(StartupTest, MainLoopOffersKeysToTheTopLevelObjectThenItsAccelerators) {
   EXPECT_FALSE(PreTranslate(&msg)) << "a window that is not ours";
   DestroyWindow(stranger);
   DestroyAcceleratorTable(accel);
+}
+
+// ---- Tip of the day ------------------------------------------------------------
+
+struct TipsDriver {
+  DWORD uiThread = 0;
+  HWND dialog = nullptr;
+  std::string first, second;
+  DWORD indexAfterFirst = 0, indexAfterNext = 0;
+  bool showOnStartupAfterClick = true;
+  int dialogsWhileNested = 0;
+  HWND nestedTarget = nullptr;
+};
+
+BOOL CALLBACK CountTips(HWND hwnd, LPARAM param) {
+  char title[64] = "";
+  GetWindowTextA(hwnd, title, sizeof title);
+  if (std::string(title) == "Tip of the day" && IsWindowVisible(hwnd)) {
+    auto* driver = reinterpret_cast<TipsDriver*>(param);
+    driver->dialog = hwnd;
+    ++driver->dialogsWhileNested;
+  }
+  return TRUE;
+}
+
+std::string ItemText(HWND dialog, int id) {
+  char text[1024] = "";
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
+
+DWORD WINAPI DriveTips(void* param) {
+  auto* d = static_cast<TipsDriver*>(param);
+  for (int i = 0; i < 300 && !d->dialog; ++i) {
+    Sleep(10);
+    EnumThreadWindows(d->uiThread, &CountTips, reinterpret_cast<LPARAM>(d));
+  }
+  if (!d->dialog) return 0;
+  d->first = ItemText(d->dialog, IDC_TIP_TEXT);
+  d->indexAfterFirst = ReadSettingDword(kTipIndexValue, 99);
+  SendMessageA(GetDlgItem(d->dialog, IDC_TIP_NEXT), BM_CLICK, 0, 0);
+  d->second = ItemText(d->dialog, IDC_TIP_TEXT);
+  d->indexAfterNext = ReadSettingDword(kTipIndexValue, 99);
+  SendMessageA(GetDlgItem(d->dialog, IDC_TIP_SHOW_ON_STARTUP), BM_CLICK, 0, 0);
+  d->showOnStartupAfterClick = ReadSettingBool(kTipShowOnStartupValue, true);
+  // Asking for the tips again while they show opens no second dialog.
+  SendMessageA(d->nestedTarget, WM_APP, 0, 0);
+  d->dialogsWhileNested = 0;
+  EnumThreadWindows(d->uiThread, &CountTips, reinterpret_cast<LPARAM>(d));
+  PostMessageA(d->dialog, WM_COMMAND, IDCANCEL, 0);
+  return 0;
+}
+
+TEST_F(StartupTest, TipsDialogWalksTheTipsAndStoresItsStateAtOnce) {
+  ComparisonWindow* w = CreateTextWindow();
+  ASSERT_NE(w, nullptr);
+  AsFake(w)->onApp = [] { ShowTips(); };
+  WriteSettingDword(kTipIndexValue, 1);
+  WriteSettingBool(kTipShowOnStartupValue, true);
+  TipsDriver driver;
+  driver.uiThread = GetCurrentThreadId();
+  driver.nestedTarget = w->hwnd();
+  HANDLE thread = CreateThread(nullptr, 0, &DriveTips, &driver, 0, nullptr);
+  ShowTips();
+  WaitForSingleObject(thread, 10000);
+  CloseHandle(thread);
+
+  ASSERT_NE(driver.dialog, nullptr);
+  EXPECT_EQ(driver.first.rfind("Merging with the keyboard:\n\n    Ctrl+F7", 0), 0u)
+      << "the second tip, escapes converted: " << driver.first;
+  EXPECT_EQ(driver.indexAfterFirst, 2u) << "the stored index names the next tip";
+  EXPECT_NE(driver.second, driver.first);
+  EXPECT_EQ(driver.indexAfterNext, 3u);
+  EXPECT_FALSE(driver.showOnStartupAfterClick);
+  EXPECT_EQ(driver.dialogsWhileNested, 1);
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, kSettingsKey, kTipIndexValue);
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, kSettingsKey, kTipShowOnStartupValue);
 }
 
 }  // namespace
