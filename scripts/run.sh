@@ -1,9 +1,55 @@
 #!/usr/bin/env bash
-# Builds the tools and shows a comparison of the two sample files.
+# Builds compare.exe (32-bit) and shows a comparison of the two sample files
+# under Wine. With a working display the program simply runs there. Without
+# one, a private Xvfb is started, the window is waited for, a screenshot is
+# saved as build/run-screenshot.png and the program is ended again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/setup.sh
-cmake --preset native >/dev/null
-cmake --build --preset native -j 2 --target rowdump
-build/native/bin/rowdump "$@" samples/left.txt samples/right.txt
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j 2 --target compare
+
+had_display=0
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then had_display=1; fi
+. scripts/display.sh
+qm_start_display
+. cmake/wine-prefix.sh build/win32 win32
+
+left=$(winepath -w "$root/samples/left.txt" 2>/dev/null)
+right=$(winepath -w "$root/samples/right.txt" 2>/dev/null)
+exe=build/win32/bin/compare.exe
+
+if [ "$had_display" = 1 ]; then
+  exec wine "$exe" "$left" "$right"
+fi
+
+shot=$root/build/run-screenshot.png
+wineserver -p
+wine "$exe" "$left" "$right" >/dev/null 2>&1 &
+program=$!
+stop() { wineserver -k 2>/dev/null || true; wait "$program" 2>/dev/null || true; }
+trap 'stop; qm_stop_display' EXIT
+
+# The comparison window's title starts with the product name.
+found=0
+for _ in $(seq 1 150); do
+  if xdotool search --name '^Quillmere - ' >/dev/null 2>&1; then found=1; break; fi
+  sleep 0.2
+done
+if [ "$found" = 0 ]; then
+  echo "run: no comparison window appeared" >&2
+  exit 1
+fi
+# The tip of the day comes up over a first start: close it like a user.
+for _ in $(seq 1 10); do
+  tip=$(xdotool search --name '^Tip of the day$' 2>/dev/null | head -n1 || true)
+  if [ -n "$tip" ]; then
+    xdotool windowactivate --sync "$tip" key Escape >/dev/null 2>&1 || true
+    break
+  fi
+  sleep 0.2
+done
+sleep 1.5
+import -window root "$shot"
+echo "run: screenshot of the comparison saved to $shot"

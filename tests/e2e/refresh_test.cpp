@@ -1,0 +1,127 @@
+// Refresh: every outcome of a comparison run and the message it shows, and
+// what the window looks like afterwards.
+#include "tests/e2e/e2e_fixture.h"
+
+namespace qm::e2e {
+namespace {
+
+const std::string kText = "alpha\nbeta\ngamma\n";
+const std::string kBinary = std::string("\x01\x02\x03\x04\x05\x06\x07\x08text\x00\x00", 14);
+
+class RefreshResult : public E2eTest {
+protected:
+  // Opens an empty window, puts the two names into its boxes and presses F5.
+  TextWindowProbe RefreshWith(const std::string& left, const std::string& right) {
+    auto window = Launch("");
+    window.SetNameText(0, left);
+    window.SetNameText(1, right);
+    window.Key(VK_F5);
+    return window;
+  }
+};
+
+struct MessageCase {
+  const char* name;
+  std::string left;   // "" = a text file, "?" = the binary file, else the name as given
+  std::string right;
+  std::string message;
+};
+
+TEST_F(RefreshResult, EachFailureShowsItsMessageAndLeavesTheNamesInTheBoxes) {
+  std::string text = dir_.Write("text.txt", kText);
+  std::string binary = dir_.Write("data.bin", kBinary);
+  std::string missing = dir_.File("missing.txt");
+  const MessageCase cases[] = {
+      {"left name invalid", "a|b.txt", text, "The left file name is invalid."},
+      {"right name invalid", text, "<no file>", "The right file name is invalid."},
+      {"both invalid", "*", "?", "The left file name is invalid."},
+      {"left binary", binary, text,
+       "The left file is a binary data file. Quillmere can only compare text files."},
+      {"right binary", text, binary,
+       "The right file is a binary data file. Quillmere can only compare text files."},
+      {"names before contents", binary, "x|y", "The right file name is invalid."},
+  };
+  for (const MessageCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto window = RefreshWith(c.left, c.right);
+    HWND box = program_.WaitMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(box), "Quillmere");
+    EXPECT_EQ(GetWindow(box, GW_OWNER), window.Handle()) << "owned by the window";
+    EXPECT_EQ(program_.Answer(box, IDOK), c.message);
+    EXPECT_EQ(window.NameText(0), c.left);
+    EXPECT_EQ(window.NameText(1), c.right);
+    EXPECT_EQ(window.StatusPart(3), kNoDifferences);
+    program_.Kill();
+  }
+}
+
+TEST_F(RefreshResult, LoadFailuresGiveTheSystemsReason) {
+  std::string text = dir_.Write("text.txt", kText);
+  std::string missing = dir_.File("missing.txt");
+  struct {
+    std::string left, right, prefix, title;
+  } cases[] = {
+      {missing, text, "Cannot load left file.\n\nReason: ", "Quillmere - [missing.txt, text.txt]"},
+      {text, missing, "Cannot load right file.\n\nReason: ", "Quillmere - [text.txt, missing.txt]"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.prefix);
+    auto window = RefreshWith(c.left, c.right);
+    std::string message = program_.AnswerNext(IDOK);
+    ASSERT_EQ(message.substr(0, c.prefix.size()), c.prefix);
+    std::string reason = message.substr(c.prefix.size());
+    EXPECT_FALSE(reason.empty()) << "the system's text for file-not-found";
+    EXPECT_NE(reason.back(), '\n') << "no trailing line break in: " << reason;
+    // The names stay as typed and the title shows their file-name parts.
+    EXPECT_EQ(window.Title(), c.title);
+    EXPECT_EQ(window.NameText(0), c.left);
+    program_.Kill();
+  }
+}
+
+TEST_F(RefreshResult, AfterAFailureTheNextRefreshCompares) {
+  std::string left = dir_.Write("left.txt", kText);
+  std::string right = dir_.Write("right.txt", "alpha\ngamma\n");
+  auto window = RefreshWith(left, dir_.File("late.txt"));
+  EXPECT_NE(program_.AnswerNext(IDOK).find("Cannot load right file."), std::string::npos);
+  dir_.Write("late.txt", "alpha\ngamma\n");
+  window.SetNameText(1, dir_.File("late.txt"));
+  window.Key(VK_F5);
+  EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 1, Lines: 1")) << window.StatusPart(3);
+  EXPECT_EQ(window.Title(), "Quillmere - [left.txt, late.txt]");
+  EXPECT_EQ(program_.FindMessageBox(), nullptr);
+  (void)right;
+}
+
+TEST_F(RefreshResult, CancelStopsALongComparison) {
+  // Two files without a common line make the engine's work quadratic in
+  // the line count: long enough to press Cancel.
+  std::string a, b;
+  for (int i = 0; i < 60000; ++i) {
+    a += "left line " + std::to_string(i) + "\n";
+    b += "right line " + std::to_string(i * 7) + "\n";
+  }
+  std::string left = dir_.Write("big-left.txt", a);
+  std::string right = dir_.Write("big-right.txt", b);
+  auto window = RefreshWith(left, right);
+  HWND progress = program_.WaitDialog("Please wait...", 5000);
+  if (!progress) GTEST_SKIP() << "the comparison ended before it could be cancelled";
+  SaveScreenshot(progress, "progress-dialog");
+  PostMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+  // Either the engine stops and says so, or it had already finished.
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        box = program_.FindMessageBox();
+        return box != nullptr || window.StatusPart(3) != kNoDifferences;
+      },
+      120000));
+  if (!box) GTEST_SKIP() << "the comparison finished before Cancel reached it";
+  EXPECT_EQ(program_.Answer(box, IDOK), "Operation aborted.");
+  EXPECT_EQ(window.StatusPart(3), kNoDifferences);
+  EXPECT_EQ(window.NameText(0), left);
+}
+
+}  // namespace
+}  // namespace qm::e2e

@@ -1,0 +1,317 @@
+// A real compare window in this process: created as the window manager
+// creates it, filled and refreshed, with its message boxes answered by a
+// watcher thread. Covers what cannot yet be driven from outside (a modified
+// side, asked about on Close and Refresh) and the window's own texts.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/settings.h"
+#include "app/window_manager.h"
+#include "resources/resource.h"
+#include "textwin/text_window.h"
+
+namespace qm {
+namespace {
+
+// Answers the message boxes of this process in order and keeps their texts.
+class BoxAnswerer {
+public:
+  explicit BoxAnswerer(std::vector<int> answers) : answers_(answers.begin(), answers.end()) {
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~BoxAnswerer() {
+    stop_ = true;
+    thread_.join();
+  }
+  std::vector<std::string> Texts() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return texts_;
+  }
+
+private:
+  static BOOL CALLBACK Find(HWND window, LPARAM param) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[16] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (pid == GetCurrentProcessId() && std::string(cls) == "#32770" && IsWindowVisible(window) &&
+        GetDlgItem(window, 0xFFFF)) {
+      *reinterpret_cast<HWND*>(param) = window;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  void Run() {
+    while (!stop_) {
+      HWND box = nullptr;
+      EnumWindows(Find, reinterpret_cast<LPARAM>(&box));
+      if (box && box != last_) {
+        last_ = box;
+        char text[1024] = "";
+        GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
+        std::string plain;  // Wine keeps the line breaks as CR LF
+        for (const char* p = text; *p; ++p)
+          if (!(p[0] == '\r' && p[1] == '\n')) plain += *p;
+        int answer = IDOK;
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          texts_.push_back(plain);
+          if (!answers_.empty()) {
+            answer = answers_.front();
+            answers_.pop_front();
+          }
+        }
+        PostMessageA(GetDlgItem(box, answer), BM_CLICK, 0, 0);
+      }
+      Sleep(20);
+    }
+  }
+
+  std::deque<int> answers_;
+  std::vector<std::string> texts_;
+  std::mutex mutex_;
+  std::atomic<bool> stop_{false};
+  HWND last_ = nullptr;
+  std::thread thread_;
+};
+
+const std::string kLeft = "zero\none\ntwo\nthree\n";
+const std::string kRight = "one\r\ntwo\r\nthree\r\nfour\r\n";
+
+std::string TempFile(const std::string& name, const std::string& bytes) {
+  char folder[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, folder);
+  std::string path = std::string(folder) + "qm-textwindow-" + name;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  return path;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Pumps this thread's messages until nothing is left.
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+class TextWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Ambervale\\Quillmere\\Settings");
+    Settings.AskConfirmation = true;
+    Settings.IdenticalMessage = false;
+    Settings.CommandLineCompare = false;
+    // Two one-sided differences: "zero" on the left, "four" on the right.
+    left_ = TempFile("left.txt", kLeft);
+    right_ = TempFile("right.txt", kRight);
+    ComparisonWindow* created = CreateTextWindow();
+    ASSERT_NE(created, nullptr);
+    window_ = static_cast<TextWindow*>(created);
+  }
+  void TearDown() override {
+    if (window_ && WindowBase::IsLive(window_) && window_->hwnd()) {
+      window_->History().Clear();
+      SendMessageA(window_->hwnd(), WM_CLOSE, 0, 0);
+    }
+    Pump();
+    ReapClosedWindows();
+    DeleteFileA(left_.c_str());
+    DeleteFileA(right_.c_str());
+  }
+
+  void Compare() {
+    window_->SetNames(left_, right_, true);
+    Pump();
+  }
+
+  // Stands for an edit of the pane: the document changes and the history
+  // marks the side, as the pane's edit primitives will.
+  void Edit(int side) {
+    CompareState& state = window_->Pane().State();
+    state.side[side].doc.Insert(0, "new ", 4);
+    state.list->ShiftOffsets(side, 1, 4);
+    window_->History().MarkEdited(side);
+    static_cast<TextViewHost&>(*window_).OnContentChanged();
+  }
+
+  std::string Title() const {
+    char text[512] = "";
+    GetWindowTextA(window_->hwnd(), text, sizeof text);
+    return text;
+  }
+
+  std::string left_, right_;
+  TextWindow* window_ = nullptr;
+};
+
+TEST_F(TextWindowTest, ANewWindowShowsNoFileAndComparesNothing) {
+  EXPECT_EQ(Title(), "Quillmere - [<no file>, <no file>]");
+  EXPECT_EQ(window_->StatusText(0), "Press F1 for help");
+  EXPECT_EQ(window_->StatusText(1), "Virt 1, Ln 1, Col 1");
+  EXPECT_EQ(window_->StatusText(2), "DOS, DOS");
+  EXPECT_EQ(window_->StatusText(3), "No differences");
+  EXPECT_TRUE(window_->idle());
+}
+
+TEST_F(TextWindowTest, RefreshComparesAndReportsInTitleAndStatus) {
+  Compare();
+  EXPECT_EQ(window_->LastResult().code, CompareCode::Ok);
+  EXPECT_EQ(Title(), "Quillmere - [qm-textwindow-left.txt, qm-textwindow-right.txt]");
+  EXPECT_EQ(window_->StatusText(2), "UNIX, DOS");
+  EXPECT_EQ(window_->StatusText(3), "Diffs: 2, Lines: 2");
+  EXPECT_TRUE(window_->NamesUnchanged());
+  EXPECT_FALSE(window_->idle());
+  EXPECT_EQ(Settings.LeftFileHistory.FirstText(), left_);
+  EXPECT_EQ(Settings.RecentFileHistory.Pair(0).right, right_);
+  EXPECT_EQ(window_->SidePathOf(0), left_);
+}
+
+TEST_F(TextWindowTest, TheLayoutFollowsTheWindowSize) {
+  MoveWindow(window_->hwnd(), 0, 0, 700, 500, TRUE);
+  RECT client;
+  GetClientRect(window_->hwnd(), &client);
+  const PaneLayoutResult& layout = window_->Layout();
+  RECT pane;
+  GetWindowRect(window_->Pane().hwnd(), &pane);
+  MapWindowPoints(nullptr, window_->hwnd(), reinterpret_cast<POINT*>(&pane), 2);
+  EXPECT_EQ(pane.left, 0);
+  EXPECT_EQ(pane.top, layout.paneTop);
+  EXPECT_EQ(pane.right - pane.left, layout.paneWidth);
+  const int bars = layout.summary.w > 0 ? 2 : 1;
+  EXPECT_EQ(layout.paneWidth, client.right - bars * GetSystemMetrics(SM_CXVSCROLL));
+  RECT box;
+  GetWindowRect(window_->NameBox(1), &box);
+  MapWindowPoints(nullptr, window_->hwnd(), reinterpret_cast<POINT*>(&box), 2);
+  EXPECT_EQ(box.left, layout.side[1].nameBox.x);
+  EXPECT_EQ(box.right - box.left, layout.side[1].nameBox.w);
+}
+
+TEST_F(TextWindowTest, ModifiedSideGetsAnAsteriskAndSurvivesSwitchSides) {
+  Compare();
+  Edit(0);
+  EXPECT_EQ(Title(), "Quillmere - [qm-textwindow-left.txt*, qm-textwindow-right.txt]");
+  window_->SwitchSides();
+  EXPECT_EQ(Title(), "Quillmere - [qm-textwindow-right.txt, qm-textwindow-left.txt*]");
+  EXPECT_EQ(window_->StatusText(2), "DOS, UNIX");
+  EXPECT_EQ(window_->SidePathOf(1), left_);
+}
+
+TEST_F(TextWindowTest, AskToSaveCancelStopsAtTheFirstSide) {
+  Compare();
+  Edit(0);
+  Edit(1);
+  BoxAnswerer answers({IDCANCEL});
+  EXPECT_FALSE(window_->AskToSave());
+  Sleep(100);
+  auto texts = answers.Texts();
+  ASSERT_EQ(texts.size(), 1u) << "nothing may be asked about the right side";
+  EXPECT_EQ(texts[0], "Save changes to " + left_ + "?");
+  EXPECT_EQ(ReadBytes(left_), kLeft);
+}
+
+TEST_F(TextWindowTest, AskToSaveNoKeepsTheFilesYesWritesThemInTheirFormat) {
+  Compare();
+  Edit(0);
+  Edit(1);
+  {
+    BoxAnswerer answers({IDNO, IDNO});
+    EXPECT_TRUE(window_->AskToSave());
+    EXPECT_EQ(answers.Texts().size(), 2u);
+  }
+  EXPECT_EQ(ReadBytes(left_), kLeft);
+  {
+    BoxAnswerer answers({IDYES, IDYES});
+    EXPECT_TRUE(window_->AskToSave());
+  }
+  EXPECT_EQ(ReadBytes(left_), "new " + kLeft);
+  EXPECT_EQ(ReadBytes(right_), "new " + kRight);
+  EXPECT_FALSE(window_->History().AnyModified());
+  EXPECT_EQ(Title(), "Quillmere - [qm-textwindow-left.txt, qm-textwindow-right.txt]");
+}
+
+TEST_F(TextWindowTest, AskingIsOffWithoutConfirmation) {
+  Compare();
+  Edit(0);
+  Settings.AskConfirmation = false;
+  BoxAnswerer answers({});
+  EXPECT_TRUE(window_->AskToSave());
+  Sleep(100);
+  EXPECT_TRUE(answers.Texts().empty());
+  Settings.AskConfirmation = true;
+}
+
+TEST_F(TextWindowTest, RefreshOfAModifiedWindowAsksFirstAndCancelKeepsTheEdit) {
+  Compare();
+  Edit(0);
+  BoxAnswerer answers({IDCANCEL});
+  window_->Refresh();
+  EXPECT_TRUE(window_->History().IsModified(0)) << "Cancel keeps the window as it was";
+  EXPECT_EQ(Title(), "Quillmere - [qm-textwindow-left.txt*, qm-textwindow-right.txt]");
+}
+
+TEST_F(TextWindowTest, CloseOfAModifiedWindowWithCancelKeepsIt) {
+  Compare();
+  Edit(1);
+  HWND hwnd = window_->hwnd();
+  {
+    BoxAnswerer answers({IDCANCEL});
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(answers.Texts().size(), 1u);
+  }
+  EXPECT_TRUE(IsWindow(hwnd));
+  {
+    BoxAnswerer answers({IDNO});
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  }
+  EXPECT_FALSE(IsWindow(hwnd));
+  window_ = nullptr;
+  EXPECT_EQ(ReadBytes(right_), kRight);
+}
+
+TEST_F(TextWindowTest, AFailedSaveKeepsTheSideModifiedAndTheFileWhole) {
+  Compare();
+  Edit(0);
+  SetFileAttributesA(left_.c_str(), FILE_ATTRIBUTE_READONLY);
+  {
+    BoxAnswerer answers({IDOK});
+    EXPECT_FALSE(window_->SaveSide(0));
+    auto texts = answers.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].rfind("Could not save the file.\n\nReason: ", 0), 0u) << texts[0];
+  }
+  SetFileAttributesA(left_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(window_->History().IsModified(0));
+  EXPECT_EQ(ReadBytes(left_), kLeft);
+}
+
+TEST_F(TextWindowTest, FailedRefreshForgetsTheSidePaths) {
+  Compare();
+  window_->SetNames(left_ + ".missing", right_, false);
+  BoxAnswerer answers({IDOK});
+  window_->Refresh();
+  Sleep(100);
+  auto texts = answers.Texts();
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].rfind("Cannot load left file.\n\nReason: ", 0), 0u);
+  EXPECT_EQ(window_->LastResult().code, CompareCode::LeftLoadFailed);
+  EXPECT_EQ(window_->SidePathOf(0), left_ + ".missing") << "the box text stands in";
+  EXPECT_EQ(window_->StatusText(3), "No differences");
+  EXPECT_FALSE(window_->History().AnyModified());
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,26 @@
+// The common open and save dialogs as the compare window and the Export
+// dialog use them: a title and a filter from the string table ('|'
+// separating the entries), the current text as the starting name, and a
+// second try with an empty name when the system rejects that text (a box
+// showing "<no file>" is no file name).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace qm {
+
+struct FileDialogRequest {
+  HWND owner = nullptr;
+  bool save = false;
+  UINT titleId = 0;
+  UINT filterId = 0;
+  const char* defaultExtension = nullptr;
+  DWORD flags = OFN_HIDEREADONLY;
+};
+
+// path: the starting name in, the chosen name out. False when cancelled.
+bool AskForFileName(const FileDialogRequest& request, std::string* path);
+
+}  // namespace qm

@@ -1,0 +1,370 @@
+// TextWindow: creation, layout, painting, title and status bar.
+#include "textwin/text_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "app/bars.h"
+#include "app/settings.h"
+#include "app/window_manager.h"
+#include "resources/resource.h"
+#include "app/messages.h"
+#include "textwin/splitter_thumb.h"
+
+namespace qm {
+
+namespace {
+
+constexpr int kNameBoxListHeight = 140;  // the closed box plus its list
+
+// Tool-bar buttons in order; 0 is a separator.
+constexpr UINT kToolButtons[] = {
+    ID_FILE_NEW_TEXT_WINDOW, ID_FILE_NEW_FOLDER_WINDOW, ID_FILE_COMPARE_PARENTS, 0,
+    ID_SIDE_SAVE, ID_SIDE_SAVE_ALL, 0, ID_VIEW_REFRESH, 0, ID_EDIT_UNDO, ID_EDIT_REDO, 0,
+    ID_VIEW_PREV_DIFF, ID_VIEW_NEXT_DIFF, 0, ID_MERGE_COPY_LEFT, ID_MERGE_COPY_RIGHT,
+    ID_MERGE_DELETE_DIFF, 0, ID_MERGE_COPY_LINE_LEFT, ID_MERGE_COPY_LINE_RIGHT,
+    ID_MERGE_DELETE_LINE, 0, ID_VIEW_OPTIONS};
+
+void Place(HWND window, const Box& box) {
+  if (!window) return;
+  if (box.w <= 0 || box.h <= 0) {
+    ShowWindow(window, SW_HIDE);
+    return;
+  }
+  MoveWindow(window, box.x, box.y, box.w, box.h, TRUE);
+  ShowWindow(window, SW_SHOWNA);
+}
+
+// The height of a bar whether or not the window is on screen yet.
+int WindowHeight(HWND window) {
+  RECT rect{};
+  if (!window) return 0;
+  GetWindowRect(window, &rect);
+  return rect.bottom - rect.top;
+}
+
+}  // namespace
+
+TextWindow::TextWindow() = default;
+
+TextWindow::~TextWindow() {
+  // The histories outlive every window: never leave them a box to refresh.
+  for (int side = 0; side < 2; ++side)
+    if (nameBox_[side])
+      (side == 0 ? Settings.LeftFileHistory : Settings.RightFileHistory).DetachCombo(nameBox_[side]);
+}
+
+std::unique_ptr<ComparisonWindow> NewTextWindow() { return std::make_unique<TextWindow>(); }
+
+bool TextWindow::CreateFrame() {
+  WindowClassInfo& info = windowClass();
+  info.className = kClassName;
+  info.style = CS_HREDRAW | CS_VREDRAW;
+  info.icon = LoadIcon(ModuleInstance(), MAKEINTRESOURCE(IDI_COMPARE));
+  info.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  info.menuId = IDR_MENU_TEXT;
+  return Create(0, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, LoadResString(IDS_PRODUCT_NAME).c_str());
+}
+
+void TextWindow::RegisterHandlers() {
+  ComparisonWindow::RegisterHandlers();
+  HandlerMaps& m = maps();
+  m.OnMessage(WM_CREATE, Bind(this, &TextWindow::OnCreate));
+  m.OnMessage(WM_ERASEBKGND, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 1; });
+  m.OnMessage(WM_PAINT, Bind(this, &TextWindow::OnPaint));
+  m.OnMessage(WM_SIZE, Bind(this, &TextWindow::OnSize));
+  m.OnMessage(WM_SETFOCUS, Bind(this, &TextWindow::OnSetFocus));
+  m.OnMessage(WM_VSCROLL, Bind(this, &TextWindow::OnScroll));
+  m.OnMessage(WM_HSCROLL, Bind(this, &TextWindow::OnScroll));
+  m.OnMessage(WM_DRAWITEM, Bind(this, &TextWindow::OnDrawItem));
+  m.OnMessage(WM_NOTIFY, Bind(this, &TextWindow::OnNotify));
+  m.OnMessage(WM_DROPFILES, Bind(this, &TextWindow::OnDropFiles));
+  m.OnMessage(WM_SETTINGCHANGE, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
+    UINT lines = 2;
+    if (SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) Settings.WheelScrollLines = lines;
+    return 0;
+  });
+  RegisterCommands();
+}
+
+LRESULT TextWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return ComparisonWindow::WindowProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT TextWindow::OnCreate(HWND hwnd, UINT, WPARAM, LPARAM) {
+  SetAccelerators(LoadAccelerators(ModuleInstance(), MAKEINTRESOURCE(IDR_ACCEL_TEXT)));
+  const WindowPlacement& placement = Settings.CompareWindow;
+  if (placement.valid && !placement.maximized)
+    MoveWindow(hwnd, placement.left, placement.top, placement.right - placement.left,
+               placement.bottom - placement.top, FALSE);
+  DragAcceptFiles(hwnd, TRUE);
+  CreateChildren();
+  UpdateTitle();
+  SetFocus(nameBox_[0]);
+  return 0;
+}
+
+void TextWindow::CreateChildren() {
+  HWND hwnd = this->hwnd();
+  HINSTANCE instance = ModuleInstance();
+  auto child = [&](const char* cls, DWORD style, int id) {
+    return CreateWindowExA(0, cls, "", WS_CHILD | style, 0, 0, 0, 0, hwnd,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  };
+  verticalBar_ = child("scrollbar", WS_VISIBLE | SBS_VERT, 0);
+  horizontalBar_[0] = child("scrollbar", WS_VISIBLE | SBS_HORZ, 0);
+  horizontalBar_[1] = child("scrollbar", WS_VISIBLE | SBS_HORZ, 0);
+
+  pane_ = std::make_unique<TextView>();
+  RECT empty{0, 0, 0, 0};
+  pane_->Create(hwnd, 0, empty, verticalBar_, horizontalBar_[0], horizontalBar_[1], this);
+  thumb_ = std::make_unique<SplitterThumb>();
+  thumb_->Create(hwnd, pane_.get(), [this] { PaneLayout(); });
+
+  for (int side = 0; side < 2; ++side) modifiedMark_[side] = child("static", SS_OWNERDRAW, 0);
+  for (int side = 0; side < 2; ++side) readOnlyMark_[side] = child("static", SS_OWNERDRAW, 0);
+  browse_[0] = child("button", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, IDC_BROWSE_LEFT);
+  browse_[1] = child("button", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, IDC_BROWSE_RIGHT);
+
+  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  const int nameIds[2] = {IDC_LEFT_NAME, IDC_RIGHT_NAME};
+  for (int side = 0; side < 2; ++side) {
+    nameBox_[side] = CreateWindowExA(
+        0, "combobox", "",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_AUTOHSCROLL | CBS_HASSTRINGS |
+            CBS_DROPDOWN,
+        0, 0, 100, kNameBoxListHeight, hwnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(nameIds[side])), instance, nullptr);
+    SendMessageA(nameBox_[side], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    (side == 0 ? Settings.LeftFileHistory : Settings.RightFileHistory).AttachCombo(nameBox_[side]);
+    std::string text;
+    ReadFieldText(side == 0 ? "LeftFile" : "RightFile", &text);
+    SetWindowTextA(nameBox_[side], text.empty() ? LoadResString(IDS_NO_FILE).c_str() : text.c_str());
+  }
+
+  toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd,
+                             nullptr, instance, nullptr);
+  for (HWND button : browse_) {
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND;  // mouse messages come through PreTranslateMessage
+    tool.hwnd = hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(button);
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  CreateToolBar();
+  CreateStatusBar();
+}
+
+void TextWindow::CreateToolBar() {
+  std::vector<UINT> commands(std::begin(kToolButtons), std::end(kToolButtons));
+  toolBar_ = qm::CreateToolBar(hwnd(), IDC_TOOLBAR, IDB_TOOLBAR, 24, commands,
+                               Settings.ViewToolBar);
+  UpdateCommandStates();
+}
+
+void TextWindow::CreateStatusBar() {
+  statusBar_ = qm::CreateStatusBar(hwnd(), IDC_STATUSBAR, Settings.ViewStatusBar);
+  UpdateStatusParts();
+  for (int part = 1; part < 4; ++part) UpdateStatus(part);
+}
+
+LRESULT TextWindow::OnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  auto fill = [&](const Box& box) {
+    RECT rect{box.x, box.y, box.x + box.w, box.y + box.h};
+    FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
+  };
+  fill(layout_.nameBand);
+  fill(layout_.corner);
+  // The 2-pixel bands between the bars.
+  auto rule = [&](int y) {
+    if (y < 0) return;
+    RECT rect{0, y, client.right, y + 2};
+    FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &rect, EDGE_ETCHED, BF_TOP);
+  };
+  rule(layout_.toolBarRule);
+  rule(layout_.quickBarRule);
+  rule(layout_.statusBarRule);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+LRESULT TextWindow::OnSize(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (statusBar_) SendMessageA(statusBar_, WM_SIZE, 0, 0);
+  UpdateStatusParts();
+  PaneLayout();
+  return 0;
+}
+
+LRESULT TextWindow::OnSetFocus(HWND, UINT, WPARAM, LPARAM) {
+  if (pane_ && pane_->hwnd()) SetFocus(pane_->hwnd());
+  return 0;
+}
+
+LRESULT TextWindow::OnScroll(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (pane_ && pane_->hwnd()) SendMessageA(pane_->hwnd(), msg, wParam, lParam);
+  return 0;
+}
+
+void TextWindow::PaneLayout() {
+  HWND hwnd = this->hwnd();
+  if (!hwnd || !pane_) return;
+  RECT client;
+  GetClientRect(hwnd, &client);
+  LayoutInput in;
+  in.clientWidth = client.right;
+  in.clientHeight = client.bottom;
+  in.toolBarHeight = Settings.ViewToolBar ? kToolBarHeight : 0;
+  in.quickBarHeight = Settings.ViewQuickBar && quickBar_ ? WindowHeight(quickBar_) : 0;
+  in.statusBarHeight = Settings.ViewStatusBar ? WindowHeight(statusBar_) : 0;
+  RECT box;
+  GetWindowRect(nameBox_[0], &box);
+  in.nameBoxHeight = box.bottom - box.top;
+  in.cxVScroll = GetSystemMetrics(SM_CXVSCROLL);
+  in.cyHScroll = GetSystemMetrics(SM_CYHSCROLL);
+  in.summaryShown = Settings.ViewSummary && summary_;
+  in.splitRatio = pane_->SplitRatio();
+  for (int side = 0; side < 2; ++side) {
+    in.modified[side] = history_.IsModified(side);
+    in.readOnly[side] = pane_->IsReadOnly(side);
+  }
+  layout_ = ComputePaneLayout(in);
+
+  if (toolBar_ && Settings.ViewToolBar) LayoutToolBar(toolBar_, client.right);
+  Place(pane_->hwnd(), layout_.pane);
+  Place(verticalBar_, layout_.vScroll);
+  Place(summary_, layout_.summary);
+  Place(horizontalBar_[0], layout_.hScroll[0]);
+  Place(thumb_->hwnd(), layout_.thumb);
+  Place(horizontalBar_[1], layout_.hScroll[1]);
+  for (int side = 0; side < 2; ++side) {
+    const NameBar& bar = layout_.side[side];
+    Place(modifiedMark_[side], bar.modifiedMark);
+    Place(readOnlyMark_[side], bar.readOnlyMark);
+    // Moving a combo box selects its text: keep the user's selection.
+    DWORD selection = static_cast<DWORD>(SendMessageA(nameBox_[side], CB_GETEDITSEL, 0, 0));
+    MoveWindow(nameBox_[side], bar.nameBox.x, bar.nameBox.y, std::max(bar.nameBox.w, 0),
+               kNameBoxListHeight, TRUE);
+    SendMessageA(nameBox_[side], CB_SETEDITSEL, 0, selection);
+    Place(browse_[side], bar.browse);
+  }
+  InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void TextWindow::UpdateStatusParts() {
+  if (!statusBar_) return;
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  SetStatusParts(statusBar_, TextStatusParts(client.right, IsZoomed(hwnd()) != 0));
+  UpdateStatus(0);
+}
+
+std::string TextWindow::StatusText(int part) const {
+  switch (part) {
+    case 0:
+      return LoadResString(IDS_STATUS_HELP);
+    case 1: {
+      DiffList& list = *pane_->State().list;
+      int32_t row = pane_->CaretRow();
+      int32_t line = row >= 0 && row < list.RowCount() ? list.Row(row).Line(pane_->ActiveSide()) : -1;
+      return FormatResString(IDS_STATUS_CARET,
+                        {static_cast<DWORD_PTR>(row + 1), static_cast<DWORD_PTR>(line + 1),
+                         static_cast<DWORD_PTR>(pane_->CaretColumn() + 1)});
+    }
+    case 2: {
+      const char* left = LineFormatLabel(static_cast<unsigned>(pane_->Format(0)));
+      const char* right = LineFormatLabel(static_cast<unsigned>(pane_->Format(1)));
+      return FormatResString(IDS_STATUS_FORMATS, {reinterpret_cast<DWORD_PTR>(left),
+                                             reinterpret_cast<DWORD_PTR>(right)});
+    }
+    default:
+      if (pane_->DiffCount() == 0) return LoadResString(IDS_STATUS_NO_DIFFS);
+      return FormatResString(IDS_STATUS_DIFFS, {static_cast<DWORD_PTR>(pane_->DiffCount()),
+                                           static_cast<DWORD_PTR>(pane_->DiffLineCount())});
+  }
+}
+
+void TextWindow::UpdateStatus(int part) {
+  if (!statusBar_ || !pane_) return;
+  SetStatusText(statusBar_, part, StatusText(part), part == 0);  // part 0 has no borders
+}
+
+std::string TextWindow::TitleText() const {
+  const std::string noFile = LoadResString(IDS_NO_FILE);
+  std::string product = LoadResString(IDS_PRODUCT_NAME);
+  std::string left = SideDisplayName(SidePathOf(0), history_.IsModified(0), noFile);
+  std::string right = SideDisplayName(SidePathOf(1), history_.IsModified(1), noFile);
+  return FormatResString(IDS_WINDOW_TITLE, {reinterpret_cast<DWORD_PTR>(product.c_str()),
+                                       reinterpret_cast<DWORD_PTR>(left.c_str()),
+                                       reinterpret_cast<DWORD_PTR>(right.c_str())});
+}
+
+void TextWindow::UpdateTitle() {
+  if (hwnd()) SetWindowTextA(hwnd(), TitleText().c_str());
+}
+
+std::string TextWindow::SideMenuName(int side) const {
+  // The Window menu names a side by its loaded file only.
+  return SideDisplayName(sidePath_[side], history_.IsModified(side), LoadResString(IDS_NO_FILE));
+}
+
+void TextWindow::ApplyBars() {
+  if (toolBar_) ShowWindow(toolBar_, Settings.ViewToolBar ? SW_SHOWNA : SW_HIDE);
+  if (quickBar_) ShowWindow(quickBar_, Settings.ViewQuickBar ? SW_SHOWNA : SW_HIDE);
+  if (statusBar_) ShowWindow(statusBar_, Settings.ViewStatusBar ? SW_SHOWNA : SW_HIDE);
+  PaneLayout();
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void TextWindow::ApplyViewChange(ViewChange change) {
+  if (change == ViewChange::Summary) {
+    PaneLayout();
+    InvalidateRect(hwnd(), nullptr, TRUE);
+  } else if (pane_) {
+    pane_->ApplyDisplaySettings();
+  }
+}
+
+// ---- Notifications of the pane ----
+
+void TextWindow::OnCaretMoved(bool rowChanged) {
+  UpdateStatus(1);
+  if (rowChanged) {
+    UpdateCommandStates();
+    if (summary_) InvalidateRect(summary_, nullptr, FALSE);
+  }
+}
+
+void TextWindow::OnContentChanged() {
+  UpdateStatus(3);
+  UpdateCommandStates();
+  bool changed = false;
+  for (int side = 0; side < 2; ++side) {
+    bool modified = history_.IsModified(side), readOnly = pane_->IsReadOnly(side);
+    changed |= modified != modifiedShown_[side] || readOnly != readOnlyShown_[side];
+    modifiedShown_[side] = modified;
+    readOnlyShown_[side] = readOnly;
+  }
+  if (changed) {
+    PaneLayout();
+    UpdateTitle();
+  }
+}
+
+void TextWindow::OnSideSaved(int side) {
+  history_.MarkSaved(side);
+  OnContentChanged();
+}
+
+}  // namespace qm

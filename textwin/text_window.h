@@ -1,0 +1,157 @@
+// TextWindow: the top-level window of one text comparison (window class
+// "TextWindow").
+//
+// It frames the text pane with a name bar per side (modified and read-only
+// marks, a file-name combo box bound to its history, a browse button), the
+// vertical scroll bar shared by both sides, a horizontal scroll bar per side
+// with the SplitterThumb between them, the summary bar, and the tool bar,
+// Quick Bar and status bar. It owns the comparison's life cycle: it asks
+// to save modified sides, runs the load-and-compare on a worker under the
+// progress dialog, reports the outcome, saves, swaps sides, takes dropped
+// files and routes the commands of a text comparison.
+//
+// Ownership: the window owns the pane (which owns the documents and the
+// DiffList), the edit history, the thumb and every child window. The scroll
+// bars are its children and are lent to the pane.
+//
+// Threads: only the work of a Refresh runs off the user-interface thread,
+// through ComparisonWindow::RunComparison. It reads the names and a copy of
+// the comparison settings taken before it starts, writes the pane's state
+// and compareResult_, and touches no window. The user-interface thread
+// reads the result only after the progress dialog has ended.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/comparison_window.h"
+#include "engine/compare_state.h"
+#include "textwin/edit_history.h"
+#include "textwin/text_view.h"
+#include "textwin/window_layout.h"
+
+namespace qm {
+
+class SplitterThumb;
+
+class TextWindow : public ComparisonWindow, public TextViewHost {
+public:
+  static constexpr char kClassName[] = "TextWindow";
+  // Notifications of the name boxes, beside the combo box's own.
+  static constexpr WORD kNameBoxEnter = 200;    // Enter while the list is closed
+  static constexpr WORD kNameBoxPicked = 201;   // an entry chosen from the open list
+  static constexpr WORD kNameBoxDropped = 202;  // a file dropped on the box
+
+  TextWindow();
+  ~TextWindow() override;
+
+  // ---- ComparisonWindow ----
+  WindowKind kind() const override { return WindowKind::Text; }
+  bool CreateFrame() override;
+  bool PreTranslateMessage(MSG* msg) override;
+  void SetNames(const std::string& left, const std::string& right, bool compareNow) override;
+  // Ask to save for the left side, then the right; false when the user
+  // cancelled (or a save that was asked for failed or was cancelled).
+  bool AskToSave() override;
+  void UpdateCommandStates() override;
+  void ApplyBars() override;
+  std::string SideMenuName(int side) const override;
+  void ApplyViewChange(ViewChange change) override;
+  void UpdateMenuPopup(HMENU popup, int position) override;
+
+  // ---- Operations of the window ----
+  void Refresh();
+  bool SaveSide(int side);
+  bool SaveSideAs(int side);
+  void Browse(int side);
+  void SwitchSides();
+  // The path a side stands for: its SidePath when set, else the box text.
+  std::string SidePathOf(int side) const;
+
+  TextView& Pane() { return *pane_; }
+  EditHistory& History() { return history_; }
+  CompareResult LastResult() const { return compareResult_; }
+  bool NamesUnchanged() const { return namesUnchanged_; }
+  HWND NameBox(int side) const { return nameBox_[side]; }
+  const PaneLayoutResult& Layout() const { return layout_; }
+  std::string TitleText() const;
+  std::string StatusText(int part) const;
+
+protected:
+  void RegisterHandlers() override;
+  LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+  // Creation and layout (text_window.cpp).
+  LRESULT OnCreate(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnPaint(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnSize(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnSetFocus(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnScroll(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnDrawItem(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnNotify(HWND, UINT, WPARAM, LPARAM);
+  void CreateChildren();
+  void CreateToolBar();
+  void CreateStatusBar();
+  void PaneLayout();
+  void UpdateStatusParts();
+  void UpdateTitle();
+  void UpdateStatus(int part);
+
+  // Comparing, saving, names (text_window_compare.cpp).
+  void ReportResult();
+  bool AskToSaveSide(int side);
+  void PersistName(int side);
+  void SetNameText(int side, const std::string& text);
+  std::string NameText(int side) const;
+  void ChooseSide(int side);
+  LRESULT OnNameBoxCommand(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnDropFiles(HWND, UINT, WPARAM, LPARAM);
+  void DropPaths(const std::vector<std::string>& paths);
+
+  // Commands (text_window_commands.cpp).
+  void RegisterCommands();
+  void Export();
+  void OpenWithShell(int command);
+
+public:
+  // ---- TextViewHost: what the pane reports (user-interface thread, but
+  // IsRepeatComparison, which the worker reads during a run) ----
+  void OnCaretMoved(bool rowChanged) override;
+  void OnContentChanged() override;
+  bool IsComparing() const override { return busy(); }
+  bool IsRepeatComparison() const override { return repeatRun_; }
+  bool IsSideModified(int side) const override { return history_.IsModified(side); }
+  void OnSideSaved(int side) override;
+
+private:
+  std::unique_ptr<TextView> pane_;
+  std::unique_ptr<SplitterThumb> thumb_;
+  EditHistory history_;
+  HWND verticalBar_ = nullptr;
+  HWND horizontalBar_[2] = {nullptr, nullptr};
+  HWND summary_ = nullptr;
+  HWND nameBox_[2] = {nullptr, nullptr};
+  HWND browse_[2] = {nullptr, nullptr};
+  HWND modifiedMark_[2] = {nullptr, nullptr};
+  HWND readOnlyMark_[2] = {nullptr, nullptr};
+  HWND toolBar_ = nullptr;
+  HWND quickBar_ = nullptr;
+  HWND statusBar_ = nullptr;
+  HWND toolTip_ = nullptr;
+  PaneLayoutResult layout_;
+
+  std::string sidePath_[2];  // empty: fall back to the box text
+  bool modifiedShown_[2] = {false, false};
+  bool readOnlyShown_[2] = {false, false};
+
+  // Comparison run: set before the worker starts, read after it has ended.
+  CompareResult compareResult_;
+  bool repeatRun_ = false;
+  bool namesUnchanged_ = false;
+  unsigned chosenSides_ = 0;  // 1 left, 2 right: smart refresh
+};
+
+}  // namespace qm

@@ -1,0 +1,293 @@
+// TextWindow: the command table, menu and tool-bar states, keyboard
+// pre-translation, tooltips, owner-drawn buttons, Export and the shell
+// commands.
+#include "textwin/text_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "app/bars.h"
+#include "app/settings.h"
+#include "app/window_manager.h"
+#include "engine/text_file.h"
+#include "output/html_export.h"
+#include "resources/resource.h"
+#include "textwin/export_dialog.h"
+#include "app/messages.h"
+
+namespace qm {
+
+namespace {
+
+// The folder part of a side's path ("" when it has none).
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+void EnableItem(HMENU menu, UINT id, bool enabled) {
+  EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+// Draws a bitmap with its mask (1 = transparent) centred in rect.
+void DrawMasked(HDC dc, const RECT& rect, HBITMAP image, HBITMAP mask, bool pressed) {
+  if (!image || !mask) return;
+  BITMAP info{};
+  GetObject(image, sizeof info, &info);
+  int x = rect.left + (rect.right - rect.left - info.bmWidth) / 2 + (pressed ? 1 : 0);
+  int y = rect.top + (rect.bottom - rect.top - info.bmHeight) / 2 + (pressed ? 1 : 0);
+  HDC memory = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(memory, mask);
+  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCAND);
+  SelectObject(memory, image);
+  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCPAINT);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+}
+
+}  // namespace
+
+void TextWindow::RegisterCommands() {
+  HandlerMaps& m = maps();
+  auto command = [&](UINT id, std::function<void()> action) {
+    m.OnCommand(id, [action](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
+      action();
+      return 0;
+    });
+  };
+  command(ID_FILE_COMPARE_PARENTS, [this] {
+    OpenFolderComparison(nullptr, FolderOf(SidePathOf(0)), FolderOf(SidePathOf(1)), false);
+  });
+  command(ID_SIDE_SAVE_ALL, [this] {
+    if (history_.IsModified(0) && !SaveSide(0)) return;
+    if (history_.IsModified(1)) SaveSide(1);
+  });
+  command(ID_FILE_EXPORT, [this] { Export(); });
+  command(ID_VIEW_SYNC_SCROLL, [] { Settings.SyncScroll = !Settings.SyncScroll; });
+  command(ID_VIEW_PREV_DIFF, [this] {
+    SetFocus(pane_->hwnd());
+    pane_->GoToPreviousDifference();
+  });
+  command(ID_VIEW_NEXT_DIFF, [this] {
+    SetFocus(pane_->hwnd());
+    pane_->GoToNextDifference();
+  });
+  command(ID_VIEW_REFRESH, [this] { Refresh(); });
+  command(ID_VIEW_SWITCH_SIDES, [this] { SwitchSides(); });
+  command(ID_VIEW_OTHER_SIDE, [this] { pane_->SetActiveSide(1 - pane_->ActiveSide()); });
+  command(ID_SIDE_BROWSE, [this] { Browse(pane_->ActiveSide()); });
+  command(ID_SIDE_SAVE, [this] { SaveSide(pane_->ActiveSide()); });
+  command(ID_SIDE_SAVE_AS, [this] { SaveSideAs(pane_->ActiveSide()); });
+  for (UINT id : {ID_SIDE_OPEN_IN_APP, ID_SIDE_EXPLORE, ID_SIDE_PROPERTIES})
+    command(id, [this, id] { OpenWithShell(static_cast<int>(id)); });
+  for (UINT id : {IDC_BROWSE_LEFT, IDC_BROWSE_RIGHT}) {
+    m.OnCommand(id, [this, id](HWND, UINT, WPARAM wParam, LPARAM) -> LRESULT {
+      if (HIWORD(wParam) == BN_CLICKED) Browse(id == IDC_BROWSE_LEFT ? 0 : 1);
+      return 0;
+    });
+  }
+  m.OnCommand(IDC_LEFT_NAME, Bind(this, &TextWindow::OnNameBoxCommand));
+  m.OnCommand(IDC_RIGHT_NAME, Bind(this, &TextWindow::OnNameBoxCommand));
+  // Edit and merge commands belong to the pane.
+  auto toPane = [this](HWND, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    return SendMessageA(pane_->hwnd(), msg, wParam, lParam);
+  };
+  for (UINT id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE, ID_EDIT_SELECT_ALL})
+    m.OnCommand(id, toPane);
+  m.OnCommandRange(ID_MERGE_COPY_LINE_LEFT, ID_MERGE_CLIP_BLOCK, toPane);
+  m.OnCommandRange(ID_MERGE_COPY_LINE_ANY, ID_MERGE_COPY_BLOCK_ANY, toPane);
+}
+
+bool TextWindow::PreTranslateMessage(MSG* msg) {
+  if (toolTip_ && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST)
+    SendMessageA(toolTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+  if (msg->message != WM_KEYDOWN) return false;
+  auto nameBoxOf = [this](HWND window) -> int {
+    for (int side = 0; side < 2; ++side)
+      if (nameBox_[side] && (window == nameBox_[side] || GetParent(window) == nameBox_[side]))
+        return side;
+    return -1;
+  };
+  auto anyDropped = [this] {
+    for (HWND box : nameBox_)
+      if (box && SendMessageA(box, CB_GETDROPPEDSTATE, 0, 0)) return true;
+    return false;
+  };
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  switch (msg->wParam) {
+    case VK_ESCAPE:
+      if (Settings.EscQuitsApp && !anyDropped() && GetCapture() == nullptr) {
+        SendMessageA(hwnd(), WM_COMMAND, ID_FILE_EXIT, 0);
+        return true;
+      }
+      return false;
+    case VK_RETURN: {
+      int side = nameBoxOf(msg->hwnd);
+      if (side < 0 || anyDropped()) return false;
+      PostMessageA(hwnd(), WM_COMMAND,
+                   MAKEWPARAM(side == 0 ? IDC_LEFT_NAME : IDC_RIGHT_NAME, kNameBoxEnter),
+                   reinterpret_cast<LPARAM>(nameBox_[side]));
+      return true;
+    }
+    case VK_TAB: {
+      // In the pane a plain Tab is text; Ctrl+Tab moves on from there.
+      if (pane_ && msg->hwnd == pane_->hwnd() && !ctrl) return false;
+      HWND from = nameBoxOf(msg->hwnd) >= 0 ? nameBox_[nameBoxOf(msg->hwnd)] : msg->hwnd;
+      HWND next = GetNextDlgTabItem(hwnd(), from, GetKeyState(VK_SHIFT) < 0);
+      if (next) SetFocus(next);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void TextWindow::UpdateCommandStates() {
+  if (!toolBar_ || !pane_) return;
+  const bool anyModified = history_.AnyModified();
+  const bool haveDiffs = pane_->DiffCount() > 0;
+  auto set = [this](UINT id, bool enabled) { EnableToolButton(toolBar_, id, enabled); };
+  set(ID_FILE_NEW_TEXT_WINDOW, CanCreateTextWindow());
+  set(ID_FILE_NEW_FOLDER_WINDOW, CanCreateFolderWindow());
+  set(ID_SIDE_SAVE, history_.IsModified(pane_->ActiveSide()));
+  set(ID_SIDE_SAVE_ALL, anyModified);
+  // Nothing can be undone or merged until the pane takes edits.
+  set(ID_EDIT_UNDO, false);
+  set(ID_EDIT_REDO, false);
+  set(ID_VIEW_PREV_DIFF, haveDiffs);
+  set(ID_VIEW_NEXT_DIFF, haveDiffs);
+  for (UINT id : {ID_MERGE_COPY_LEFT, ID_MERGE_COPY_RIGHT, ID_MERGE_DELETE_DIFF,
+                 ID_MERGE_COPY_LINE_LEFT, ID_MERGE_COPY_LINE_RIGHT, ID_MERGE_DELETE_LINE})
+    set(id, false);
+}
+
+void TextWindow::UpdateMenuPopup(HMENU popup, int position) {
+  switch (position) {
+    case 0:
+      EnableItem(popup, ID_SIDE_SAVE_ALL, history_.AnyModified());
+      break;
+    case 1:
+      EnableItem(popup, ID_EDIT_UNDO, false);
+      EnableItem(popup, ID_EDIT_REDO, false);
+      EnableItem(popup, ID_EDIT_CUT, pane_->HasSelection());
+      EnableItem(popup, ID_EDIT_COPY, pane_->HasSelection());
+      EnableItem(popup, ID_EDIT_FIND_NEXT, true);
+      EnableItem(popup, ID_EDIT_FIND_PREV, true);
+      EnableItem(popup, ID_EDIT_REPLACE_LEFT, !pane_->IsReadOnly(0));
+      EnableItem(popup, ID_EDIT_REPLACE_RIGHT, !pane_->IsReadOnly(1));
+      break;
+    case 2:
+      CheckMenuItem(popup, ID_VIEW_SYNC_SCROLL,
+                    MF_BYCOMMAND | (Settings.SyncScroll ? MF_CHECKED : MF_UNCHECKED));
+      EnableItem(popup, ID_VIEW_PREV_DIFF, pane_->DiffCount() > 0);
+      EnableItem(popup, ID_VIEW_NEXT_DIFF, pane_->DiffCount() > 0);
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT TextWindow::OnNotify(HWND, UINT, WPARAM, LPARAM lParam) {
+  auto* header = reinterpret_cast<NMHDR*>(lParam);
+  if (header->code != TTN_NEEDTEXTA) return 0;
+  // Tool-bar buttons are named by command id, the browse buttons by their
+  // window; the tip is the text after the string's line feed.
+  auto* tip = reinterpret_cast<NMTTDISPINFOA*>(lParam);
+  UINT_PTR id = header->idFrom;
+  if (tip->uFlags & TTF_IDISHWND) id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+  std::string text = TooltipText(static_cast<UINT>(id));
+  lstrcpynA(tip->szText, text.c_str(), sizeof tip->szText);
+  tip->lpszText = tip->szText;
+  tip->hinst = nullptr;
+  return 0;
+}
+
+LRESULT TextWindow::OnDrawItem(HWND, UINT, WPARAM, LPARAM lParam) {
+  auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+  RECT rect = item->rcItem;
+  if (item->CtlType == ODT_BUTTON) {
+    const bool pressed = item->itemState & ODS_SELECTED;
+    DrawFrameControl(item->hDC, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+    DrawMasked(item->hDC, rect, Settings.Bitmap(IDB_BROWSE), Settings.Bitmap(IDB_BROWSE_MASK),
+               pressed);
+    if (item->itemState & ODS_FOCUS) {
+      InflateRect(&rect, -3, -3);
+      DrawFocusRect(item->hDC, &rect);
+    }
+    return TRUE;
+  }
+  if (item->CtlType == ODT_STATIC) {
+    FillRect(item->hDC, &rect, GetSysColorBrush(COLOR_BTNFACE));
+    bool modifiedMark = item->hwndItem == modifiedMark_[0] || item->hwndItem == modifiedMark_[1];
+    int image = modifiedMark ? IDB_MODIFIED : IDB_READONLY;
+    DrawMasked(item->hDC, rect, Settings.Bitmap(image), Settings.Bitmap(image + 1), false);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void TextWindow::Export() {
+  if (!ShowExportDialog(hwnd())) return;
+  HtmlExportSettings page;
+  page.ExportHow = static_cast<uint32_t>(Settings.ExportHow);
+  page.ShowLineNumbers = static_cast<uint32_t>(Settings.ShowLineNumbers);
+  page.ShowWhiteSpace = Settings.ShowWhiteSpace;
+  page.TabStop = static_cast<uint32_t>(Settings.TabStop);
+  page.DrawArrows = Settings.DrawArrows;
+  page.SameBkColor = Settings.SameBkColor;
+  page.EmptyBkColor = Settings.EmptyBkColor;
+  page.LeftBkColor = Settings.LeftBkColor;
+  page.RightBkColor = Settings.RightBkColor;
+  page.ChangeBkColor = Settings.ChangeBkColor;
+  HtmlExportTexts texts;
+  texts.summaryFormat = LoadResString(IDS_STATUS_DIFFS);
+  texts.noDifferences = LoadResString(IDS_STATUS_NO_DIFFS);
+  texts.stampFormat = LoadResString(IDS_DATE_TIME);
+  char date[80] = "", time[80] = "";
+  if (GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof date))
+    texts.date = date;
+  if (GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, time, sizeof time))
+    texts.time = time;
+
+  uint32_t error = ExportHtml(Settings.ExportResults, pane_->State(), SidePathOf(0),
+                              SidePathOf(1), page, texts);
+  if (error) {
+    std::string reason = SystemMessage(error);
+    ShowMessage(hwnd(), IDS_EXPORT_FAILED, MB_OK | MB_ICONERROR,
+                {reinterpret_cast<DWORD_PTR>(reason.c_str())});
+  }
+}
+
+void TextWindow::OpenWithShell(int command) {
+  const std::string path = SidePathOf(pane_->ActiveSide());
+  if (command != ID_SIDE_EXPLORE && !IsFilePath(path)) {
+    ShowMessage(hwnd(), IDS_FILE_NAME_INVALID, MB_OK | MB_ICONERROR);
+    return;
+  }
+  DWORD error = 0;
+  if (command == ID_SIDE_PROPERTIES) {
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = hwnd();
+    info.lpVerb = "properties";
+    info.lpFile = path.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&info)) error = GetLastError();
+  } else {
+    const bool explore = command == ID_SIDE_EXPLORE;
+    std::string target = explore ? FolderOf(path) : path;
+    auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(hwnd(), explore ? "explore" : "open",
+                                                          target.c_str(), nullptr, nullptr,
+                                                          SW_SHOWNORMAL));
+    // ShellExecute's own codes up to 32 are the old error numbers, which
+    // the system's message table knows for the common ones.
+    if (result <= 32) error = result == 0 ? ERROR_OUTOFMEMORY : static_cast<DWORD>(result);
+  }
+  if (!error) return;
+  std::string reason = SystemMessage(error);
+  UINT message = command == ID_SIDE_PROPERTIES ? IDS_PROPERTIES_FAILED : IDS_SHELL_OPEN_FAILED;
+  ShowMessage(hwnd(), message, MB_OK | MB_ICONERROR, {reinterpret_cast<DWORD_PTR>(reason.c_str())});
+}
+
+}  // namespace qm

@@ -1,0 +1,314 @@
+// TextWindow: Refresh, saving, names, Switch Sides and dropped files.
+#include "textwin/text_window.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "app/settings.h"
+#include "app/window_manager.h"
+#include "engine/text_file.h"
+#include "resources/resource.h"
+#include "textwin/file_dialog.h"
+#include "app/messages.h"
+
+namespace qm {
+
+namespace {
+
+const char* const kFieldName[2] = {"LeftFile", "RightFile"};
+
+HistoryList& FileHistory(int side) {
+  return side == 0 ? Settings.LeftFileHistory : Settings.RightFileHistory;
+}
+
+}  // namespace
+
+std::string TextWindow::NameText(int side) const {
+  char text[MAX_PATH + 1] = "";
+  if (nameBox_[side]) GetWindowTextA(nameBox_[side], text, sizeof text);
+  return text;
+}
+
+void TextWindow::SetNameText(int side, const std::string& text) {
+  SetWindowTextA(nameBox_[side], text.c_str());
+  PersistName(side);
+}
+
+void TextWindow::PersistName(int side) { WriteFieldText(kFieldName[side], NameText(side)); }
+
+std::string TextWindow::SidePathOf(int side) const {
+  return sidePath_[side].empty() ? NameText(side) : sidePath_[side];
+}
+
+void TextWindow::SetNames(const std::string& left, const std::string& right, bool compareNow) {
+  SetNameText(0, left);
+  SetNameText(1, right);
+  namesUnchanged_ = false;
+  UpdateTitle();
+  SetFocus(hwnd());
+  UpdateWindow(hwnd());
+  if (compareNow) SendMessageA(hwnd(), WM_COMMAND, ID_VIEW_REFRESH, 0);
+}
+
+// ---- Refresh ----
+
+void TextWindow::Refresh() {
+  if (busy() || !AskToSave()) return;
+  chosenSides_ = 0;
+  for (int side = 0; side < 2; ++side) sidePath_[side] = NameText(side);
+  // A repeat of the previous comparison keeps the view where it was.
+  repeatRun_ = namesUnchanged_;
+  ClearIdle();
+
+  // The worker gets copies: the names and the comparison settings as they
+  // are now, whatever the Options dialog does while it runs.
+  const std::string left = sidePath_[0], right = sidePath_[1];
+  const CompareSettings settings = Settings.CompareSnapshot();
+  compareResult_ = CompareResult{};
+  InvalidateRect(pane_->hwnd(), nullptr, FALSE);
+  if (summary_) InvalidateRect(summary_, nullptr, FALSE);
+  CancelFlag* cancel = &cancelFlag();
+  TextView* pane = pane_.get();
+  CompareResult result;
+  bool ran = RunComparison(
+      [&] { result = pane->LoadAndCompare(left, right, settings, cancel); });
+  // Without a worker nothing was loaded: the system is out of resources.
+  compareResult_ = ran ? result : CompareResult{CompareCode::OutOfMemory, 0};
+  if (!hwnd()) return;  // closed while it ran
+  pane_->FinishCompare();
+  ReportResult();
+}
+
+void TextWindow::ReportResult() {
+  const CompareResult result = compareResult_;
+  HWND owner = hwnd();
+  UINT message = 0;
+  switch (result.code) {
+    case CompareCode::Ok:
+      for (int side = 0; side < 2; ++side) FileHistory(side).Add(NameText(side));
+      Settings.RecentFileHistory.Add(RecentComparison{sidePath_[0], sidePath_[1]});
+      break;
+    case CompareCode::OutOfMemory: message = IDS_OUT_OF_MEMORY; owner = nullptr; break;
+    case CompareCode::Aborted: message = IDS_ABORTED; break;
+    case CompareCode::LeftNameInvalid: message = IDS_LEFT_NAME_INVALID; break;
+    case CompareCode::RightNameInvalid: message = IDS_RIGHT_NAME_INVALID; break;
+    case CompareCode::LeftBinary: message = IDS_LEFT_BINARY; break;
+    case CompareCode::RightBinary: message = IDS_RIGHT_BINARY; break;
+    case CompareCode::LeftLoadFailed: message = IDS_LEFT_NOT_LOADED; break;
+    case CompareCode::RightLoadFailed: message = IDS_RIGHT_NOT_LOADED; break;
+  }
+  if (message == IDS_LEFT_NOT_LOADED || message == IDS_RIGHT_NOT_LOADED) {
+    std::string reason = SystemMessage(result.detail);
+    ShowMessage(owner, message, MB_OK | MB_ICONERROR, {reinterpret_cast<DWORD_PTR>(reason.c_str())});
+  } else if (message) {
+    ShowMessage(owner, message, MB_OK | MB_ICONERROR);
+  }
+  if (result.code != CompareCode::Ok) {
+    sidePath_[0].clear();
+    sidePath_[1].clear();
+  }
+
+  namesUnchanged_ = true;
+  history_.Clear();
+  for (int side = 0; side < 2; ++side) {
+    modifiedShown_[side] = false;
+    readOnlyShown_[side] = pane_->IsReadOnly(side);
+  }
+  for (int part = 1; part < 4; ++part) UpdateStatus(part);
+  UpdateCommandStates();
+  PaneLayout();
+  UpdateTitle();
+  InvalidateRect(hwnd(), nullptr, FALSE);
+  InvalidateRect(pane_->hwnd(), nullptr, FALSE);
+  if (summary_) InvalidateRect(summary_, nullptr, FALSE);
+
+  if (Settings.IdenticalMessage && result.code == CompareCode::Ok && pane_->DiffCount() == 0) {
+    ShowMessage(hwnd(), IDS_FILES_IDENTICAL, MB_OK | MB_ICONINFORMATION);
+    if (Settings.CommandLineCompare) PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+  }
+  Settings.CommandLineCompare = false;
+}
+
+// ---- Saving ----
+
+bool TextWindow::AskToSave() { return AskToSaveSide(0) && AskToSaveSide(1); }
+
+bool TextWindow::AskToSaveSide(int side) {
+  if (!Settings.AskConfirmation || !history_.IsModified(side)) return true;
+  std::string path = SidePathOf(side);
+  if (path.empty()) path = LoadResString(IDS_NO_FILE);
+  switch (ShowMessage(hwnd(), IDS_SAVE_CHANGES, MB_YESNOCANCEL | MB_ICONQUESTION,
+                      {reinterpret_cast<DWORD_PTR>(path.c_str())})) {
+    case IDYES: return SaveSide(side);
+    case IDNO: return true;
+    default: return false;
+  }
+}
+
+bool TextWindow::SaveSide(int side) {
+  std::string path = SidePathOf(side);
+  if (!IsFilePath(path)) return SaveSideAs(side);
+  if (!pane_->SaveSide(side, path)) return false;
+  sidePath_[side] = path;
+  history_.MarkSaved(side);
+  OnContentChanged();
+  UpdateTitle();
+  return true;
+}
+
+bool TextWindow::SaveSideAs(int side) {
+  std::string path = SidePathOf(side);
+  FileDialogRequest request;
+  request.owner = hwnd();
+  request.save = true;
+  request.titleId = side == 0 ? IDS_SAVE_LEFT_FILE : IDS_SAVE_RIGHT_FILE;
+  request.filterId = IDS_FILTER_ALL_FILES;
+  if (!AskForFileName(request, &path)) return false;
+  SetNameText(side, path);
+  FileHistory(side).Add(path);
+  namesUnchanged_ = false;
+  if (!pane_->SaveSide(side, path)) {
+    UpdateTitle();
+    return false;
+  }
+  sidePath_[side] = path;
+  history_.MarkSaved(side);
+  OnContentChanged();
+  UpdateTitle();
+  return true;
+}
+
+void TextWindow::Browse(int side) {
+  std::string path = NameText(side);
+  FileDialogRequest request;
+  request.owner = hwnd();
+  request.titleId = side == 0 ? IDS_CHOOSE_LEFT_FILE : IDS_CHOOSE_RIGHT_FILE;
+  request.filterId = IDS_FILTER_ALL_FILES;
+  request.flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  if (!AskForFileName(request, &path)) return;
+  SetNameText(side, path);
+  UpdateTitle();
+  namesUnchanged_ = false;
+  ChooseSide(side);
+}
+
+void TextWindow::ChooseSide(int side) {
+  if (!Settings.SmartRefresh) {
+    chosenSides_ = 0;
+    return;
+  }
+  chosenSides_ |= 1u << side;
+  if (chosenSides_ == 3) SendMessageA(hwnd(), WM_COMMAND, ID_VIEW_REFRESH, 0);
+}
+
+void TextWindow::SwitchSides() {
+  pane_->SwapSides();
+  history_.SwapSides();
+  std::swap(sidePath_[0], sidePath_[1]);
+  std::swap(modifiedShown_[0], modifiedShown_[1]);
+  std::swap(readOnlyShown_[0], readOnlyShown_[1]);
+  std::string left = NameText(0), right = NameText(1);
+  SetNameText(0, right);
+  SetNameText(1, left);
+  PaneLayout();
+  InvalidateRect(pane_->hwnd(), nullptr, FALSE);
+  for (int part = 1; part < 4; ++part) UpdateStatus(part);
+  UpdateCommandStates();
+  UpdateTitle();
+}
+
+// ---- Name boxes ----
+
+LRESULT TextWindow::OnNameBoxCommand(HWND, UINT, WPARAM wParam, LPARAM) {
+  const int side = LOWORD(wParam) == IDC_LEFT_NAME ? 0 : 1;
+  switch (HIWORD(wParam)) {
+    case CBN_SELCHANGE: {
+      // The edit field takes the new entry's text only after this
+      // notification: read it from the list.
+      LRESULT index = SendMessageA(nameBox_[side], CB_GETCURSEL, 0, 0);
+      if (index != CB_ERR) {
+        std::vector<char> text(SendMessageA(nameBox_[side], CB_GETLBTEXTLEN, index, 0) + 1);
+        SendMessageA(nameBox_[side], CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+        SetWindowTextA(nameBox_[side], text.data());
+      }
+      [[fallthrough]];
+    }
+    case CBN_EDITCHANGE:
+      UpdateTitle();
+      PersistName(side);
+      namesUnchanged_ = false;
+      break;
+    case CBN_SELENDOK:
+      if (SendMessageA(nameBox_[side], CB_GETDROPPEDSTATE, 0, 0))
+        PostMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(LOWORD(wParam), kNameBoxPicked),
+                     reinterpret_cast<LPARAM>(nameBox_[side]));
+      break;
+    case kNameBoxEnter:
+      Refresh();
+      break;
+    case kNameBoxPicked:
+    case kNameBoxDropped:
+      PersistName(side);
+      namesUnchanged_ = false;
+      UpdateTitle();
+      ChooseSide(side);
+      break;
+  }
+  return 0;
+}
+
+// ---- Dropped files ----
+
+LRESULT TextWindow::OnDropFiles(HWND hwnd, UINT, WPARAM wParam, LPARAM) {
+  HDROP drop = reinterpret_cast<HDROP>(wParam);
+  std::vector<std::string> paths;
+  UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    char path[MAX_PATH] = "";
+    DragQueryFileA(drop, i, path, MAX_PATH);
+    paths.push_back(path);
+  }
+  POINT point{};
+  DragQueryPoint(drop, &point);
+  DragFinish(drop);
+
+  // The window takes drops for its children: find what was under the point.
+  HWND target = ChildWindowFromPointEx(hwnd, point, CWP_SKIPINVISIBLE);
+  int side = -1;
+  for (int s = 0; s < 2; ++s)
+    if (target == nameBox_[s]) side = s;
+  if (side < 0 && target == pane_->hwnd()) {
+    if (paths.size() >= 2) return DropPaths(paths), 0;
+    side = point.x - layout_.pane.x > pane_->Geometry().split ? 1 : 0;
+  }
+  if (side < 0) {
+    DropPaths(paths);
+    return 0;
+  }
+  // A name box takes the first item, and only a file.
+  if (paths.empty()) return 0;
+  DWORD attributes = GetFileAttributesA(paths[0].c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  SetWindowTextA(nameBox_[side], paths[0].c_str());
+  SendMessageA(nameBox_[side], CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+  SetFocus(nameBox_[side]);
+  PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(side == 0 ? IDC_LEFT_NAME : IDC_RIGHT_NAME, kNameBoxDropped),
+               reinterpret_cast<LPARAM>(nameBox_[side]));
+  return 0;
+}
+
+void TextWindow::DropPaths(const std::vector<std::string>& paths) {
+  if (paths.size() != 2) return;
+  auto isFolder = [](const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  };
+  if (isFolder(paths[0]) && isFolder(paths[1])) {
+    OpenFolderComparison(nullptr, paths[0], paths[1], false);
+  } else if (!isFolder(paths[0]) && !isFolder(paths[1])) {
+    OpenTextComparison(this, paths[0], paths[1], false);
+  }
+}
+
+}  // namespace qm
