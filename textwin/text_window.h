@@ -103,6 +103,7 @@ private:
   // Comparing, saving, names (text_window_compare.cpp).
   void ReportResult();
   bool AskToSaveSide(int side);
+  bool WriteSide(int side, const std::string& path);
   void PersistName(int side);
   void SetNameText(int side, const std::string& text);
   std::string NameText(int side) const;

@@ -149,12 +149,19 @@ bool TextWindow::AskToSaveSide(int side) {
 bool TextWindow::SaveSide(int side) {
   std::string path = SidePathOf(side);
   if (!IsFilePath(path)) return SaveSideAs(side);
-  if (!pane_->SaveSide(side, path)) return false;
-  sidePath_[side] = path;
-  history_.MarkSaved(side);
-  OnContentChanged();
+  return WriteSide(side, path);
+}
+
+bool TextWindow::WriteSide(int side, const std::string& path) {
+  // The pane shows the failure; the side stays modified and its path as it was.
+  bool written = pane_->SaveSide(side, path);
+  if (written) {
+    sidePath_[side] = path;
+    history_.MarkSaved(side);
+    OnContentChanged();
+  }
   UpdateTitle();
-  return true;
+  return written;
 }
 
 bool TextWindow::SaveSideAs(int side) {
@@ -168,15 +175,7 @@ bool TextWindow::SaveSideAs(int side) {
   SetNameText(side, path);
   FileHistory(side).Add(path);
   namesUnchanged_ = false;
-  if (!pane_->SaveSide(side, path)) {
-    UpdateTitle();
-    return false;
-  }
-  sidePath_[side] = path;
-  history_.MarkSaved(side);
-  OnContentChanged();
-  UpdateTitle();
-  return true;
+  return WriteSide(side, path);
 }
 
 void TextWindow::Browse(int side) {

@@ -78,6 +78,15 @@ protected:
     window.Post(kExport);
     return program_.WaitDialog("Export");
   }
+  HWND window_ = nullptr;
+  // The sample pair compared, and the export dialog open over it.
+  HWND CompareAndOpenExport() {
+    auto window = Launch(Quote(dir_.Write("left.txt", kLeft)) + " " +
+                         Quote(dir_.Write("right.txt", kRight)));
+    EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 3"));
+    window_ = window.Handle();
+    return OpenExportDialog(window);
+  }
   void SetEdit(HWND dialog, int id, const std::string& text) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0,
@@ -86,14 +95,11 @@ protected:
 };
 
 TEST_F(Export, WritesThePageAndRemembersTheChoice) {
-  std::string left = dir_.Write("left.txt", kLeft);
-  std::string right = dir_.Write("right.txt", kRight);
+  std::string left = dir_.File("left.txt"), right = dir_.File("right.txt");
   std::string page = dir_.File("result.html");
-  auto window = Launch(Quote(left) + " " + Quote(right));
-  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 3"));
-
-  HWND dialog = OpenExportDialog(window);
+  HWND dialog = CompareAndOpenExport();
   ASSERT_NE(dialog, nullptr);
+  TextWindowProbe window(program_, window_);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK))) << "no output file yet";
   SetEdit(dialog, 10603, page);
   PostMessageA(GetDlgItem(dialog, 10602), BM_CLICK, 0, 0);  // differences only
@@ -124,12 +130,8 @@ TEST_F(Export, WritesThePageAndRemembersTheChoice) {
 }
 
 TEST_F(Export, AnUnwritableFileGivesTheExportMessage) {
-  std::string left = dir_.Write("left.txt", kLeft);
-  std::string right = dir_.Write("right.txt", kRight);
   std::string page = dir_.File("no-such-folder\\result.html");
-  auto window = Launch(Quote(left) + " " + Quote(right));
-  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 3"));
-  HWND dialog = OpenExportDialog(window);
+  HWND dialog = CompareAndOpenExport();
   ASSERT_NE(dialog, nullptr);
   SetEdit(dialog, 10603, page);
   PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
