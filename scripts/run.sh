@@ -25,7 +25,7 @@ if [ "$had_display" = 1 ]; then
 fi
 
 shot=$root/build/run-screenshot.png
-wineserver -p
+wineserver -p 2>/dev/null || true  # a server of this prefix may already run
 wine "$exe" "$left" "$right" >/dev/null 2>&1 &
 program=$!
 stop() { wineserver -k 2>/dev/null || true; wait "$program" 2>/dev/null || true; }
