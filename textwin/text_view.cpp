@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
+#include "app/messages.h"
 #include "app/settings.h"
-#include "engine/platform.h"
 #include "resources/resource.h"
 #include "textwin/text_view_internal.h"
 
@@ -20,26 +20,6 @@ namespace {
 constexpr UINT kWindowCommands[] = {ID_SIDE_BROWSE,      ID_SIDE_SAVE,    ID_SIDE_SAVE_AS,
                                     ID_SIDE_SAVE_ALL,    ID_SIDE_OPEN_IN_APP, ID_SIDE_EXPLORE,
                                     ID_SIDE_PROPERTIES};
-
-std::string LoadResourceString(UINT id) {
-  char text[1024];
-  const int length = LoadStringA(ModuleInstance(), id, text, sizeof(text));
-  return std::string(text, static_cast<size_t>(std::max(0, length)));
-}
-
-// Shows string id with %1 replaced by insert, error icon, caption string 1.
-void ShowErrorMessage(HWND owner, UINT id, const std::string& insert) {
-  const std::string format = LoadResourceString(id);
-  const std::string caption = LoadResourceString(IDS_PRODUCT_NAME);
-  DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(insert.c_str())};
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      format.c_str(), 0, 0, reinterpret_cast<char*>(&text), 0,
-      reinterpret_cast<va_list*>(args));
-  MessageBoxA(owner, length ? text : insert.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
-  if (text) LocalFree(text);
-}
 
 }  // namespace
 
@@ -235,7 +215,9 @@ bool TextView::SaveSide(int side, const std::string& path) {
     return false;
   }
   if (error != 0) {
-    ShowErrorMessage(GetParent(hwnd()), IDS_SAVE_FAILED, SystemErrorText(error));
+    const std::string reason = SystemMessage(error);
+    ShowMessage(GetParent(hwnd()), IDS_SAVE_FAILED, MB_OK | MB_ICONERROR,
+                {reinterpret_cast<DWORD_PTR>(reason.c_str())});
     return false;
   }
   if (host_) host_->OnSideSaved(side);
