@@ -58,6 +58,22 @@ protected:
     return WaitFor([&] { return window.StatusPart(part) == text; }, 10000);
   }
 
+  // Answers an open file dialog (Save As, Browse) with a file name.
+  void ChooseFile(const char* title, const std::string& path) {
+    HWND dialog = program_.WaitDialog(title);
+    ASSERT_NE(dialog, nullptr) << "no dialog " << title;
+    // The file name field: edt1 in Wine's dialog, the combo box cmb13 in
+    // the explorer-style dialog of Windows.
+    HWND name = GetDlgItem(dialog, 0x480);
+    if (!name || !IsWindowVisible(name)) name = GetDlgItem(dialog, 0x47C);
+    ASSERT_NE(name, nullptr);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, &ignored);
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  }
+
   void Shot(const TextWindowProbe& window, const std::string& name) {
     SaveScreenshot(window.Handle(), name);
   }

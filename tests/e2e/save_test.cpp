@@ -13,22 +13,6 @@ const std::string kMac = "first\rsecond\rthird\r";
 
 class Saving : public E2eTest {
 protected:
-  // Answers the open Save As dialog with a file name.
-  void ChooseFile(const char* title, const std::string& path) {
-    HWND dialog = program_.WaitDialog(title);
-    ASSERT_NE(dialog, nullptr) << "no dialog " << title;
-    // The file name field: edt1 in Wine's dialog, the combo box cmb13 in
-    // the explorer-style dialog of Windows.
-    HWND name = GetDlgItem(dialog, 0x480);
-    if (!name || !IsWindowVisible(name)) name = GetDlgItem(dialog, 0x47C);
-    ASSERT_NE(name, nullptr);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
-                        SMTO_ABORTIFHUNG, 5000, &ignored);
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
-  }
-
   TextWindowProbe Compare(const std::string& left, const std::string& right) {
     auto window = Launch(Quote(left) + " " + Quote(right));
     EXPECT_TRUE(WaitFor([&] { return window.StatusPart(3) != kNoDifferences; }));
@@ -40,27 +24,32 @@ TEST_F(Saving, SaveAsWritesEachSideInItsOwnFormat) {
   std::string unix = dir_.Write("unix.txt", kUnix);
   std::string dos = dir_.Write("dos.txt", kDos);
   std::string mac = dir_.Write("mac.txt", kMac);
+  enum How { kLeftSide, kAfterSwitch, kRightSideByF4 };
   struct {
     std::string left, right, format, expected;
-    bool switchFirst;
+    How how;
   } cases[] = {
-      {unix, dos, "UNIX, DOS", kUnix, false},
-      {unix, dos, "UNIX, DOS", kDos, true},
-      {mac, unix, "MAC, UNIX", kMac, false},
+      {unix, dos, "UNIX, DOS", kUnix, kLeftSide},
+      {unix, dos, "UNIX, DOS", kDos, kAfterSwitch},
+      {unix, dos, "UNIX, DOS", kDos, kRightSideByF4},
+      {mac, unix, "MAC, UNIX", kMac, kLeftSide},
   };
   int n = 0;
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.format + (c.switchFirst ? " switched" : ""));
+    SCOPED_TRACE(c.format + " case " + std::to_string(n + 1));
     auto window = Compare(c.left, c.right);
     EXPECT_EQ(window.StatusPart(2), c.format);
-    if (c.switchFirst) window.Send(kSwitchSides);
-    std::string target = dir_.File("saved" + std::to_string(++n) + ".txt");
-    window.Post(kSaveAs);
-    ChooseFile("Save Left File", target);
+    if (c.how == kAfterSwitch) window.Send(kSwitchSides);
+    if (c.how == kRightSideByF4) window.Key(VK_F4);
+    const int side = c.how == kRightSideByF4 ? 1 : 0;
+    std::string name = "saved" + std::to_string(++n) + ".txt";
+    std::string target = dir_.File(name);
+    window.Key(VK_F12);
+    ChooseFile(side ? "Save Right File" : "Save Left File", target);
     program_.Settle(window.Handle());
     EXPECT_EQ(ReadFileBytes(target), c.expected);
-    EXPECT_EQ(window.NameText(0), target) << "the name box takes the chosen name";
-    EXPECT_EQ(window.Title().rfind("Quillmere - [saved" + std::to_string(n) + ".txt, ", 0), 0u)
+    EXPECT_EQ(window.NameText(side), target) << "the name box takes the chosen name";
+    EXPECT_NE(window.Title().find(side ? ", " + name + "]" : "[" + name + ", "), std::string::npos)
         << window.Title();
     EXPECT_EQ(program_.FindMessageBox(), nullptr);
     program_.Kill();

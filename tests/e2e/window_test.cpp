@@ -142,6 +142,37 @@ TEST_F(Export, AnUnwritableFileGivesTheExportMessage) {
   EXPECT_FALSE(FileExists(page));
 }
 
+class SmartRefresh : public E2eTest {};
+
+TEST_F(SmartRefresh, BrowsingBothSidesComparesOnlyWhenSmartRefreshIsOn) {
+  std::string left = dir_.Write("left.txt", kLeft);
+  std::string right = dir_.Write("right.txt", kRight);
+  for (bool smart : {true, false}) {
+    SCOPED_TRACE(smart ? "smart refresh on" : "smart refresh off");
+    ResetSettings();
+    SetSetting("SmartRefresh", smart ? "true" : "false");
+    auto window = Launch("");
+    PostMessageA(GetDlgItem(window.Handle(), 20404), BM_CLICK, 0, 0);
+    ChooseFile("Choose Left File", left);
+    EXPECT_EQ(window.NameText(0), left);
+    EXPECT_EQ(window.Title(), "Quillmere - [left.txt, <no file>]");
+    Sleep(200);
+    EXPECT_EQ(window.StatusPart(2), "DOS, DOS") << "one side alone compares nothing";
+    PostMessageA(GetDlgItem(window.Handle(), 20405), BM_CLICK, 0, 0);
+    ChooseFile("Choose Right File", right);
+    if (smart) {
+      EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 3")) << window.StatusPart(3);
+    } else {
+      Sleep(500);
+      EXPECT_EQ(window.StatusPart(3), kNoDifferences);
+      EXPECT_EQ(window.StatusPart(2), "DOS, DOS");
+      window.Key(VK_F5);
+      EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 3"));
+    }
+    program_.Kill();
+  }
+}
+
 class Closing : public E2eTest {};
 
 TEST_F(Closing, ExitAndEscEndAnUnmodifiedProgramWithoutQuestions) {

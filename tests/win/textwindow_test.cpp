@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include <shlobj.h>
+
 #include "app/settings.h"
 #include "app/window_manager.h"
 #include "resources/resource.h"
@@ -97,6 +99,23 @@ std::string TempFile(const std::string& name, const std::string& bytes) {
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A drop of paths at a point of target's client area, as the shell makes it.
+void DropOn(HWND target, POINT point, const std::vector<std::string>& paths) {
+  size_t size = sizeof(DROPFILES) + 1;
+  for (const auto& path : paths) size += path.size() + 1;
+  HGLOBAL memory = GlobalAlloc(GHND, size);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->pt = point;
+  char* names = reinterpret_cast<char*>(drop + 1);
+  for (const auto& path : paths) {
+    memcpy(names, path.c_str(), path.size() + 1);
+    names += path.size() + 1;
+  }
+  GlobalUnlock(memory);
+  SendMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
 // Pumps this thread's messages until nothing is left.
@@ -311,6 +330,55 @@ TEST_F(TextWindowTest, FailedRefreshForgetsTheSidePaths) {
   EXPECT_EQ(window_->SidePathOf(0), left_ + ".missing") << "the box text stands in";
   EXPECT_EQ(window_->StatusText(3), "No differences");
   EXPECT_FALSE(window_->History().AnyModified());
+}
+
+TEST_F(TextWindowTest, DroppedFilesGoWhereTheyWereDropped) {
+  Settings.SmartRefresh = false;
+  HWND hwnd = window_->hwnd();
+  std::string third = TempFile("third.txt", "x\n");
+  const PaneLayoutResult& layout = window_->Layout();
+  POINT onPaneRight{layout.pane.x + layout.pane.w - 20, layout.pane.y + 10};
+  POINT onLeftBox{layout.side[0].nameBox.x + 5, layout.side[0].nameBox.y + 5};
+
+  DropOn(hwnd, onPaneRight, {third, left_, right_});
+  Pump();
+  EXPECT_EQ(window_->SidePathOf(0), "<no file>") << "three items are ignored";
+
+  DropOn(hwnd, onPaneRight, {third});
+  Pump();
+  EXPECT_EQ(window_->SidePathOf(1), third) << "one item on the right half names the right side";
+  EXPECT_EQ(window_->SidePathOf(0), "<no file>");
+
+  char folder[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, folder);
+  DropOn(hwnd, onLeftBox, {folder});
+  Pump();
+  EXPECT_EQ(window_->SidePathOf(0), "<no file>") << "a folder is no file name";
+
+  DropOn(hwnd, onLeftBox, {left_});
+  Pump();
+  EXPECT_EQ(window_->SidePathOf(0), left_);
+  EXPECT_EQ(window_->LastResult().code, CompareCode::Ok);
+  EXPECT_EQ(window_->StatusText(2), "DOS, DOS") << "without smart refresh nothing compares";
+
+  DropOn(hwnd, onPaneRight, {left_, right_});
+  Pump();
+  EXPECT_EQ(window_->StatusText(2), "UNIX, DOS") << "two files compare at once";
+  EXPECT_EQ(window_->SidePathOf(1), right_);
+  Settings.SmartRefresh = true;
+  DeleteFileA(third.c_str());
+}
+
+TEST_F(TextWindowTest, SmartRefreshComparesOnceBothSidesAreChosen) {
+  const PaneLayoutResult& layout = window_->Layout();
+  POINT onLeftBox{layout.side[0].nameBox.x + 5, layout.side[0].nameBox.y + 5};
+  POINT onRightBox{layout.side[1].nameBox.x + 5, layout.side[1].nameBox.y + 5};
+  DropOn(window_->hwnd(), onLeftBox, {left_});
+  Pump();
+  EXPECT_EQ(window_->StatusText(2), "DOS, DOS");
+  DropOn(window_->hwnd(), onRightBox, {right_});
+  Pump();
+  EXPECT_EQ(window_->StatusText(2), "UNIX, DOS") << "the second choice starts the comparison";
 }
 
 }  // namespace
