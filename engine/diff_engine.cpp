@@ -21,6 +21,10 @@ namespace {
 // it saves, and LocalRecompare's few rows never pay for one.
 constexpr int64_t kTwoThreadLines = 50000;
 constexpr uint32_t kTwoThreadBytes = 1u << 20;
+// The search asks for line ids ahead of time only when both sides' ids
+// (4 bytes a line) outgrow a large last-level cache; below that the requests
+// cost more instructions than the misses they save.
+constexpr int64_t kPrefetchLines = int64_t{1} << 22;
 
 // The working state of one RunDiff call: the two line tables, the change
 // flags, the emit cursors and the changed-line matcher. Nothing is shared
@@ -41,7 +45,8 @@ public:
     changed_[1].assign(static_cast<size_t>(m) + 1, 0);
     DiagonalStorage diagonals;
     diagonals.Allocate(0, 0, n, m);
-    const LineSequences seq{table[0].ids.data(), table[1].ids.data()};
+    const LineSequences seq{table[0].ids.data(), table[1].ids.data(),
+                            static_cast<int64_t>(n) + m >= kPrefetchLines};
     MyersSearch<LineSequences> search(seq, diagonals, changed_[0].data(), changed_[1].data(),
                                       cancel_);
     const bool done = static_cast<int64_t>(n) + m >= kTwoThreadLines

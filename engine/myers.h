@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "engine/diff_engine.h"
@@ -26,15 +27,19 @@ struct ByteSequences {
   const uint8_t* a;
   const uint8_t* b;
   bool Same(int32_t x, int32_t y) const { return a[x] == b[y]; }
+  bool Prefetching() const { return false; }
   void Prefetch(int32_t, int32_t) const {}
 };
 
 // Two sequences of line class ids. Most comparisons of a search are between
-// lines far apart in memory, so it asks for them ahead of time.
+// lines far apart in memory, so when the ids outgrow the cache (prefetch)
+// it asks for them ahead of time.
 struct LineSequences {
   const uint32_t* a;
   const uint32_t* b;
+  bool prefetch;
   bool Same(int32_t x, int32_t y) const { return a[x] == b[y]; }
+  bool Prefetching() const { return prefetch; }
   void Prefetch(int32_t x, int32_t y) const {
     __builtin_prefetch(a + x);
     __builtin_prefetch(b + y);
@@ -151,6 +156,23 @@ private:
   // furthest-reaching paths overlap. False when cancelled.
   bool MiddleSnake(int32_t xoff, int32_t yoff, int32_t xlim, int32_t ylim, int32_t* xmid,
                    int32_t* ymid) {
+    if (seq_.Prefetching()) return MiddleSnake<true>(xoff, yoff, xlim, ylim, xmid, ymid);
+    return MiddleSnake<false>(xoff, yoff, xlim, ylim, xmid, ymid);
+  }
+
+  // The search itself. Each pass sweeps its diagonals from the highest down
+  // and stops at the first one whose path meets the other direction's. A
+  // pass runs in stretches so the sweep tests nothing it need not: only the
+  // diagonals inside the other direction's range can meet, and on each
+  // diagonal only one of the two box edges can stop a snake (the x edge
+  // above the diagonal through the box's far corner, the y edge below it).
+  // kPrefetch asks ahead for the elements the sweep will compare; it pays
+  // only when the sequences do not fit in the cache.
+  template <bool kPrefetch>
+  bool MiddleSnake(int32_t xoff, int32_t yoff, int32_t xlim, int32_t ylim, int32_t* xmid,
+                   int32_t* ymid) {
+    using XEdge = std::false_type;
+    using YEdge = std::true_type;
     const Sequences seq = seq_;
     int32_t* const fd = fd_;
     int32_t* const bd = bd_;
@@ -165,6 +187,78 @@ private:
     const bool odd = ((fmid - bmid) & 1) != 0;
     fd[fmid] = xoff;
     bd[bmid] = xlim;
+
+    // Extends the forward path on diagonal d. above holds fd[d + 1] and
+    // gets fd[d - 1] for diagonal d - 2: a pass reads only the diagonals of
+    // the other parity, which it does not write.
+    const auto forward = [&](auto edge, int32_t d, int32_t& above) {
+      if constexpr (kPrefetch) {
+        const int32_t dp = d - 2 * kAhead;
+        if (dp >= fmin) {
+          const int32_t xp = std::max(fd[dp - 1] + 1, fd[dp + 1]);
+          if (xp < xlim && xp - dp < ylim) seq.Prefetch(xp, xp - dp);
+        }
+      }
+      const int32_t below = fd[d - 1];
+      int32_t x = std::max(below + 1, above);
+      above = below;
+      if constexpr (decltype(edge)::value) {
+        const int32_t limit = ylim + d;  // y < ylim; below xlim on these diagonals
+        while (x < limit && seq.Same(x, x - d)) ++x;
+      } else {
+        while (x < xlim && seq.Same(x, x - d)) ++x;
+      }
+      fd[d] = x;
+      return x;
+    };
+    // Sweeps the forward diagonals from d down while d > stop; true when
+    // one meets the backward path (tested only with meet).
+    const auto forwardStretch = [&](auto meet, int32_t stop, int32_t& d, int32_t& above) {
+      const int32_t split = std::max(stop, bmid - 1);
+      for (; d > split; d -= 2) {
+        const int32_t x = forward(XEdge{}, d, above);
+        if (decltype(meet)::value && bd[d] <= x) return true;
+      }
+      for (; d > stop; d -= 2) {
+        const int32_t x = forward(YEdge{}, d, above);
+        if (decltype(meet)::value && bd[d] <= x) return true;
+      }
+      return false;
+    };
+    // The same backwards: above holds bd[d + 1] and gets bd[d - 1].
+    const auto backward = [&](auto edge, int32_t d, int32_t& above) {
+      if constexpr (kPrefetch) {
+        const int32_t dp = d - 2 * kAhead;
+        if (dp >= bmin) {
+          const int32_t xp = std::min(bd[dp - 1], bd[dp + 1] - 1);
+          if (xp > xoff && xp - dp > yoff) seq.Prefetch(xp - 1, xp - dp - 1);
+        }
+      }
+      const int32_t below = bd[d - 1];
+      int32_t x = std::min(below, above - 1);
+      above = below;
+      if constexpr (decltype(edge)::value) {
+        const int32_t limit = yoff + d;  // y > yoff; above xoff on these diagonals
+        while (x > limit && seq.Same(x - 1, x - 1 - d)) --x;
+      } else {
+        while (x > xoff && seq.Same(x - 1, x - 1 - d)) --x;
+      }
+      bd[d] = x;
+      return x;
+    };
+    const auto backwardStretch = [&](auto meet, int32_t stop, int32_t& d, int32_t& above) {
+      const int32_t split = std::max(stop, fmid);
+      for (; d > split; d -= 2) {
+        const int32_t x = backward(YEdge{}, d, above);
+        if (decltype(meet)::value && x <= fd[d]) return true;
+      }
+      for (; d > stop; d -= 2) {
+        const int32_t x = backward(XEdge{}, d, above);
+        if (decltype(meet)::value && x <= fd[d]) return true;
+      }
+      return false;
+    };
+
     for (;;) {
       if (Cancelled()) return false;
       if (fmin > dmin) {
@@ -177,29 +271,21 @@ private:
       } else {
         --fmax;
       }
-      for (int32_t d = fmax; d >= fmin; d -= 2) {
-        // A pass reads only the diagonals of the other parity, written by
-        // the previous pass: where a later diagonal starts is known now.
-        const int32_t dp = d - 2 * kAhead;
-        if (dp >= fmin) {
-          const int32_t xp = std::max(fd[dp - 1] + 1, fd[dp + 1]);
-          if (xp < xlim && xp - dp < ylim) seq.Prefetch(xp, xp - dp);
-        }
-        const int32_t tlo = fd[d - 1];
-        const int32_t thi = fd[d + 1];
-        int32_t x = tlo >= thi ? tlo + 1 : thi;
-        int32_t y = x - d;
-        while (x < xlim && y < ylim && seq.Same(x, y)) {
-          ++x;
-          ++y;
-        }
-        fd[d] = x;
-        if (odd && bmin <= d && d <= bmax && bd[d] <= x) {
-          *xmid = x;
-          *ymid = y;
+      int32_t d = fmax;
+      int32_t above = fd[fmax + 1];
+      // Only an odd difference lets a forward path meet a backward one.
+      if (odd) {
+        const int32_t top = std::min(fmax, bmax);
+        const int32_t bottom = std::max(fmin, bmin);
+        forwardStretch(std::false_type{}, std::max(top, fmin - 1), d, above);
+        if (forwardStretch(std::true_type{}, bottom - 1, d, above)) {
+          *xmid = fd[d];
+          *ymid = fd[d] - d;
           return true;
         }
       }
+      forwardStretch(std::false_type{}, fmin - 1, d, above);
+
       if (bmin > dmin) {
         bd[--bmin - 1] = kMax;
       } else {
@@ -210,27 +296,19 @@ private:
       } else {
         --bmax;
       }
-      for (int32_t d = bmax; d >= bmin; d -= 2) {
-        const int32_t dp = d - 2 * kAhead;
-        if (dp >= bmin) {
-          const int32_t xp = std::min(bd[dp - 1], bd[dp + 1] - 1);
-          if (xp > xoff && xp - dp > yoff) seq.Prefetch(xp - 1, xp - dp - 1);
-        }
-        const int32_t tlo = bd[d - 1];
-        const int32_t thi = bd[d + 1];
-        int32_t x = tlo < thi ? tlo : thi - 1;
-        int32_t y = x - d;
-        while (x > xoff && y > yoff && seq.Same(x - 1, y - 1)) {
-          --x;
-          --y;
-        }
-        bd[d] = x;
-        if (!odd && fmin <= d && d <= fmax && x <= fd[d]) {
-          *xmid = x;
-          *ymid = y;
+      d = bmax;
+      above = bd[bmax + 1];
+      if (!odd) {
+        const int32_t top = std::min(bmax, fmax);
+        const int32_t bottom = std::max(bmin, fmin);
+        backwardStretch(std::false_type{}, std::max(top, bmin - 1), d, above);
+        if (backwardStretch(std::true_type{}, bottom - 1, d, above)) {
+          *xmid = bd[d];
+          *ymid = bd[d] - d;
           return true;
         }
       }
+      backwardStretch(std::false_type{}, bmin - 1, d, above);
     }
   }
 
