@@ -332,6 +332,31 @@ TEST_F(TextWindowTest, FailedRefreshForgetsTheSidePaths) {
   EXPECT_FALSE(window_->History().AnyModified());
 }
 
+// Menus cannot be read from another process under Wine: their states are
+// checked here, as the window prepares each popup when it opens.
+TEST_F(TextWindowTest, MenuItemsFollowTheComparison) {
+  HWND hwnd = window_->hwnd();
+  auto state = [hwnd](int position, UINT command) {
+    HMENU popup = GetSubMenu(GetMenu(hwnd), position);
+    SendMessageA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, 0));
+    return GetMenuState(popup, command, MF_BYCOMMAND);
+  };
+  EXPECT_TRUE(state(2, ID_VIEW_NEXT_DIFF) & MF_GRAYED) << "no comparison yet";
+  EXPECT_TRUE(state(2, ID_VIEW_PREV_DIFF) & MF_GRAYED);
+  EXPECT_TRUE(state(0, ID_SIDE_SAVE_ALL) & MF_GRAYED);
+  Compare();
+  EXPECT_FALSE(state(2, ID_VIEW_NEXT_DIFF) & MF_GRAYED);
+  EXPECT_FALSE(state(2, ID_VIEW_PREV_DIFF) & MF_GRAYED);
+  EXPECT_TRUE(state(2, ID_VIEW_SYNC_SCROLL) & MF_CHECKED);
+  EXPECT_TRUE(state(1, ID_EDIT_UNDO) & MF_GRAYED) << "nothing to undo after a comparison";
+  EXPECT_FALSE(state(1, ID_EDIT_FIND_NEXT) & MF_GRAYED);
+  Edit(1);
+  EXPECT_FALSE(state(0, ID_SIDE_SAVE_ALL) & MF_GRAYED);
+  SendMessageA(hwnd, WM_COMMAND, ID_VIEW_SYNC_SCROLL, 0);
+  EXPECT_FALSE(state(2, ID_VIEW_SYNC_SCROLL) & MF_CHECKED);
+  SendMessageA(hwnd, WM_COMMAND, ID_VIEW_SYNC_SCROLL, 0);
+}
+
 TEST_F(TextWindowTest, DroppedFilesGoWhereTheyWereDropped) {
   Settings.SmartRefresh = false;
   HWND hwnd = window_->hwnd();
