@@ -14,6 +14,9 @@
 // whole edit as the pane does it (document change, ShiftOffsets,
 // LocalRecompare).
 #include <benchmark/benchmark.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <chrono>
 #include <ctime>
@@ -75,6 +78,13 @@ bool FillDoc(qm::TextDoc& doc, const std::string& text) {
   return doc.Insert(0, text.data(), static_cast<uint32_t>(text.size()));
 }
 
+// Both sides from the generator; the generated lines are freed on return.
+bool FillDocs(const qm::bench::PairOptions& options, qm::CompareState& state) {
+  qm::bench::TextPair pair = qm::bench::MakePair(options);
+  return FillDoc(state.side[0].doc, qm::bench::JoinLines(pair.left, false, true)) &&
+         FillDoc(state.side[1].doc, qm::bench::JoinLines(pair.right, false, true));
+}
+
 // The comparison of one size, built on first use and shared by the cases.
 Comparison* ComparisonOf(size_t lines, std::string* error) {
   static std::map<size_t, std::unique_ptr<Comparison>> cache;
@@ -87,12 +97,17 @@ Comparison* ComparisonOf(size_t lines, std::string* error) {
   pairOptions.lines = lines;
   pairOptions.changePercent = 1;
   pairOptions.seed = 302;
-  qm::bench::TextPair pair = qm::bench::MakePair(pairOptions);
-  if (!FillDoc(c->state.side[0].doc, qm::bench::JoinLines(pair.left, false, true)) ||
-      !FillDoc(c->state.side[1].doc, qm::bench::JoinLines(pair.right, false, true))) {
+  if (!FillDocs(pairOptions, c->state)) {
     *error = "cannot fill the documents";
     return nullptr;
   }
+  // Freeing the generated lines left glibc's allocator millions of small
+  // free blocks that the next allocation of some size merges first: a cost
+  // of this set-up (hundreds of milliseconds), not of the re-alignment, so it
+  // is paid here, untimed. (The Windows heap merges as it frees.)
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
   c->state.side[0].format = qm::LineFormat::Unix;
   c->state.side[1].format = qm::LineFormat::Unix;
   qm::CompareResult result;
@@ -122,10 +137,6 @@ Comparison* ComparisonOf(size_t lines, std::string* error) {
     *error = "no changed or unchanged row after the middle";
     return nullptr;
   }
-  // Freeing the generated lines left the allocator millions of small free
-  // blocks that the next large allocation first merges (glibc): a cost of
-  // this set-up, not of the re-alignment, so it is paid here, untimed.
-  LocalRecompare(c->state, c->changedRow, c->changedRow, c->options);
   slot = std::move(c);
   return slot.get();
 }
