@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include "app/settings.h"
@@ -355,6 +357,42 @@ TEST_F(TextWindowTest, MenuItemsFollowTheComparison) {
   SendMessageA(hwnd, WM_COMMAND, ID_VIEW_SYNC_SCROLL, 0);
   EXPECT_FALSE(state(2, ID_VIEW_SYNC_SCROLL) & MF_CHECKED);
   SendMessageA(hwnd, WM_COMMAND, ID_VIEW_SYNC_SCROLL, 0);
+}
+
+TEST_F(TextWindowTest, TooltipsAreTheTextAfterTheLineFeed) {
+  auto tip = [this](UINT_PTR id, UINT flags) {
+    NMTTDISPINFOA info{};
+    info.hdr.code = TTN_NEEDTEXTA;
+    info.hdr.idFrom = id;
+    info.uFlags = flags;
+    SendMessageA(window_->hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    return std::string(info.lpszText ? info.lpszText : "");
+  };
+  EXPECT_EQ(tip(ID_VIEW_REFRESH, 0), "Refresh") << "a tool-bar button, by command";
+  HWND browse = GetDlgItem(window_->hwnd(), IDC_BROWSE_LEFT);
+  EXPECT_EQ(tip(reinterpret_cast<UINT_PTR>(browse), TTF_IDISHWND), "Choose left file");
+}
+
+TEST_F(TextWindowTest, ExitAsksAboutAModifiedWindowAndCancelKeepsIt) {
+  Compare();
+  Edit(0);
+  HWND hwnd = window_->hwnd();
+  {
+    BoxAnswerer answers({IDCANCEL});
+    SendMessageA(hwnd, WM_COMMAND, ID_FILE_EXIT, 0);
+    ASSERT_EQ(answers.Texts().size(), 1u);
+    EXPECT_EQ(answers.Texts()[0], "Save changes to " + left_ + "?");
+  }
+  Pump();
+  EXPECT_TRUE(IsWindow(hwnd));
+  {
+    BoxAnswerer answers({IDNO});
+    SendMessageA(hwnd, WM_COMMAND, ID_FILE_EXIT, 0);
+  }
+  Pump();
+  EXPECT_FALSE(IsWindow(hwnd));
+  window_ = nullptr;
+  EXPECT_EQ(ReadBytes(left_), kLeft);
 }
 
 TEST_F(TextWindowTest, DroppedFilesGoWhereTheyWereDropped) {
