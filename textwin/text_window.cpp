@@ -143,6 +143,7 @@ void TextWindow::CreateChildren() {
     std::string text;
     ReadFieldText(side == 0 ? "LeftFile" : "RightFile", &text);
     SetWindowTextA(nameBox_[side], text.empty() ? LoadResString(IDS_NO_FILE).c_str() : text.c_str());
+    ShowNameEnd(side);
   }
 
   toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
@@ -257,9 +258,20 @@ void TextWindow::PaneLayout() {
     MoveWindow(nameBox_[side], bar.nameBox.x, bar.nameBox.y, std::max(bar.nameBox.w, 0),
                kNameBoxListHeight, TRUE);
     SendMessageA(nameBox_[side], CB_SETEDITSEL, 0, selection);
+    ShowNameEnd(side);
     Place(browse_[side], bar.browse);
   }
   InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void TextWindow::ShowNameEnd(int side) {
+  // A path longer than its box shows its end, the file name, rather than
+  // the drive; a box being edited keeps the user's caret.
+  HWND edit = GetWindow(nameBox_[side], GW_CHILD);
+  if (!edit || GetFocus() == edit) return;
+  LRESULT length = GetWindowTextLengthA(edit);
+  SendMessageA(edit, EM_SETSEL, length, length);
+  SendMessageA(edit, EM_SCROLLCARET, 0, 0);
 }
 
 void TextWindow::UpdateStatusParts() {

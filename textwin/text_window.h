@@ -96,6 +96,7 @@ private:
   void CreateToolBar();
   void CreateStatusBar();
   void PaneLayout();
+  void ShowNameEnd(int side);
   void UpdateStatusParts();
   void UpdateTitle();
   void UpdateStatus(int part);
