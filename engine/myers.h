@@ -13,7 +13,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -87,14 +90,16 @@ public:
     }
   }
 
-  // Compare, with the two halves of the first split searched at the same
-  // time on two threads (the second with diagonal storage of its own). The
-  // halves touch disjoint flags, so the result is exactly Compare's.
+  // Compare, with the forward and backward searches of the first middle
+  // snake and then the two halves of the first split searched at the same
+  // time on two threads (the second half with diagonal storage of its own).
+  // Every pass reads exactly what it reads in Compare and the halves touch
+  // disjoint flags, so the result is exactly Compare's.
   // Throws std::bad_alloc.
   bool CompareOnTwoThreads(int32_t xoff, int32_t yoff, int32_t xlim, int32_t ylim) {
     int32_t xmid = 0;
     int32_t ymid = 0;
-    const Step step = Split(&xoff, &yoff, &xlim, &ylim, &xmid, &ymid);
+    const Step step = Split(&xoff, &yoff, &xlim, &ylim, &xmid, &ymid, true);
     if (step != Step::Split) return step == Step::Done;
     DiagonalStorage own;
     own.Allocate(xmid, ymid, xlim, ylim);
@@ -111,6 +116,9 @@ private:
   static constexpr int32_t kMax = 2147483647;
   // How many diagonals ahead the search prefetches the lines it will compare.
   static constexpr int32_t kAhead = 16;
+  // A middle snake goes on two threads once its passes sweep this many
+  // diagonals: below that, waiting for each other costs more than a pass.
+  static constexpr int32_t kTwoThreadWidth = 4096;
 
   bool Cancelled() const {
     return cancel_ && cancel_->load(std::memory_order_relaxed) != 0;
@@ -122,7 +130,7 @@ private:
   // suffix, marks a range that is left on one side only, else finds the
   // middle snake (xmid, ymid) to split at.
   Step Split(int32_t* xoffp, int32_t* yoffp, int32_t* xlimp, int32_t* ylimp, int32_t* xmid,
-             int32_t* ymid) {
+             int32_t* ymid, bool twoThreads = false) {
     if (Cancelled()) return Step::Cancelled;
     int32_t xoff = *xoffp;
     int32_t yoff = *yoffp;
@@ -148,50 +156,147 @@ private:
       std::memset(changedA_ + xoff, 1, static_cast<size_t>(xlim - xoff));
       return Step::Done;
     }
-    return MiddleSnake(xoff, yoff, xlim, ylim, xmid, ymid) ? Step::Split : Step::Cancelled;
+    return MiddleSnake(xoff, yoff, xlim, ylim, xmid, ymid, twoThreads) ? Step::Split
+                                                                        : Step::Cancelled;
   }
 
   // Finds the middle snake of a[xoff, xlim) against b[yoff, ylim): the
   // forward and backward searches advance one edit at a time until their
   // furthest-reaching paths overlap. False when cancelled.
   bool MiddleSnake(int32_t xoff, int32_t yoff, int32_t xlim, int32_t ylim, int32_t* xmid,
-                   int32_t* ymid) {
-    if (seq_.Prefetching()) return MiddleSnake<true>(xoff, yoff, xlim, ylim, xmid, ymid);
-    return MiddleSnake<false>(xoff, yoff, xlim, ylim, xmid, ymid);
+                   int32_t* ymid, bool twoThreads) {
+    if (seq_.Prefetching()) {
+      Snake<true> snake(*this, xoff, yoff, xlim, ylim);
+      return snake.Run(twoThreads, xmid, ymid);
+    }
+    Snake<false> snake(*this, xoff, yoff, xlim, ylim);
+    return snake.Run(twoThreads, xmid, ymid);
   }
 
-  // The search itself. Each pass sweeps its diagonals from the highest down
-  // and stops at the first one whose path meets the other direction's. A
-  // pass runs in stretches so the sweep tests nothing it need not: only the
-  // diagonals inside the other direction's range can meet, and on each
-  // diagonal only one of the two box edges can stop a snake (the x edge
-  // above the diagonal through the box's far corner, the y edge below it).
-  // kPrefetch asks ahead for the elements the sweep will compare; it pays
-  // only when the sequences do not fit in the cache.
+  // The state of one middle-snake search: the box, and the diagonal ranges
+  // [fmin, fmax] and [bmin, bmax] that the last forward and backward passes
+  // swept. Each pass sweeps its diagonals from the highest down and stops at
+  // the first one whose path meets the other direction's. A pass runs in
+  // stretches so the sweep tests nothing it need not: only the diagonals
+  // inside the other direction's range can meet, and on each diagonal only
+  // one of the two box edges can stop a snake (the x edge above the
+  // diagonal through the box's far corner, the y edge below it). kPrefetch
+  // asks ahead for the elements the sweep will compare; it pays only when
+  // the sequences do not fit in the cache.
   template <bool kPrefetch>
-  bool MiddleSnake(int32_t xoff, int32_t yoff, int32_t xlim, int32_t ylim, int32_t* xmid,
-                   int32_t* ymid) {
-    using XEdge = std::false_type;
-    using YEdge = std::true_type;
-    const Sequences seq = seq_;
-    int32_t* const fd = fd_;
-    int32_t* const bd = bd_;
-    const int32_t dmin = xoff - ylim;
-    const int32_t dmax = xlim - yoff;
-    const int32_t fmid = xoff - yoff;
-    const int32_t bmid = xlim - ylim;
-    int32_t fmin = fmid;
-    int32_t fmax = fmid;
-    int32_t bmin = bmid;
-    int32_t bmax = bmid;
-    const bool odd = ((fmid - bmid) & 1) != 0;
-    fd[fmid] = xoff;
-    bd[bmid] = xlim;
+  struct Snake {
+    const MyersSearch& search;
+    const Sequences seq;
+    int32_t* const fd;
+    int32_t* const bd;
+    const int32_t xoff, yoff, xlim, ylim;
+    const int32_t dmin, dmax, fmid, bmid;
+    const bool odd;  // only an odd difference lets a forward path meet a backward one
+    int32_t fmin, fmax, bmin, bmax;
+    int32_t xmid = 0;
+    int32_t ymid = 0;
+
+    Snake(const MyersSearch& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
+        : search(s), seq(s.seq_), fd(s.fd_), bd(s.bd_), xoff(x0), yoff(y0), xlim(x1),
+          ylim(y1), dmin(x0 - y1), dmax(x1 - y0), fmid(x0 - y0), bmid(x1 - y1),
+          odd(((fmid - bmid) & 1) != 0), fmin(fmid), fmax(fmid), bmin(bmid), bmax(bmid) {}
+
+    bool Run(bool twoThreads, int32_t* xm, int32_t* ym) {
+      fd[fmid] = xoff;
+      bd[bmid] = xlim;
+      const Outcome outcome = Alternate(twoThreads ? kTwoThreadWidth : INT32_MAX);
+      const bool met =
+          outcome == Outcome::Met || (outcome == Outcome::Wide && RunOnTwoThreads());
+      *xm = xmid;
+      *ym = ymid;
+      return met;
+    }
+
+    enum class Outcome { Met, Cancelled, Wide };
+
+    // Forward and backward passes in turn until the paths meet, the search
+    // is cancelled or a pass would start with fmax - fmin at width or more.
+    Outcome Alternate(int32_t width) {
+      for (;;) {
+        if (search.Cancelled()) return Outcome::Cancelled;
+        if (fmax - fmin >= width) return Outcome::Wide;
+        NextForwardRange(true);
+        if (ForwardPass()) return Outcome::Met;
+        NextBackwardRange(true);
+        if (BackwardPass()) return Outcome::Met;
+      }
+    }
+
+    // The ranges of the next pass; write also sets the sentinel diagonals
+    // just outside it, which only the direction's own sweep may do.
+    void NextForwardRange(bool write) {
+      if (fmin > dmin) {
+        --fmin;
+        if (write) fd[fmin - 1] = -1;
+      } else {
+        ++fmin;
+      }
+      if (fmax < dmax) {
+        ++fmax;
+        if (write) fd[fmax + 1] = -1;
+      } else {
+        --fmax;
+      }
+    }
+    void NextBackwardRange(bool write) {
+      if (bmin > dmin) {
+        --bmin;
+        if (write) bd[bmin - 1] = kMax;
+      } else {
+        ++bmin;
+      }
+      if (bmax < dmax) {
+        ++bmax;
+        if (write) bd[bmax + 1] = kMax;
+      } else {
+        --bmax;
+      }
+    }
+
+    // One forward pass over [fmin, fmax]; true when a path met (xmid, ymid).
+    bool ForwardPass() {
+      int32_t d = fmax;
+      int32_t above = fd[fmax + 1];
+      if (odd) {
+        const int32_t top = std::min(fmax, bmax);
+        const int32_t bottom = std::max(fmin, bmin);
+        ForwardStretch<false>(std::max(top, fmin - 1), d, above);
+        if (ForwardStretch<true>(bottom - 1, d, above)) {
+          xmid = fd[d];
+          ymid = fd[d] - d;
+          return true;
+        }
+      }
+      ForwardStretch<false>(fmin - 1, d, above);
+      return false;
+    }
+    bool BackwardPass() {
+      int32_t d = bmax;
+      int32_t above = bd[bmax + 1];
+      if (!odd) {
+        const int32_t top = std::min(bmax, fmax);
+        const int32_t bottom = std::max(bmin, fmin);
+        BackwardStretch<false>(std::max(top, bmin - 1), d, above);
+        if (BackwardStretch<true>(bottom - 1, d, above)) {
+          xmid = bd[d];
+          ymid = bd[d] - d;
+          return true;
+        }
+      }
+      BackwardStretch<false>(bmin - 1, d, above);
+      return false;
+    }
 
     // Extends the forward path on diagonal d. above holds fd[d + 1] and
     // gets fd[d - 1] for diagonal d - 2: a pass reads only the diagonals of
     // the other parity, which it does not write.
-    const auto forward = [&](auto edge, int32_t d, int32_t& above) {
+    template <bool kYEdge>
+    int32_t Forward(int32_t d, int32_t& above) const {
       if constexpr (kPrefetch) {
         const int32_t dp = d - 2 * kAhead;
         if (dp >= fmin) {
@@ -202,7 +307,7 @@ private:
       const int32_t below = fd[d - 1];
       int32_t x = std::max(below + 1, above);
       above = below;
-      if constexpr (decltype(edge)::value) {
+      if constexpr (kYEdge) {
         const int32_t limit = ylim + d;  // y < ylim; below xlim on these diagonals
         while (x < limit && seq.Same(x, x - d)) ++x;
       } else {
@@ -210,23 +315,25 @@ private:
       }
       fd[d] = x;
       return x;
-    };
+    }
     // Sweeps the forward diagonals from d down while d > stop; true when
-    // one meets the backward path (tested only with meet).
-    const auto forwardStretch = [&](auto meet, int32_t stop, int32_t& d, int32_t& above) {
+    // one meets the backward path (tested only with kMeet).
+    template <bool kMeet>
+    bool ForwardStretch(int32_t stop, int32_t& d, int32_t& above) const {
       const int32_t split = std::max(stop, bmid - 1);
       for (; d > split; d -= 2) {
-        const int32_t x = forward(XEdge{}, d, above);
-        if (decltype(meet)::value && bd[d] <= x) return true;
+        const int32_t x = Forward<false>(d, above);
+        if (kMeet && bd[d] <= x) return true;
       }
       for (; d > stop; d -= 2) {
-        const int32_t x = forward(YEdge{}, d, above);
-        if (decltype(meet)::value && bd[d] <= x) return true;
+        const int32_t x = Forward<true>(d, above);
+        if (kMeet && bd[d] <= x) return true;
       }
       return false;
-    };
+    }
     // The same backwards: above holds bd[d + 1] and gets bd[d - 1].
-    const auto backward = [&](auto edge, int32_t d, int32_t& above) {
+    template <bool kYEdge>
+    int32_t Backward(int32_t d, int32_t& above) const {
       if constexpr (kPrefetch) {
         const int32_t dp = d - 2 * kAhead;
         if (dp >= bmin) {
@@ -237,7 +344,7 @@ private:
       const int32_t below = bd[d - 1];
       int32_t x = std::min(below, above - 1);
       above = below;
-      if constexpr (decltype(edge)::value) {
+      if constexpr (kYEdge) {
         const int32_t limit = yoff + d;  // y > yoff; above xoff on these diagonals
         while (x > limit && seq.Same(x - 1, x - 1 - d)) --x;
       } else {
@@ -245,72 +352,86 @@ private:
       }
       bd[d] = x;
       return x;
-    };
-    const auto backwardStretch = [&](auto meet, int32_t stop, int32_t& d, int32_t& above) {
+    }
+    template <bool kMeet>
+    bool BackwardStretch(int32_t stop, int32_t& d, int32_t& above) const {
       const int32_t split = std::max(stop, fmid);
       for (; d > split; d -= 2) {
-        const int32_t x = backward(YEdge{}, d, above);
-        if (decltype(meet)::value && x <= fd[d]) return true;
+        const int32_t x = Backward<true>(d, above);
+        if (kMeet && x <= fd[d]) return true;
       }
       for (; d > stop; d -= 2) {
-        const int32_t x = backward(XEdge{}, d, above);
-        if (decltype(meet)::value && x <= fd[d]) return true;
+        const int32_t x = Backward<false>(d, above);
+        if (kMeet && x <= fd[d]) return true;
       }
       return false;
-    };
-
-    for (;;) {
-      if (Cancelled()) return false;
-      if (fmin > dmin) {
-        fd[--fmin - 1] = -1;
-      } else {
-        ++fmin;
-      }
-      if (fmax < dmax) {
-        fd[++fmax + 1] = -1;
-      } else {
-        --fmax;
-      }
-      int32_t d = fmax;
-      int32_t above = fd[fmax + 1];
-      // Only an odd difference lets a forward path meet a backward one.
-      if (odd) {
-        const int32_t top = std::min(fmax, bmax);
-        const int32_t bottom = std::max(fmin, bmin);
-        forwardStretch(std::false_type{}, std::max(top, fmin - 1), d, above);
-        if (forwardStretch(std::true_type{}, bottom - 1, d, above)) {
-          *xmid = fd[d];
-          *ymid = fd[d] - d;
-          return true;
-        }
-      }
-      forwardStretch(std::false_type{}, fmin - 1, d, above);
-
-      if (bmin > dmin) {
-        bd[--bmin - 1] = kMax;
-      } else {
-        ++bmin;
-      }
-      if (bmax < dmax) {
-        bd[++bmax + 1] = kMax;
-      } else {
-        --bmax;
-      }
-      d = bmax;
-      above = bd[bmax + 1];
-      if (!odd) {
-        const int32_t top = std::min(bmax, fmax);
-        const int32_t bottom = std::max(bmin, fmin);
-        backwardStretch(std::false_type{}, std::max(top, bmin - 1), d, above);
-        if (backwardStretch(std::true_type{}, bottom - 1, d, above)) {
-          *xmid = bd[d];
-          *ymid = bd[d] - d;
-          return true;
-        }
-      }
-      backwardStretch(std::false_type{}, bmin - 1, d, above);
     }
-  }
+
+    // The remaining passes with the forward sweeps here and the backward
+    // ones on a second thread, each side keeping the other's ranges itself
+    // (they change the same way every pass). Pass k of a side waits only
+    // for what it reads, and for the other side to be done with what it
+    // overwrites: with an odd difference the forward pass k reads backward
+    // pass k - 1 and the backward pass k overwrites what forward pass k - 1
+    // read; with an even one the backward pass k reads forward pass k and
+    // the forward pass k overwrites what backward pass k - 2 read. The
+    // sentinels a pass sets lie outside what the other side reads at the
+    // time. So every pass sees what it sees when the passes alternate, and
+    // the one side that can meet meets at the same place. False when
+    // cancelled; when no thread can be started the passes alternate here.
+    bool RunOnTwoThreads() {
+      std::atomic<int32_t> forwardDone{0};
+      std::atomic<int32_t> backwardDone{0};
+      std::atomic<bool> stop{false};
+      bool met = false;
+      Snake backward = *this;
+      const auto waitFor = [&stop](const std::atomic<int32_t>& done, int32_t pass) {
+        while (done.load(std::memory_order_acquire) < pass) {
+          if (stop.load(std::memory_order_acquire)) return false;
+          std::this_thread::yield();
+        }
+        return true;
+      };
+      const auto backwardSide = [&] {
+        for (int32_t k = 1; !stop.load(std::memory_order_acquire); ++k) {
+          if (search.Cancelled()) break;
+          backward.NextForwardRange(false);
+          if (!waitFor(forwardDone, odd ? k - 1 : k)) return;
+          backward.NextBackwardRange(true);
+          if (backward.BackwardPass()) {
+            met = true;
+            break;
+          }
+          backwardDone.store(k, std::memory_order_release);
+        }
+        stop.store(true, std::memory_order_release);
+      };
+      std::thread helper;
+      try {
+        helper = std::thread(backwardSide);
+      } catch (const std::system_error&) {
+        return Alternate(INT32_MAX) == Outcome::Met;
+      }
+      for (int32_t k = 1; !stop.load(std::memory_order_acquire); ++k) {
+        if (search.Cancelled()) break;
+        if (!waitFor(backwardDone, odd ? k - 1 : k - 2)) break;
+        NextForwardRange(true);
+        if (ForwardPass()) {
+          met = true;
+          break;
+        }
+        forwardDone.store(k, std::memory_order_release);
+        NextBackwardRange(false);
+      }
+      stop.store(true, std::memory_order_release);
+      helper.join();
+      if (met && !odd) {
+        xmid = backward.xmid;
+        ymid = backward.ymid;
+      }
+      return met;
+    }
+  };
 
   const Sequences seq_;
   int32_t* fd_;
