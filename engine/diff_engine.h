@@ -8,8 +8,9 @@
 // lines of equal-sized hunks are paired as changed rows with character
 // highlights. All working state belongs to one call: comparisons on
 // different threads never share anything. A large comparison hashes both
-// ranges and searches the halves of its first split on a second thread of
-// its own; the rows are exactly those of a single-threaded search.
+// ranges, searches the forward and backward paths of its first middle snake
+// and then the halves of its first split on a second thread of its own; the
+// rows are exactly those of a single-threaded search.
 #pragma once
 
 #include <atomic>
