@@ -292,77 +292,87 @@ private:
       return false;
     }
 
-    // Extends the forward path on diagonal d. above holds fd[d + 1] and
-    // gets fd[d - 1] for diagonal d - 2: a pass reads only the diagonals of
-    // the other parity, which it does not write.
-    template <bool kYEdge>
-    int32_t Forward(int32_t d, int32_t& above) const {
-      if constexpr (kPrefetch) {
-        const int32_t dp = d - 2 * kAhead;
-        if (dp >= fmin) {
-          const int32_t xp = std::max(fd[dp - 1] + 1, fd[dp + 1]);
-          if (xp < xlim && xp - dp < ylim) seq.Prefetch(xp, xp - dp);
-        }
-      }
-      const int32_t below = fd[d - 1];
-      int32_t x = std::max(below + 1, above);
-      above = below;
-      if constexpr (kYEdge) {
-        const int32_t limit = ylim + d;  // y < ylim; below xlim on these diagonals
-        while (x < limit && seq.Same(x, x - d)) ++x;
-      } else {
-        while (x < xlim && seq.Same(x, x - d)) ++x;
-      }
-      fd[d] = x;
-      return x;
-    }
     // Sweeps the forward diagonals from d down while d > stop; true when
-    // one meets the backward path (tested only with kMeet).
+    // one meets the backward path (tested only with kMeet). above holds
+    // fd[d + 1] and gets fd[d - 1] for diagonal d - 2: a pass reads only the
+    // diagonals of the other parity, which it does not write. The box is
+    // copied into locals: stores to fd could otherwise alias it.
     template <bool kMeet>
     bool ForwardStretch(int32_t stop, int32_t& d, int32_t& above) const {
+      const Sequences s = seq;
+      int32_t* const f = fd;
+      const int32_t* const b = bd;
+      const int32_t x1 = xlim;
+      const int32_t y1 = ylim;
+      const int32_t low = fmin;
+      const auto step = [=](auto yEdge, int32_t k, int32_t& up) {
+        if constexpr (kPrefetch) {
+          const int32_t dp = k - 2 * kAhead;
+          if (dp >= low) {
+            const int32_t xp = std::max(f[dp - 1] + 1, f[dp + 1]);
+            if (xp < x1 && xp - dp < y1) s.Prefetch(xp, xp - dp);
+          }
+        }
+        const int32_t below = f[k - 1];
+        int32_t x = std::max(below + 1, up);
+        up = below;
+        if constexpr (decltype(yEdge)::value) {
+          const int32_t limit = y1 + k;  // y < ylim; below xlim on these diagonals
+          while (x < limit && s.Same(x, x - k)) ++x;
+        } else {
+          while (x < x1 && s.Same(x, x - k)) ++x;
+        }
+        f[k] = x;
+        return x;
+      };
       const int32_t split = std::max(stop, bmid - 1);
       for (; d > split; d -= 2) {
-        const int32_t x = Forward<false>(d, above);
-        if (kMeet && bd[d] <= x) return true;
+        const int32_t x = step(std::false_type{}, d, above);
+        if (kMeet && b[d] <= x) return true;
       }
       for (; d > stop; d -= 2) {
-        const int32_t x = Forward<true>(d, above);
-        if (kMeet && bd[d] <= x) return true;
+        const int32_t x = step(std::true_type{}, d, above);
+        if (kMeet && b[d] <= x) return true;
       }
       return false;
     }
     // The same backwards: above holds bd[d + 1] and gets bd[d - 1].
-    template <bool kYEdge>
-    int32_t Backward(int32_t d, int32_t& above) const {
-      if constexpr (kPrefetch) {
-        const int32_t dp = d - 2 * kAhead;
-        if (dp >= bmin) {
-          const int32_t xp = std::min(bd[dp - 1], bd[dp + 1] - 1);
-          if (xp > xoff && xp - dp > yoff) seq.Prefetch(xp - 1, xp - dp - 1);
-        }
-      }
-      const int32_t below = bd[d - 1];
-      int32_t x = std::min(below, above - 1);
-      above = below;
-      if constexpr (kYEdge) {
-        const int32_t limit = yoff + d;  // y > yoff; above xoff on these diagonals
-        while (x > limit && seq.Same(x - 1, x - 1 - d)) --x;
-      } else {
-        while (x > xoff && seq.Same(x - 1, x - 1 - d)) --x;
-      }
-      bd[d] = x;
-      return x;
-    }
     template <bool kMeet>
     bool BackwardStretch(int32_t stop, int32_t& d, int32_t& above) const {
+      const Sequences s = seq;
+      int32_t* const b = bd;
+      const int32_t* const f = fd;
+      const int32_t x0 = xoff;
+      const int32_t y0 = yoff;
+      const int32_t low = bmin;
+      const auto step = [=](auto yEdge, int32_t k, int32_t& up) {
+        if constexpr (kPrefetch) {
+          const int32_t dp = k - 2 * kAhead;
+          if (dp >= low) {
+            const int32_t xp = std::min(b[dp - 1], b[dp + 1] - 1);
+            if (xp > x0 && xp - dp > y0) s.Prefetch(xp - 1, xp - dp - 1);
+          }
+        }
+        const int32_t below = b[k - 1];
+        int32_t x = std::min(below, up - 1);
+        up = below;
+        if constexpr (decltype(yEdge)::value) {
+          const int32_t limit = y0 + k;  // y > yoff; above xoff on these diagonals
+          while (x > limit && s.Same(x - 1, x - 1 - k)) --x;
+        } else {
+          while (x > x0 && s.Same(x - 1, x - 1 - k)) --x;
+        }
+        b[k] = x;
+        return x;
+      };
       const int32_t split = std::max(stop, fmid);
       for (; d > split; d -= 2) {
-        const int32_t x = Backward<true>(d, above);
-        if (kMeet && x <= fd[d]) return true;
+        const int32_t x = step(std::true_type{}, d, above);
+        if (kMeet && x <= f[d]) return true;
       }
       for (; d > stop; d -= 2) {
-        const int32_t x = Backward<false>(d, above);
-        if (kMeet && x <= fd[d]) return true;
+        const int32_t x = step(std::false_type{}, d, above);
+        if (kMeet && x <= f[d]) return true;
       }
       return false;
     }
