@@ -203,19 +203,24 @@ int EditAndRecompare(CompareState& state, RandomPairs& gen, const CompareOptions
   return LocalRecompare(state, r1, r2, o);
 }
 
+// Fills both documents and builds their list under the options.
+void LoadTexts(CompareState& state, const std::string (&texts)[2], const CompareOptions& o) {
+  for (int side = 0; side < 2; ++side) {
+    state.side[side].doc.Insert(0, texts[side].data(), static_cast<uint32_t>(texts[side].size()));
+  }
+  CompareSettings settings;
+  settings.options = o;
+  CompareResult result;
+  BuildDiffList(state, result, settings, nullptr);
+}
+
 TEST(LocalRecompareProperty, SmallListsMatchAFreshComparison) {
   RandomPairs gen(77);
   for (int round = 0; round < 400; ++round) {
     CompareState state;
     const CompareOptions o = gen.Options();
     const std::string texts[2] = {gen.Text(), gen.Text()};
-    for (int side = 0; side < 2; ++side) {
-      state.side[side].doc.Insert(0, texts[side].data(), static_cast<uint32_t>(texts[side].size()));
-    }
-    CompareSettings settings;
-    settings.options = o;
-    CompareResult result;
-    BuildDiffList(state, result, settings, nullptr);
+    LoadTexts(state, texts, o);
     for (int edit = 0; edit < 8; ++edit) {
       const int32_t before = state.list->diffCount;
       const int outcome = EditAndRecompare(state, gen, o);
@@ -252,13 +257,7 @@ TEST(LocalRecompareProperty, LongListsKeepInvariants) {
       texts[0] += common + "\n" + gen.Text() + "\n";
       texts[1] += common + "\n" + gen.Text() + "\n";
     }
-    for (int side = 0; side < 2; ++side) {
-      state.side[side].doc.Insert(0, texts[side].data(), static_cast<uint32_t>(texts[side].size()));
-    }
-    CompareSettings settings;
-    settings.options = o;
-    CompareResult result;
-    BuildDiffList(state, result, settings, nullptr);
+    LoadTexts(state, texts, o);
     for (int edit = 0; edit < 30; ++edit) {
       EditAndRecompare(state, gen, o);
       const TextDoc* docs[2] = {&state.side[0].doc, &state.side[1].doc};
