@@ -20,6 +20,9 @@ void ClearSides(CompareState& state) {
     side.doc.Clear();
     side.readOnly = false;
     side.format = LineFormat::Dos;
+    side.loaded = false;
+    side.path.clear();
+    side.stamp = FileStamp{};
   }
 }
 
@@ -80,7 +83,8 @@ void ResetToOneRow(DiffList& list) {
 }
 
 CompareResult LoadSides(CompareState& state, const std::string& leftPath,
-                        const std::string& rightPath, const CompareSettings& settings) {
+                        const std::string& rightPath, const CompareSettings& settings,
+                        const CancelFlag* cancel) {
   if (!IsFilePath(leftPath)) return {CompareCode::LeftNameInvalid, 0};
   if (!IsFilePath(rightPath)) return {CompareCode::RightNameInvalid, 0};
   const std::string left = ResolveShortcut(leftPath);
@@ -95,12 +99,21 @@ CompareResult LoadSides(CompareState& state, const std::string& leftPath,
   state.side[1].format = DetectLineFormat(right);
   // Both files are read at once; a failure of the left one is still the
   // one reported, and a failed comparison empties both documents.
+  // The stamps are taken before reading: a write that lands during the read
+  // then shows as a change on disk, never the other way round.
+  const std::string paths[2] = {left, right};
+  for (int s = 0; s < 2; ++s) state.side[s].stamp = StampOf(paths[s]);
   uint32_t errors[2] = {0, 0};
   RunBoth(
-      true, [&] { errors[0] = LoadTextFile(state.side[0].doc, state.side[0].format, left); },
-      [&] { errors[1] = LoadTextFile(state.side[1].doc, state.side[1].format, right); });
+      true,
+      [&] { errors[0] = LoadTextFile(state.side[0].doc, state.side[0].format, left, cancel); },
+      [&] { errors[1] = LoadTextFile(state.side[1].doc, state.side[1].format, right, cancel); });
+  if (errors[0] == kErrorCancelled || errors[1] == kErrorCancelled) {
+    return {CompareCode::Aborted, 0};
+  }
   if (errors[0]) return {CompareCode::LeftLoadFailed, errors[0]};
   if (errors[1]) return {CompareCode::RightLoadFailed, errors[1]};
+  for (int s = 0; s < 2; ++s) state.side[s].path = paths[s];
   return {};
 }
 
@@ -119,7 +132,7 @@ CompareResult LoadAndCompare(CompareState& state, const std::string& leftPath,
   if (pane) pane->RememberPositions();
   ClearSides(state);
   if (pane) pane->ResetPositions();
-  CompareResult result = LoadSides(state, leftPath, rightPath, settings);
+  CompareResult result = LoadSides(state, leftPath, rightPath, settings, cancel);
   const bool repeat = pane && pane->IsRepeatComparison();
   if (result.code == CompareCode::Ok && !settings.ScrollToFirst && repeat) {
     pane->RestorePositions();
@@ -155,6 +168,8 @@ void BuildDiffList(CompareState& state, CompareResult& result, const CompareSett
   if (result.code != CompareCode::Ok) {
     ClearSides(state);
     ResetToOneRow(list);
+  } else {
+    state.side[0].loaded = state.side[1].loaded = true;
   }
   list.NumberRows();
   list.CountDifferences();
@@ -184,10 +199,7 @@ int LocalRecompare(CompareState& state, int32_t firstRow, int32_t lastRow,
   const CompareResult r =
       RunDiff(left, list.Row(first).leftOffset, list.RowEnd(0, last, left), right,
               list.Row(first).rightOffset, list.RowEnd(1, last, right), fresh, options, &never);
-  if (r.code != CompareCode::Ok) {
-    ShowOutOfMemory();
-    return 0;
-  }
+  if (r.code != CompareCode::Ok) return kRecompareOutOfMemory;
   const RowTally before = Tally(list, first, last + 1);
   const int32_t added = fresh.RowCount() - (last - first + 1);
   const int result = list.SpliceRows(first, last, fresh);
@@ -203,6 +215,7 @@ int LocalRecompare(CompareState& state, int32_t firstRow, int32_t lastRow,
 
 uint32_t SaveTextFile(CompareState& state, int side, const std::string& path) {
   SideState& s = state.side[side];
+  if (!s.loaded) return kErrorAccessDenied;
   TextDoc& doc = s.doc;
   const uint32_t length = doc.Length();
   uint32_t error = 0;
@@ -219,7 +232,11 @@ uint32_t SaveTextFile(CompareState& state, int side, const std::string& path) {
     if (!bytes) return kOutOfMemoryError;
     error = WriteWholeFile(path, bytes.get(), count);
   }
-  if (error == 0) s.readOnly = false;
+  if (error == 0) {
+    s.readOnly = false;
+    s.path = path;
+    s.stamp = StampOf(path);
+  }
   return error;
 }
 

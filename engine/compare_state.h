@@ -22,6 +22,7 @@
 #include "engine/compare_options.h"
 #include "engine/diff_engine.h"
 #include "engine/diff_list.h"
+#include "engine/platform.h"
 #include "engine/text_doc.h"
 
 namespace qm {
@@ -50,6 +51,13 @@ struct SideState {
   TextDoc doc;
   LineFormat format = LineFormat::Dos;
   bool readOnly = false;
+  // Set only by a comparison that loaded both files (and kept by saves): a
+  // side that was never loaded has nothing that could be written back.
+  bool loaded = false;
+  // The file the text came from (a shortcut resolved) and its stamp when it
+  // was read or last written, to tell whether someone changed it since.
+  std::string path;
+  FileStamp stamp;
 };
 
 // The list is attached to the two documents (DiffList::AttachDocuments), so
@@ -77,15 +85,18 @@ void BuildDiffList(CompareState& state, CompareResult& result, const CompareSett
 
 // Re-compares the rows around an edit of rows firstRow..lastRow and splices
 // the result in. Returns 0 (same layout), 1 (highlights may differ) or 2
-// (layout changed: rows renumbered and recounted). Out of memory shows the
-// message and leaves the list as it was (result 0).
+// (layout changed: rows renumbered and recounted), or kRecompareOutOfMemory
+// when memory ran out: the list is left as it was and the caller reports it.
+constexpr int kRecompareOutOfMemory = -1;
 int LocalRecompare(CompareState& state, int32_t firstRow, int32_t lastRow,
                    const CompareOptions& options);
 
 // Writes side s to path in its line-ending format, replacing the target only
 // when the whole file was written. Returns 0 on success, else an
 // operating-system error code (kOutOfMemoryError when the bytes could not be
-// built). On success the side's read-only flag is cleared.
+// built; kErrorAccessDenied for a side that was never loaded). On success
+// the side's read-only flag is cleared and its path and stamp follow the
+// written file.
 constexpr uint32_t kOutOfMemoryError = 14;  // ERROR_OUTOFMEMORY
 uint32_t SaveTextFile(CompareState& state, int side, const std::string& path);
 

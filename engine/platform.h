@@ -14,6 +14,23 @@ constexpr uint32_t kErrorAccessDenied = 5;    // ERROR_ACCESS_DENIED
 constexpr uint32_t kErrorOutOfMemory = 14;    // ERROR_OUTOFMEMORY
 constexpr uint32_t kErrorFileExists = 80;     // ERROR_FILE_EXISTS
 constexpr uint32_t kErrorFileTooLarge = 223;  // ERROR_FILE_TOO_LARGE
+constexpr uint32_t kErrorCancelled = 1223;    // ERROR_CANCELLED
+// Not a system code: the name is a device, a pipe or a FIFO, not a file on
+// disk. Bit 29 marks codes of our own; the windows give it a text from the
+// string table.
+constexpr uint32_t kErrorNotDiskFile = 0x20010001u;
+
+// What identifies a file's content cheaply: its size and last-write time.
+// Two stamps of the same file differ when someone wrote it in between.
+struct FileStamp {
+  bool exists = false;
+  uint64_t size = 0;
+  int64_t writeTime = 0;  // system units (100 ns on Windows, ns on POSIX)
+  bool operator==(const FileStamp& o) const {
+    return exists == o.exists && size == o.size && writeTime == o.writeTime;
+  }
+  bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
 
 // The target of a shell shortcut, or path unchanged when it is not one.
 // Windows: the caller's thread has COM initialised.
@@ -24,8 +41,13 @@ bool IsReadOnlyFile(const std::string& path);
 std::string SystemErrorText(uint32_t error);
 // The calling thread's last error code (GetLastError / errno mapped).
 uint32_t LastError();
-// Shows message 48 (out of memory) without an owner window.
-void ShowOutOfMemory();
+// The stamp of the file at path; exists is false when there is none.
+FileStamp StampOf(const std::string& path);
+// Opens path for reading in binary mode, but only when it names a regular
+// file on disk. A device (CON, NUL, COM1 ...), pipe or FIFO is refused at
+// once with kErrorNotDiskFile, and is never opened in a way that could
+// block; a folder gives kErrorAccessDenied. Null with *error set on failure.
+std::FILE* OpenDiskFile(const std::string& path, uint32_t* error);
 // Size of an open file in bytes (64-bit even in a 32-bit process); false
 // with the last error set when it cannot be measured.
 bool OpenFileSize(std::FILE* file, uint64_t* size);

@@ -49,6 +49,10 @@ bool IsReadOnlyFile(const std::string& path) {
 std::string SystemErrorText(uint32_t error) {
   if (error == 0) error = LastError();
   switch (error) {
+    case kErrorNotDiskFile:
+      return "The name is a device or a pipe, not a file on disk.";
+    case kErrorCancelled:
+      return "The operation was canceled by the user.";
     case 8:
     case kErrorOutOfMemory:
       return "Not enough memory resources are available to complete this operation.";
@@ -66,12 +70,42 @@ std::string SystemErrorText(uint32_t error) {
 
 uint32_t LastError() { return errno == 0 ? 0 : MapErrno(errno); }
 
-void ShowOutOfMemory() {
-  std::fputs(
-      "The operation could not be performed because your computer\n"
-      "has not enough free memory left.\n\n"
-      "Please close as many windows and applications as possible\nand try again.\n",
-      stderr);
+FileStamp StampOf(const std::string& path) {
+  FileStamp stamp;
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return stamp;
+  stamp.exists = true;
+  stamp.size = static_cast<uint64_t>(st.st_size);
+  stamp.writeTime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return stamp;
+}
+
+std::FILE* OpenDiskFile(const std::string& path, uint32_t* error) {
+  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a
+  // writer, beyond the reach of any cancel.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    *error = LastError();
+    return nullptr;
+  }
+  struct stat st;
+  uint32_t refused = 0;
+  if (fstat(fd, &st) != 0) {
+    refused = LastError();
+  } else if (S_ISDIR(st.st_mode)) {
+    refused = kErrorAccessDenied;
+  } else if (!S_ISREG(st.st_mode)) {
+    refused = kErrorNotDiskFile;
+  } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    refused = LastError();
+  }
+  std::FILE* file = refused ? nullptr : fdopen(fd, "rb");
+  if (!file) {
+    if (!refused) refused = LastError();
+    close(fd);
+    *error = refused;
+  }
+  return file;
 }
 
 bool OpenFileSize(std::FILE* file, uint64_t* size) {

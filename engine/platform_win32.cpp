@@ -10,19 +10,11 @@
 #include <string>
 
 #include "engine/platform.h"
+#include "engine/text_file.h"
 
 namespace qm {
 
 namespace {
-
-constexpr UINT kOutOfMemoryString = 48;
-constexpr UINT kProductNameString = 1;
-
-std::string LoadResourceString(UINT id, const char* fallback) {
-  char text[1024];
-  const int n = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
-  return n > 0 ? std::string(text, static_cast<size_t>(n)) : std::string(fallback);
-}
 
 template <typename T>
 struct ComRelease {
@@ -33,7 +25,8 @@ struct ComRelease {
 };
 
 bool FileHasBytes(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  uint32_t error = 0;
+  std::FILE* file = OpenDiskFile(path, &error);
   if (!file) return false;
   uint64_t size = 0;
   const bool ok = OpenFileSize(file, &size);
@@ -84,13 +77,49 @@ std::string SystemErrorText(uint32_t error) {
 
 uint32_t LastError() { return GetLastError(); }
 
-void ShowOutOfMemory() {
-  const std::string text = LoadResourceString(
-      kOutOfMemoryString,
-      "The operation could not be performed because your computer\nhas not enough free memory "
-      "left.\n\nPlease close as many windows and applications as possible\nand try again.");
-  const std::string caption = LoadResourceString(kProductNameString, "Quillmere");
-  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+FileStamp StampOf(const std::string& path) {
+  FileStamp stamp;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return stamp;
+  stamp.exists = true;
+  stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  stamp.writeTime = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                         data.ftLastWriteTime.dwLowDateTime);
+  return stamp;
+}
+
+std::FILE* OpenDiskFile(const std::string& path, uint32_t* error) {
+  // A device name opens the device wherever it appears ("C:\x\COM1.txt"
+  // too), and a read from a serial port or console can wait forever: such
+  // names are refused before anything is opened.
+  if (IsDeviceName(path)) {
+    *error = kErrorNotDiskFile;
+    return nullptr;
+  }
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return nullptr;
+  }
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    *error = kErrorNotDiskFile;
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_BINARY | _O_RDONLY);
+  if (fd < 0) {
+    CloseHandle(h);
+    *error = ERROR_TOO_MANY_OPEN_FILES;
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "rb");
+  if (!file) {
+    _close(fd);
+    *error = ERROR_TOO_MANY_OPEN_FILES;
+  }
+  return file;
 }
 
 bool OpenFileSize(std::FILE* file, uint64_t* size) {

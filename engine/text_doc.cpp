@@ -98,7 +98,6 @@ bool TextDoc::Insert(uint32_t offset, const char* bytes, uint32_t count) {
   if (offset > length_) offset = length_;
   if (static_cast<uint64_t>(length_) + count + kInitialGap > kMaxCapacity ||
       (gapSize_ < count && !ResizeGap(count + kInitialGap))) {
-    ShowOutOfMemory();
     return false;
   }
   MoveGap(offset);

@@ -31,9 +31,9 @@ public:
   TextDoc(TextDoc&& other) noexcept;
   TextDoc& operator=(TextDoc&& other) noexcept;
 
-  // Inserts count bytes at offset. Returns false (text unchanged, the
-  // out-of-memory message shown through the platform seam) when the storage
-  // cannot grow or the length would leave the u32 range.
+  // Inserts count bytes at offset. Returns false (text unchanged; the caller
+  // reports it as out of memory) when the storage cannot grow or the length
+  // would leave the u32 range.
   bool Insert(uint32_t offset, const char* bytes, uint32_t count);
   void Delete(uint32_t offset, uint32_t count);
   void SetByte(uint32_t offset, char byte);

@@ -1,5 +1,6 @@
 #include "engine/text_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <chrono>
@@ -26,10 +27,20 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+// Reads are made in pieces of this size so that a cancel is seen between
+// them even when a file comes slowly (a network share, removable media).
+constexpr uint32_t kReadPiece = 4u << 20;
+
+File OpenForReading(const std::string& path, uint32_t* error) {
+  return File(OpenDiskFile(path, error));
+}
+
 // Reads the whole file into malloc storage with room spare bytes behind it.
-uint32_t ReadWithRoom(const std::string& path, uint32_t room, FileData* out) {
-  File file(std::fopen(path.c_str(), "rb"));
-  if (!file) return LastError();
+uint32_t ReadWithRoom(const std::string& path, uint32_t room, FileData* out,
+                      const CancelFlag* cancel) {
+  uint32_t openError = 0;
+  File file = OpenForReading(path, &openError);
+  if (!file) return openError;
   uint64_t size = 0;
   if (!OpenFileSize(file.get(), &size)) return LastError();
   if (size > kMaxText) return kErrorFileTooLarge;
@@ -40,9 +51,14 @@ uint32_t ReadWithRoom(const std::string& path, uint32_t room, FileData* out) {
   char* data = static_cast<char*>(std::malloc(static_cast<size_t>(want)));
   if (!data) return kErrorOutOfMemory;
   std::unique_ptr<char[], FreeDeleter> owned(data);
-  if (n > 0 && std::fread(data, 1, n, file.get()) != n) {
-    const uint32_t error = LastError();
-    return error != 0 ? error : kReadFault;
+  for (uint32_t done = 0; done < n;) {
+    if (cancel && cancel->load(std::memory_order_relaxed)) return kErrorCancelled;
+    const uint32_t piece = std::min(n - done, kReadPiece);
+    if (std::fread(data + done, 1, piece, file.get()) != piece) {
+      const uint32_t error = LastError();
+      return error != 0 ? error : kReadFault;
+    }
+    done += piece;
   }
   out->data = std::move(owned);
   out->size = n;
@@ -110,8 +126,31 @@ bool IsFilePath(const std::string& path) {
   return slash == std::string::npos || slash + 1 < path.size();
 }
 
+bool IsDeviceName(const std::string& path) {
+  // The device namespace ("\\.\COM1", "\\.\pipe\x").
+  if (path.size() >= 4 && (path[0] == '\\' || path[0] == '/') &&
+      (path[1] == '\\' || path[1] == '/') && path[2] == '.' &&
+      (path[3] == '\\' || path[3] == '/')) {
+    return true;
+  }
+  const size_t slash = path.find_last_of("\\/:");
+  std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  // The device is named by the part before the first dot, with trailing
+  // spaces ignored: "nul.txt" and "COM1 " are devices too.
+  name = name.substr(0, name.find('.'));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+  for (const char* device : kDevices) {
+    if (name == device) return true;
+  }
+  return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
+         name[3] >= '1' && name[3] <= '9';
+}
+
 bool IsBinaryFile(const std::string& path) {
-  File file(std::fopen(path.c_str(), "rb"));
+  uint32_t error = 0;
+  File file = OpenForReading(path, &error);
   if (!file) return false;
   unsigned char bytes[kBinaryProbe];
   const size_t n = std::fread(bytes, 1, sizeof bytes, file.get());
@@ -124,7 +163,8 @@ bool IsBinaryFile(const std::string& path) {
 }
 
 LineFormat DetectLineFormat(const std::string& path) {
-  File file(std::fopen(path.c_str(), "rb"));
+  uint32_t error = 0;
+  File file = OpenForReading(path, &error);
   if (!file) return LineFormat::Dos;
   std::unique_ptr<unsigned char[]> bytes(new (std::nothrow) unsigned char[kFormatProbe]);
   if (!bytes) return LineFormat::Dos;
@@ -154,7 +194,7 @@ LineFormat DetectLineFormat(const std::string& path) {
 }
 
 uint32_t ReadWholeFile(const std::string& path, FileData* out) {
-  return ReadWithRoom(path, 0, out);
+  return ReadWithRoom(path, 0, out, nullptr);
 }
 
 uint32_t WriteWholeFile(const std::string& path, const char* data, uint32_t size) {
@@ -173,11 +213,12 @@ uint32_t WriteWholeFile(const std::string& path, const char* data, uint32_t size
   return 0;
 }
 
-uint32_t LoadTextFile(TextDoc& doc, LineFormat format, const std::string& path) {
+uint32_t LoadTextFile(TextDoc& doc, LineFormat format, const std::string& path,
+                      const CancelFlag* cancel) {
   FileData file;
   // The file is read with room for the document's gap behind it and
   // converted in place, so the text is never copied.
-  const uint32_t error = ReadWithRoom(path, TextDoc::kInitialGap, &file);
+  const uint32_t error = ReadWithRoom(path, TextDoc::kInitialGap, &file, cancel);
   if (error != 0) return error;
   if (file.size == 0) return 0;
   char* bytes = file.data.get();

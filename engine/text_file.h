@@ -7,12 +7,18 @@
 #include <memory>
 #include <string>
 
+#include "engine/diff_engine.h"
 #include "engine/text_doc.h"
 
 namespace qm {
 
 bool IsValidFilePath(const std::string& path, bool allowBareDrive);
 bool IsFilePath(const std::string& path);
+// True when the last component of path names a Windows device (CON, PRN,
+// AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, CLOCK$; any extension, any
+// case, trailing spaces ignored) or path is in the device namespace
+// ("\\.\..."). Such names never reach a file on disk.
+bool IsDeviceName(const std::string& path);
 bool IsBinaryFile(const std::string& path);
 LineFormat DetectLineFormat(const std::string& path);
 
@@ -35,8 +41,11 @@ uint32_t WriteWholeFile(const std::string& path, const char* data, uint32_t size
 
 // Reads the file into doc (expected empty) with LF-only lines. Returns 0 or
 // an operating-system error code; a file whose text would not fit u32
-// offsets gives ERROR_FILE_TOO_LARGE (223) and leaves doc untouched.
-uint32_t LoadTextFile(TextDoc& doc, LineFormat format, const std::string& path);
+// offsets gives ERROR_FILE_TOO_LARGE (223) and leaves doc untouched. Only
+// regular disk files are read (kErrorNotDiskFile otherwise); a set cancel
+// flag stops the read between pieces with kErrorCancelled.
+uint32_t LoadTextFile(TextDoc& doc, LineFormat format, const std::string& path,
+                      const CancelFlag* cancel = nullptr);
 
 // CR LF -> LF (every other byte kept); null when memory runs out.
 std::unique_ptr<char[]> FromDosText(const char* bytes, uint32_t count, uint32_t* outCount);

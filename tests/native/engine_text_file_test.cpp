@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <filesystem>
 #include <string>
 
@@ -31,6 +35,17 @@ TEST(FilePaths, ValidityRules) {
   EXPECT_FALSE(IsFilePath("C:"));
   EXPECT_FALSE(IsFilePath("C:\\dir\\"));
   EXPECT_TRUE(IsFilePath("C:\\dir\\f"));
+}
+
+TEST(FilePaths, DeviceNamesAreRecognisedAnywhere) {
+  for (const char* device : {"CON", "nul", "C:\\dir\\Com1", "com9.txt", "LPT1 ", "aux.c",
+                             "x\\conout$", "\\\\.\\pipe\\x", "//./COM2", "C:NUL"}) {
+    EXPECT_TRUE(IsDeviceName(device)) << device;
+  }
+  for (const char* file : {"CONS", "com", "com0", "COM10", "lpt", "nul\\x.txt", "C:\\aux\\f",
+                           "icon.txt", "\\\\server\\share\\con_x"}) {
+    EXPECT_FALSE(IsDeviceName(file)) << file;
+  }
 }
 
 TEST(BinaryTest, ControlBytesInTheFirstKilobyte) {
@@ -104,6 +119,7 @@ TEST(LoadSave, RoundTripsPerFormat) {
     EXPECT_EQ(DocText(state.side[0].doc), c.text) << c.name;
     state.side[0].format = c.format;
     state.side[0].readOnly = true;
+    state.side[0].loaded = true;
     ASSERT_EQ(SaveTextFile(state, 0, dir.File("out.txt")), 0u) << c.name;
     EXPECT_EQ(dir.Read("out.txt"), c.saved) << c.name;
     EXPECT_FALSE(state.side[0].readOnly) << c.name;
@@ -121,6 +137,7 @@ TEST(LoadSave, FailedSaveLeavesTargetAndNoTemporaryFile) {
   CompareState state;
   ASSERT_TRUE(state.side[0].doc.Insert(0, "new\n", 4));
   state.side[0].readOnly = true;
+  state.side[0].loaded = true;
   EXPECT_NE(SaveTextFile(state, 0, target), 0u);
   EXPECT_EQ(dir.Read("keep.txt"), "original\n");
   EXPECT_EQ(dir.Count(), 1u);
@@ -133,6 +150,7 @@ TEST(LoadSave, SaveReplacesAnExistingFileWhole) {
   CompareState state;
   ASSERT_TRUE(state.side[0].doc.Insert(0, "short\n", 6));
   state.side[0].format = LineFormat::Unix;
+  state.side[0].loaded = true;
   ASSERT_EQ(SaveTextFile(state, 0, target), 0u);
   EXPECT_EQ(dir.Read("f.txt"), "short\n");
   EXPECT_EQ(dir.Count(), 1u);
@@ -156,6 +174,65 @@ TEST(LoadSave, FileTooLargeForOffsetsIsRefused) {
   EXPECT_EQ(r.code, CompareCode::LeftLoadFailed);
   EXPECT_EQ(r.detail, kErrorFileTooLarge);
   EXPECT_FALSE(SystemErrorText(r.detail).empty());
+}
+
+TEST(LoadSave, NeverLoadedSideIsNeverWritten) {
+  TempFolder dir;
+  const std::string target = dir.Write("keep.txt", "precious\n");
+  CompareState state;
+  EXPECT_EQ(SaveTextFile(state, 0, target), kErrorAccessDenied);
+  // A failed comparison unloads both sides again.
+  ASSERT_EQ(LoadAndCompare(state, target, dir.File("missing"), {}, nullptr).code,
+            CompareCode::RightLoadFailed);
+  EXPECT_FALSE(state.side[0].loaded);
+  EXPECT_EQ(SaveTextFile(state, 0, target), kErrorAccessDenied);
+  EXPECT_EQ(dir.Read("keep.txt"), "precious\n");
+}
+
+TEST(LoadSave, StampsFollowLoadAndSave) {
+  TempFolder dir;
+  const std::string left = dir.Write("l.txt", "a\n"), right = dir.Write("r.txt", "b\n");
+  CompareState state;
+  ASSERT_EQ(LoadAndCompare(state, left, right, {}, nullptr).code, CompareCode::Ok);
+  ASSERT_TRUE(state.side[0].loaded && state.side[1].loaded);
+  EXPECT_EQ(state.side[0].path, left);
+  EXPECT_EQ(state.side[0].stamp, StampOf(left));
+  dir.Write("l.txt", "someone else's change\n");
+  EXPECT_NE(state.side[0].stamp, StampOf(left));
+  ASSERT_EQ(SaveTextFile(state, 0, left), 0u);
+  EXPECT_EQ(state.side[0].stamp, StampOf(left));
+  EXPECT_FALSE(StampOf(dir.File("missing")).exists);
+}
+
+TEST(LoadAndCompare, OnlyRegularFilesAreRead) {
+  TempFolder dir;
+  const std::string text = dir.Write("t.txt", "x\n");
+#ifdef _WIN32
+  // A serial port or the console would wait for input forever.
+  const std::string waiting = dir.File("COM1.txt"), endless = "NUL";
+#else
+  // Opening a FIFO for reading waits for a writer.
+  const std::string waiting = dir.File("fifo"), endless = "/dev/zero";
+  ASSERT_EQ(mkfifo(waiting.c_str(), 0600), 0);
+#endif
+  CompareState state;
+  CompareResult r = LoadAndCompare(state, waiting, text, {}, nullptr);
+  EXPECT_EQ(r.code, CompareCode::LeftLoadFailed);
+  EXPECT_EQ(r.detail, kErrorNotDiskFile);
+  r = LoadAndCompare(state, text, endless, {}, nullptr);
+  EXPECT_EQ(r.code, CompareCode::RightLoadFailed);
+  EXPECT_EQ(r.detail, kErrorNotDiskFile);
+  r = LoadAndCompare(state, dir.File(""), text, {}, nullptr);
+  EXPECT_EQ(r.code, CompareCode::LeftLoadFailed);
+}
+
+TEST(LoadAndCompare, CancelStopsTheRead) {
+  TempFolder dir;
+  const std::string big = dir.Write("big.txt", std::string(9u << 20, 'x'));
+  CancelFlag cancel{1};
+  CompareState state;
+  EXPECT_EQ(LoadAndCompare(state, big, big, {}, &cancel).code, CompareCode::Aborted);
+  EXPECT_EQ(state.side[0].doc.Length(), 0u);
 }
 
 TEST(LoadAndCompare, ResultCodesInOrder) {
