@@ -41,6 +41,9 @@ bool IsReadOnlyFile(const std::string& path);
 std::string SystemErrorText(uint32_t error);
 // The calling thread's last error code (GetLastError / errno mapped).
 uint32_t LastError();
+// True when a and b name the same existing file (the same volume and file
+// index, so other spellings, short names and links are seen through).
+bool IsSameFile(const std::string& a, const std::string& b);
 // The stamp of the file at path; exists is false when there is none.
 FileStamp StampOf(const std::string& path);
 // Opens path for reading in binary mode, but only when it names a regular

@@ -70,6 +70,12 @@ std::string SystemErrorText(uint32_t error) {
 
 uint32_t LastError() { return errno == 0 ? 0 : MapErrno(errno); }
 
+bool IsSameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 FileStamp StampOf(const std::string& path) {
   FileStamp stamp;
   struct stat st;

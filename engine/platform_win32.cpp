@@ -77,6 +77,39 @@ std::string SystemErrorText(uint32_t error) {
 
 uint32_t LastError() { return GetLastError(); }
 
+namespace {
+
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
+  if (IsDeviceName(path)) return false;
+  // No access rights are asked for: only the identity is read, and the
+  // file may be open elsewhere without sharing.
+  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool ok = GetFileInformationByHandle(h, info) != 0;
+  CloseHandle(h);
+  return ok;
+}
+
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH * 2];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return n > 0 && n < sizeof full ? std::string(full, n) : path;
+}
+
+}  // namespace
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION ia, ib;
+  if (FileIdentity(a, &ia) && FileIdentity(b, &ib)) {
+    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+  }
+  // Without identities (a missing file), the full names decide.
+  return lstrcmpiA(FullPath(a).c_str(), FullPath(b).c_str()) == 0 &&
+         GetFileAttributesA(a.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 FileStamp StampOf(const std::string& path) {
   FileStamp stamp;
   WIN32_FILE_ATTRIBUTE_DATA data;

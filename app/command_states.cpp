@@ -1,0 +1,110 @@
+#include "app/command_states.h"
+
+#include "resources/resource.h"
+
+namespace qm {
+
+namespace {
+
+using Test = bool (*)(const CommandContext&);
+
+struct Rule {
+  unsigned id;
+  Test enabled;           // null: always enabled
+  Test checked;           // null: not a toggle
+  bool whileBusy = false;  // stays enabled while a comparison runs
+};
+
+bool Active(const bool (&flags)[2], const CommandContext& c) { return flags[c.activeSide & 1]; }
+// Writing a side needs text that came from its file: a side that was never
+// loaded (an empty window, a failed comparison) is never written.
+bool CanWriteActive(const CommandContext& c) { return Active(c.loaded, c); }
+bool CanSaveSide(const CommandContext& c, int s) { return c.loaded[s] && c.modified[s]; }
+bool ActiveEditable(const CommandContext& c) { return !Active(c.readOnly, c); }
+
+const Rule kRules[] = {
+    // File
+    {ID_FILE_NEW_TEXT_WINDOW, [](const CommandContext& c) { return c.canNewTextWindow; }, nullptr},
+    {ID_FILE_NEW_FOLDER_WINDOW, [](const CommandContext& c) { return c.canNewFolderWindow; },
+     nullptr},
+    {ID_FILE_CLOSE, nullptr, nullptr, true},
+    {ID_FILE_EXIT, nullptr, nullptr, true},
+    {ID_SIDE_SAVE, [](const CommandContext& c) { return CanSaveSide(c, c.activeSide & 1); },
+     nullptr},
+    {ID_SIDE_SAVE_AS, CanWriteActive, nullptr},
+    {ID_SIDE_SAVE_ALL,
+     [](const CommandContext& c) { return CanSaveSide(c, 0) || CanSaveSide(c, 1); }, nullptr},
+    {ID_FILE_EXPORT, nullptr, nullptr},
+    {ID_FILE_COMPARE_PARENTS, nullptr, nullptr},
+    {ID_SIDE_BROWSE, nullptr, nullptr},
+    {ID_SIDE_OPEN_IN_APP, nullptr, nullptr},
+    {ID_SIDE_EXPLORE, nullptr, nullptr},
+    {ID_SIDE_PROPERTIES, nullptr, nullptr},
+    // Edit
+    {ID_EDIT_UNDO, [](const CommandContext& c) { return c.canUndo; }, nullptr},
+    {ID_EDIT_REDO, [](const CommandContext& c) { return c.canRedo; }, nullptr},
+    {ID_EDIT_CUT, [](const CommandContext& c) { return c.hasSelection && ActiveEditable(c); },
+     nullptr},
+    {ID_EDIT_COPY, [](const CommandContext& c) { return c.hasSelection; }, nullptr},
+    {ID_EDIT_PASTE, ActiveEditable, nullptr},
+    {ID_EDIT_DELETE, ActiveEditable, nullptr},
+    {ID_EDIT_SELECT_ALL, nullptr, nullptr},
+    {ID_EDIT_REPLACE_LEFT, [](const CommandContext& c) { return !c.readOnly[0]; }, nullptr},
+    {ID_EDIT_REPLACE_RIGHT, [](const CommandContext& c) { return !c.readOnly[1]; }, nullptr},
+    // Merges work on the edit history, which takes no steps yet: until it
+    // does they stay off by every route.
+    {ID_MERGE_COPY_LINE_LEFT, [](const CommandContext&) { return false; }, nullptr},
+    {ID_MERGE_COPY_LINE_RIGHT, [](const CommandContext&) { return false; }, nullptr},
+    {ID_MERGE_DELETE_LINE, [](const CommandContext&) { return false; }, nullptr},
+    {ID_MERGE_COPY_LEFT, [](const CommandContext&) { return false; }, nullptr},
+    {ID_MERGE_COPY_RIGHT, [](const CommandContext&) { return false; }, nullptr},
+    {ID_MERGE_DELETE_DIFF, [](const CommandContext&) { return false; }, nullptr},
+    {ID_MERGE_COPY_LINE_ANY, [](const CommandContext&) { return false; }, nullptr},
+    {ID_MERGE_COPY_BLOCK_ANY, [](const CommandContext&) { return false; }, nullptr},
+    // View
+    {ID_VIEW_TOOLBAR, nullptr, [](const CommandContext& c) { return c.viewToolBar; }},
+    {ID_VIEW_QUICKBAR, nullptr, [](const CommandContext& c) { return c.viewQuickBar; }},
+    {ID_VIEW_STATUSBAR, nullptr, [](const CommandContext& c) { return c.viewStatusBar; }},
+    {ID_VIEW_SUMMARY, nullptr, [](const CommandContext& c) { return c.viewSummary; }},
+    {ID_VIEW_WHITESPACE, nullptr, [](const CommandContext& c) { return c.showWhiteSpace; }},
+    {ID_VIEW_SYNC_SCROLL, nullptr, [](const CommandContext& c) { return c.syncScroll; }},
+    {ID_VIEW_LINES_VIRTUAL, nullptr, [](const CommandContext& c) { return c.lineNumbers == 0; }},
+    {ID_VIEW_LINES_REAL, nullptr, [](const CommandContext& c) { return c.lineNumbers == 1; }},
+    {ID_VIEW_LINES_NONE, nullptr, [](const CommandContext& c) { return c.lineNumbers == 2; }},
+    {ID_VIEW_WORDWRAP, nullptr, nullptr},
+    {ID_VIEW_OTHER_SIDE, nullptr, nullptr},
+    {ID_VIEW_PREV_DIFF, [](const CommandContext& c) { return c.diffCount > 0; }, nullptr},
+    {ID_VIEW_NEXT_DIFF, [](const CommandContext& c) { return c.diffCount > 0; }, nullptr},
+    {ID_VIEW_REFRESH, nullptr, nullptr},
+    {ID_VIEW_SWITCH_SIDES, nullptr, nullptr},
+    {ID_VIEW_OPTIONS, [](const CommandContext& c) { return c.optionsAvailable; }, nullptr},
+    // Window
+    {ID_WINDOW_CASCADE, nullptr, nullptr, true},
+    {ID_WINDOW_TILE_HORZ, nullptr, nullptr, true},
+    {ID_WINDOW_TILE_VERT, nullptr, nullptr, true},
+};
+
+}  // namespace
+
+CommandState EvaluateCommand(unsigned id, const CommandContext& c) {
+  CommandState state;
+  for (const Rule& rule : kRules) {
+    if (rule.id != id) continue;
+    state.enabled = (!c.busy || rule.whileBusy) && (!rule.enabled || rule.enabled(c));
+    state.checkable = rule.checked != nullptr;
+    state.checked = rule.checked && rule.checked(c);
+    return state;
+  }
+  return state;
+}
+
+const std::vector<unsigned>& RuledCommands() {
+  static const std::vector<unsigned> ids = [] {
+    std::vector<unsigned> all;
+    for (const Rule& rule : kRules) all.push_back(rule.id);
+    return all;
+  }();
+  return ids;
+}
+
+}  // namespace qm

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "app/command_states.h"
+#include "resources/resource.h"
+
+namespace qm {
+namespace {
+
+CommandContext RandomContext(std::mt19937& rng) {
+  auto flip = [&] { return (rng() & 1) != 0; };
+  CommandContext c;
+  c.busy = (rng() % 4) == 0;
+  for (int s = 0; s < 2; ++s) {
+    c.loaded[s] = flip();
+    c.modified[s] = flip();
+    c.readOnly[s] = flip();
+  }
+  c.activeSide = static_cast<int>(rng() % 2);
+  c.hasSelection = flip();
+  c.diffCount = static_cast<int32_t>(rng() % 3);
+  c.canUndo = flip();
+  c.canRedo = flip();
+  c.canNewTextWindow = flip();
+  c.canNewFolderWindow = flip();
+  c.viewToolBar = flip();
+  c.syncScroll = flip();
+  c.lineNumbers = static_cast<int>(rng() % 3);
+  return c;
+}
+
+bool Enabled(unsigned id, const CommandContext& c) { return EvaluateCommand(id, c).enabled; }
+
+// The rules against an independent statement of them, over random states.
+TEST(CommandStates, RulesHoldInEveryState) {
+  std::mt19937 rng(7);
+  for (int i = 0; i < 5000; ++i) {
+    const CommandContext c = RandomContext(rng);
+    const int a = c.activeSide;
+    SCOPED_TRACE(i);
+    if (c.busy) {
+      // A running comparison leaves only closing and arranging.
+      for (unsigned id : RuledCommands()) {
+        const bool allowed = id == ID_FILE_CLOSE || id == ID_FILE_EXIT ||
+                             id == ID_WINDOW_CASCADE || id == ID_WINDOW_TILE_HORZ ||
+                             id == ID_WINDOW_TILE_VERT;
+        EXPECT_EQ(Enabled(id, c), allowed) << id;
+      }
+      continue;
+    }
+    // Nothing is ever written from a side that was not loaded.
+    EXPECT_EQ(Enabled(ID_SIDE_SAVE, c), c.loaded[a] && c.modified[a]);
+    EXPECT_EQ(Enabled(ID_SIDE_SAVE_AS, c), c.loaded[a]);
+    EXPECT_EQ(Enabled(ID_SIDE_SAVE_ALL, c),
+              (c.loaded[0] && c.modified[0]) || (c.loaded[1] && c.modified[1]));
+    EXPECT_EQ(Enabled(ID_FILE_NEW_TEXT_WINDOW, c), c.canNewTextWindow);
+    EXPECT_EQ(Enabled(ID_FILE_NEW_FOLDER_WINDOW, c), c.canNewFolderWindow);
+    EXPECT_EQ(Enabled(ID_EDIT_UNDO, c), c.canUndo);
+    EXPECT_EQ(Enabled(ID_EDIT_REDO, c), c.canRedo);
+    EXPECT_EQ(Enabled(ID_EDIT_COPY, c), c.hasSelection);
+    EXPECT_EQ(Enabled(ID_EDIT_CUT, c), c.hasSelection && !c.readOnly[a]);
+    EXPECT_EQ(Enabled(ID_EDIT_PASTE, c), !c.readOnly[a]);
+    EXPECT_EQ(Enabled(ID_EDIT_REPLACE_LEFT, c), !c.readOnly[0]);
+    EXPECT_EQ(Enabled(ID_EDIT_REPLACE_RIGHT, c), !c.readOnly[1]);
+    EXPECT_EQ(Enabled(ID_VIEW_NEXT_DIFF, c), c.diffCount > 0);
+    EXPECT_EQ(Enabled(ID_VIEW_PREV_DIFF, c), c.diffCount > 0);
+    for (unsigned always : {ID_VIEW_REFRESH, ID_VIEW_SWITCH_SIDES, ID_FILE_EXPORT,
+                            ID_EDIT_SELECT_ALL, ID_FILE_CLOSE, ID_FILE_EXIT}) {
+      EXPECT_TRUE(Enabled(always, c)) << always;
+    }
+    // Exactly one line-number mode carries the radio mark.
+    int marked = 0;
+    for (unsigned id : {ID_VIEW_LINES_VIRTUAL, ID_VIEW_LINES_REAL, ID_VIEW_LINES_NONE}) {
+      const CommandState s = EvaluateCommand(id, c);
+      EXPECT_TRUE(s.checkable);
+      marked += s.checked;
+      if (s.checked) {
+        EXPECT_EQ(id - ID_VIEW_LINES_VIRTUAL, static_cast<unsigned>(c.lineNumbers));
+      }
+    }
+    EXPECT_EQ(marked, 1);
+    EXPECT_EQ(EvaluateCommand(ID_VIEW_TOOLBAR, c).checked, c.viewToolBar);
+    EXPECT_EQ(EvaluateCommand(ID_VIEW_SYNC_SCROLL, c).checked, c.syncScroll);
+  }
+}
+
+TEST(CommandStates, UnlistedIdsAreLeftAlone) {
+  CommandContext busy;
+  busy.busy = true;
+  for (unsigned id : {unsigned{ID_WINDOW_TEXT_FIRST}, unsigned{IDC_LEFT_NAME}, 12345u}) {
+    EXPECT_TRUE(EvaluateCommand(id, busy).enabled) << id;
+    EXPECT_FALSE(EvaluateCommand(id, busy).checkable) << id;
+  }
+  // The table names each command once.
+  std::vector<unsigned> ids = RuledCommands();
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
+}
+
+}  // namespace
+}  // namespace qm
