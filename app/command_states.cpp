@@ -93,6 +93,7 @@ CommandState EvaluateCommand(unsigned id, const CommandContext& c) {
     state.enabled = (!c.busy || rule.whileBusy) && (!rule.enabled || rule.enabled(c));
     state.checkable = rule.checked != nullptr;
     state.checked = rule.checked && rule.checked(c);
+    state.radio = id >= ID_VIEW_LINES_VIRTUAL && id <= ID_VIEW_LINES_NONE;
     return state;
   }
   return state;

@@ -48,6 +48,7 @@ struct CommandContext {
 struct CommandState {
   bool enabled = true;
   bool checkable = false;  // a toggle or radio item: checked is meaningful
+  bool radio = false;      // one of a run of items of which one is marked
   bool checked = false;
 };
 

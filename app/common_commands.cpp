@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/about_box.h"
+#include "app/command_states.h"
 #include "app/comparison_window.h"
 #include "app/help.h"
 #include "app/settings.h"
@@ -25,26 +26,6 @@ MessageHandler Do(Fn action) {
 
 void OpenLink(const char* link) {
   ShellExecuteA(nullptr, "open", link, nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void Check(HMENU menu, UINT id, bool on) {
-  CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-}
-
-void Enable(HMENU menu, UINT id, bool on) {
-  EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
-}
-
-// The menu (popup or one of its submenus) that holds item id directly:
-// CheckMenuRadioItem wants that one.
-HMENU FindItemHolder(HMENU menu, UINT id) {
-  for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
-    if (GetMenuItemID(menu, i) == id) return menu;
-    if (HMENU sub = GetSubMenu(menu, i)) {
-      if (HMENU holder = FindItemHolder(sub, id)) return holder;
-    }
-  }
-  return nullptr;
 }
 
 }  // namespace
@@ -94,21 +75,44 @@ void RegisterCommonCommands(ComparisonWindow& window, HandlerMaps& maps) {
   maps.OnCommand(ID_HELP_ABOUT, Do([self] { ShowAboutBox(self->hwnd()); }));
 }
 
-void UpdateCommonMenuStates(HMENU popup) {
-  Check(popup, ID_VIEW_TOOLBAR, Settings.ViewToolBar);
-  Check(popup, ID_VIEW_QUICKBAR, Settings.ViewQuickBar);
-  Check(popup, ID_VIEW_STATUSBAR, Settings.ViewStatusBar);
-  Check(popup, ID_VIEW_SUMMARY, Settings.ViewSummary);
-  Check(popup, ID_VIEW_WHITESPACE, Settings.ShowWhiteSpace);
-  Check(popup, ID_VIEW_SYNC_SCROLL, Settings.SyncScroll);
-  const int mode = Settings.ShowLineNumbers;
-  if (HMENU holder = FindItemHolder(popup, ID_VIEW_LINES_VIRTUAL); holder && mode >= 0 && mode <= 2) {
-    CheckMenuRadioItem(holder, ID_VIEW_LINES_VIRTUAL, ID_VIEW_LINES_NONE,
-                       ID_VIEW_LINES_VIRTUAL + mode, MF_BYCOMMAND);
+CommandContext CommonCommandContext() {
+  CommandContext c;
+  c.canNewTextWindow = CanCreateTextWindow();
+  c.canNewFolderWindow = CanCreateFolderWindow();
+  c.optionsAvailable = OptionsAvailable();
+  c.viewToolBar = Settings.ViewToolBar;
+  c.viewQuickBar = Settings.ViewQuickBar;
+  c.viewStatusBar = Settings.ViewStatusBar;
+  c.viewSummary = Settings.ViewSummary;
+  c.showWhiteSpace = Settings.ShowWhiteSpace;
+  c.syncScroll = Settings.SyncScroll;
+  c.lineNumbers = Settings.ShowLineNumbers;
+  return c;
+}
+
+void ApplyCommandStates(HMENU menu, const std::function<CommandState(UINT)>& stateOf) {
+  for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      ApplyCommandStates(sub, stateOf);
+      continue;
+    }
+    const UINT id = GetMenuItemID(menu, i);
+    if (id == 0 || id == static_cast<UINT>(-1)) continue;  // separators
+    const CommandState state = stateOf(id);
+    EnableMenuItem(menu, i, MF_BYPOSITION | (state.enabled ? MF_ENABLED : MF_GRAYED));
+    if (!state.checkable) continue;
+    if (state.radio) {
+      // The mark goes to the checked item of the run of radio items.
+      if (!state.checked) continue;
+      auto isRadio = [&](int at) { return stateOf(GetMenuItemID(menu, at)).radio; };
+      int first = i, last = i;
+      while (first > 0 && isRadio(first - 1)) --first;
+      while (last + 1 < n && isRadio(last + 1)) ++last;
+      CheckMenuRadioItem(menu, first, last, i, MF_BYPOSITION);
+    } else {
+      CheckMenuItem(menu, i, MF_BYPOSITION | (state.checked ? MF_CHECKED : MF_UNCHECKED));
+    }
   }
-  Enable(popup, ID_FILE_NEW_TEXT_WINDOW, CanCreateTextWindow());
-  Enable(popup, ID_FILE_NEW_FOLDER_WINDOW, CanCreateFolderWindow());
-  Enable(popup, ID_VIEW_OPTIONS, OptionsAvailable());
 }
 
 }  // namespace qm

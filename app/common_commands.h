@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
+
+#include "app/command_states.h"
 #include "controls/window_base.h"
 
 namespace qm {
@@ -13,9 +16,11 @@ class ComparisonWindow;
 
 // Registers the common commands in maps, handled for window.
 void RegisterCommonCommands(ComparisonWindow& window, HandlerMaps& maps);
-// Checks and enables the common items present in popup (or its submenus):
-// the bar toggles, Summary, White Space, Sync Scrolling, the line-number
-// radio items, New Text/Folder Window and Options.
-void UpdateCommonMenuStates(HMENU popup);
+// The part of the command-state context every comparison window shares:
+// the window manager's tests and the View toggles of Settings.
+CommandContext CommonCommandContext();
+// Enables, checks and radio-marks every item of menu (and its submenus) as
+// stateOf says.
+void ApplyCommandStates(HMENU menu, const std::function<CommandState(UINT)>& stateOf);
 
 }  // namespace qm

@@ -171,14 +171,28 @@ void ComparisonWindow::InitMenuPopup(HMENU popup, bool isSystemMenu) {
   for (int i = 0, n = bar ? GetMenuItemCount(bar) : 0; i < n; ++i) {
     if (GetSubMenu(bar, i) == popup) barPosition = i;
   }
-  UpdateCommonMenuStates(popup);
+  ApplyCommandStates(popup, [this](UINT id) { return CommandStateOf(id); });
   UpdateMenuPopup(popup, barPosition);
   if (barPosition == 3) RebuildWindowMenu(this, popup);
   ConvertMenuToOwnerDraw(*this, popup);
 }
 
+CommandContext ComparisonWindow::CommandSnapshot() const {
+  CommandContext c = CommonCommandContext();
+  c.busy = busy();
+  return c;
+}
+
+CommandState ComparisonWindow::CommandStateOf(UINT id) const {
+  return EvaluateCommand(id, CommandSnapshot());
+}
+
 LRESULT ComparisonWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
+    case WM_COMMAND:
+      // The one gate of every route a command can take.
+      if (!CommandStateOf(LOWORD(wParam)).enabled) return 0;
+      break;
     case WM_MEASUREITEM: {
       auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
       if (mis->CtlType == ODT_MENU && MeasureMenuItem(mis)) return TRUE;

@@ -44,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_states.h"
 #include "controls/window_base.h"
 #include "engine/diff_engine.h"
 
@@ -103,11 +104,20 @@ public:
   // Enables and checks the items of a popup of the menu bar as it opens;
   // position is the popup's place in the menu bar (0 File, 1 Edit, ...), or
   // -1 for a nested popup such as "&Line Numbers". The base has already
-  // checked the View items it owns (20200, 20215, 20201, 20202, 20203,
-  // 20207-20209) and the state of 20000, 20001 and 20214.
+  // applied the command states (CommandStateOf) to every item.
   virtual void UpdateMenuPopup(HMENU popup, int position);
 
+  // What the command-state table reads for this window. The base fills
+  // the shared part (window manager tests, View toggles, busy); a kind adds
+  // its own fields.
+  virtual CommandContext CommandSnapshot() const;
+
   // ---- Provided ----
+
+  // The state of command id in this window now. The menus, the tool bar
+  // and the WM_COMMAND dispatch all read it: a command it disables does not
+  // run, whether it came from a menu, a key, a button or another process.
+  CommandState CommandStateOf(UINT id) const;
 
   // Set when the object is constructed, cleared by the window's first
   // comparison; FindIdleTextWindow / FindIdleFolderWindow look for it.

@@ -316,6 +316,11 @@
 #define IDS_SHELL_OPEN_FAILED 61        /* "Could not open the file in Explorer.\n\nReason: %1" */
 #define IDS_EXPORT_FAILED 62            /* "Could not export comparison results.\n\nReason: %1" */
 #define IDS_PROPERTIES_FAILED 63        /* "Could not open the properties window.\n\nReason: %1" */
+#define IDS_TARGET_IS_OPEN 64           /* a save or export target is a compared file */
+#define IDS_CHANGED_ON_DISK 65          /* the side's file was written by someone else */
+#define IDS_NOT_DISK_FILE 66            /* reason: a device or pipe, not a file */
+#define IDS_SIDE_NOT_LOADED 67          /* nothing loaded on the side to save */
+#define IDS_CONFIRM_OVERWRITE 68        /* an export target exists */
 #define IDS_STATUS_HELP 80              /* "Press F1 for help" */
 #define IDS_STATUS_FORMATS 81           /* "%1, %2" */
 #define IDS_STATUS_DIFFS 82             /* "Diffs: %1!ld!, Lines: %2!ld!" */

@@ -28,3 +28,10 @@ qm_stop_display() {
   [ -n "${QM_XVFB_PID:-}" ] && kill "$QM_XVFB_PID" 2>/dev/null
   QM_XVFB_PID=
 }
+
+# True when this machine can run 32-bit x86 programs (and so the 32-bit
+# Wine that runs win32 builds). Some kernels are built or booted without
+# that support; there only the 64-bit builds can run.
+qm_runs_i386() {
+  [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}

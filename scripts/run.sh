@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
-# Builds compare.exe (32-bit) and shows a comparison of the two sample files
-# under Wine. With a working display the program simply runs there. Without
+# Builds compare.exe (32-bit; 64-bit on a machine that cannot run 32-bit
+# programs) and shows a comparison of the two sample files under Wine.
+# With a working display the program simply runs there. Without
 # one, a private Xvfb is started, the window is waited for, a screenshot is
 # saved as build/run-screenshot.png and the program is ended again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/setup.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j 2 --target compare
+. scripts/display.sh
+preset=win32
+qm_runs_i386 || preset=win64
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j 2 --target compare
 
 had_display=0
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then had_display=1; fi
-. scripts/display.sh
 qm_start_display
-. cmake/wine-prefix.sh build/win32 win32
+. cmake/wine-prefix.sh "build/$preset" "$preset"
 
 left=$(winepath -w "$root/samples/left.txt" 2>/dev/null)
 right=$(winepath -w "$root/samples/right.txt" 2>/dev/null)
-exe=build/win32/bin/compare.exe
+exe=build/$preset/bin/compare.exe
 
 if [ "$had_display" = 1 ]; then
   exec wine "$exe" "$left" "$right"

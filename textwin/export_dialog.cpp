@@ -12,6 +12,9 @@ namespace qm {
 namespace {
 
 class ExportDialog : public DialogBase {
+public:
+  explicit ExportDialog(const ExportTargetCheck& accept) : accept_(accept) {}
+
 protected:
   void RegisterHandlers() override {
     DialogBase::RegisterHandlers();
@@ -64,6 +67,10 @@ private:
   }
 
   LRESULT OnOk(HWND dialog) {
+    if (accept_ && !accept_(dialog, FileText(dialog))) {
+      SetFocus(GetDlgItem(dialog, IDC_EXPORT_FILE));
+      return TRUE;
+    }
     if (IsDlgButtonChecked(dialog, IDC_EXPORT_EVERYTHING) == BST_CHECKED)
       Settings.ExportHow = 0;
     else if (IsDlgButtonChecked(dialog, IDC_EXPORT_CONTEXT) == BST_CHECKED)
@@ -85,12 +92,14 @@ private:
     request.defaultExtension = "html";
     if (AskForFileName(request, &name)) SetDlgItemTextA(dialog, IDC_EXPORT_FILE, name.c_str());
   }
+
+  const ExportTargetCheck& accept_;
 };
 
 }  // namespace
 
-bool ShowExportDialog(HWND owner) {
-  ExportDialog dialog;
+bool ShowExportDialog(HWND owner, const ExportTargetCheck& accept) {
+  ExportDialog dialog(accept);
   return dialog.RunModal(IDD_EXPORT, owner) == TRUE;
 }
 

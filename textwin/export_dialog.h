@@ -5,9 +5,16 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
 namespace qm {
 
-// Modal, centred on owner. True when the user pressed OK.
-bool ShowExportDialog(HWND owner);
+// Decides whether OK may go ahead with the chosen output file; it tells the
+// user why not (the dialog then stays open for another name).
+using ExportTargetCheck = std::function<bool(HWND dialog, const std::string& path)>;
+
+// Modal, centred on owner. True when the user pressed OK and accept agreed.
+bool ShowExportDialog(HWND owner, const ExportTargetCheck& accept);
 
 }  // namespace qm

@@ -23,8 +23,9 @@ constexpr UINT kWindowCommands[] = {ID_SIDE_BROWSE,      ID_SIDE_SAVE,    ID_SID
 
 }  // namespace
 
-TextView::TextView() {
+TextView::TextView(CompareDocument& document) : doc_(document), state_(document.State()) {
   state_.pane = this;
+  doc_.AddView(this);
   WindowClassInfo& info = windowClass();
   info.className = kClassName;
   info.background = nullptr;
@@ -35,6 +36,8 @@ TextView::~TextView() {
   // Destroy the window while the handlers' object is still whole; the
   // base's destructor would only see a half-destroyed object.
   if (hwnd()) DestroyWindow(hwnd());
+  doc_.RemoveView(this);
+  if (state_.pane == this) state_.pane = nullptr;
 }
 
 bool TextView::Create(HWND parent, UINT id, const RECT& rect, HWND verticalBar, HWND leftBar,
@@ -166,7 +169,7 @@ bool TextView::IsBusy() const { return host_ && host_->IsComparing(); }
 CompareResult TextView::LoadAndCompare(const std::string& leftPath, const std::string& rightPath,
                                        const CompareSettings& settings,
                                        const CancelFlag* cancel) {
-  return qm::LoadAndCompare(state_, leftPath, rightPath, settings, cancel);
+  return doc_.Compare(leftPath, rightPath, settings, cancel);
 }
 
 void TextView::FinishCompare() {
@@ -193,15 +196,7 @@ void TextView::FinishCompare() {
 }
 
 void TextView::Reset() {
-  for (int s = 0; s < 2; ++s) {
-    state_.side[s].doc.Clear();
-    state_.side[s].readOnly = false;
-    state_.side[s].format = LineFormat::Dos;
-  }
-  state_.list = std::make_unique<DiffList>();
-  state_.list->AppendRow(RowKind::Same, 0, 0);
-  state_.list->NumberRows();
-  state_.list->CountDifferences();
+  doc_.Reset();
   ResetPositions();
   Layout();
   RefreshView();
@@ -209,7 +204,7 @@ void TextView::Reset() {
 
 bool TextView::SaveSide(int side, const std::string& path) {
   const bool wasReadOnly = state_.side[side].readOnly;
-  const uint32_t error = SaveTextFile(state_, side, path);
+  const uint32_t error = doc_.Save(side, path);
   if (error == kOutOfMemoryError) {
     ShowOutOfMemoryMessage();
     return false;
@@ -225,9 +220,10 @@ bool TextView::SaveSide(int side, const std::string& path) {
   return true;
 }
 
-void TextView::SwapSides() {
-  std::swap(state_.side[0], state_.side[1]);
-  state_.list->SwapSides();
+void TextView::SwapSides() { doc_.SwapSides(); }
+
+void TextView::OnDocumentChanged(DocumentChange change, int) {
+  if (change != DocumentChange::Swapped) return;
   std::swap(hscroll_[0], hscroll_[1]);
   Layout();
   const int remembered = rememberedX_;
@@ -243,8 +239,12 @@ void TextView::SwapSides() {
 }
 
 int TextView::RecompareAfterEdit(int32_t firstRow, int32_t lastRow) {
-  const CompareOptions options = Settings.CompareSnapshot().options;
-  const int result = LocalRecompare(state_, firstRow, lastRow, options);
+  int result = doc_.Recompare(firstRow, lastRow);
+  if (result == kRecompareOutOfMemory) {
+    // The rows stay as they were; the text change itself stands.
+    ShowOutOfMemoryMessage();
+    result = 1;
+  }
   if (result == 2) {
     // Rows moved: the caret row follows the caret offset, not the index.
     const DiffList& list = *state_.list;

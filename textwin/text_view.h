@@ -29,6 +29,7 @@
 
 #include "controls/window_base.h"
 #include "engine/compare_state.h"
+#include "textwin/compare_document.h"
 
 namespace qm {
 
@@ -71,12 +72,14 @@ struct PaneGeometry {
   int visibleColumns[2] = {0, 0};
 };
 
-class TextView : public WindowBase, private PaneHooks {
+class TextView : public WindowBase, private PaneHooks, private DocumentView {
 public:
   static constexpr char kClassName[] = "TextView";
   static constexpr int32_t kHorizontalColumns = 5000;
 
-  TextView();
+  // The pane shows document (borrowed; it must outlive the pane) and
+  // registers itself as one of its views.
+  explicit TextView(CompareDocument& document);
   ~TextView() override;
 
   // Creates the pane as a visible child of parent with control id id. The
@@ -86,6 +89,7 @@ public:
               HWND rightBar, TextViewHost* host);
 
   // ---- Comparison state ----
+  CompareDocument& Document() { return doc_; }
   CompareState& State() { return state_; }
   const CompareState& State() const { return state_; }
   const DiffList& List() const { return *state_.list; }
@@ -98,17 +102,19 @@ public:
   // applies what waited (size, display settings), the layout, scroll bars
   // and caret, and repaints.
   void FinishCompare();
-  // Empties both sides (one unchanged row), positions to the start.
+  // Empties the document (one unchanged row), positions to the start.
   void Reset();
-  // Writes side s to path in its line-ending format. On failure shows
-  // "Could not save the file" with the system's reason (or the out-of-memory
+  // Writes side s to path in its line-ending format (through the document,
+  // which refuses a side that was never loaded). On failure shows "Could
+  // not save the file" with the system's reason (or the out-of-memory
   // message) owned by the parent, and returns false; the side is unchanged.
   bool SaveSide(int side, const std::string& path);
-  // Exchanges the two sides; the active side, caret row and remembered x
-  // stay, the caret offset is found again, the selection collapses.
+  // Exchanges the document's two sides; the active side, caret row and
+  // remembered x stay, the caret offset is found again, the selection
+  // collapses.
   void SwapSides();
-  // Re-compares rows firstRow..lastRow after an edit of the active side and
-  // repaints by the result: 0 the dirty rows of the active side, 1 the dirty
+  // Re-compares rows firstRow..lastRow after an edit of the active side
+  // (with the document's compare options) and repaints by the result: 0 the dirty rows of the active side, 1 the dirty
   // rows of both sides, 2 everything (renumbered list, caret row found again
   // from its offset, scroll range and gutters refreshed). Returns the result.
   int RecompareAfterEdit(int32_t firstRow, int32_t lastRow);
@@ -191,6 +197,9 @@ private:
     int rememberedX = 0;
   };
 
+  // DocumentView.
+  void OnDocumentChanged(DocumentChange change, int side) override;
+
   // PaneHooks (worker thread during LoadAndCompare: plain fields only).
   void RememberPositions() override;
   void ResetPositions() override;
@@ -256,7 +265,8 @@ private:
   HWND horizontalBar_[2] = {nullptr, nullptr};
   TextViewHost* host_ = nullptr;
 
-  CompareState state_;
+  CompareDocument& doc_;
+  CompareState& state_;  // doc_'s
   int activeSide_ = 0;
   uint32_t caretOffset_[2] = {0, 0};
   uint32_t anchor_ = 0;

@@ -19,13 +19,17 @@ namespace {
 
 constexpr int kNameBoxListHeight = 140;  // the closed box plus its list
 
+}  // namespace
+
 // Tool-bar buttons in order; 0 is a separator.
-constexpr UINT kToolButtons[] = {
+const UINT kToolBarCommands[24] = {
     ID_FILE_NEW_TEXT_WINDOW, ID_FILE_NEW_FOLDER_WINDOW, ID_FILE_COMPARE_PARENTS, 0,
     ID_SIDE_SAVE, ID_SIDE_SAVE_ALL, 0, ID_VIEW_REFRESH, 0, ID_EDIT_UNDO, ID_EDIT_REDO, 0,
     ID_VIEW_PREV_DIFF, ID_VIEW_NEXT_DIFF, 0, ID_MERGE_COPY_LEFT, ID_MERGE_COPY_RIGHT,
     ID_MERGE_DELETE_DIFF, 0, ID_MERGE_COPY_LINE_LEFT, ID_MERGE_COPY_LINE_RIGHT,
     ID_MERGE_DELETE_LINE, 0, ID_VIEW_OPTIONS};
+
+namespace {
 
 void Place(HWND window, const Box& box) {
   if (!window) return;
@@ -118,7 +122,7 @@ void TextWindow::CreateChildren() {
   horizontalBar_[0] = child("scrollbar", WS_VISIBLE | SBS_HORZ, 0);
   horizontalBar_[1] = child("scrollbar", WS_VISIBLE | SBS_HORZ, 0);
 
-  pane_ = std::make_unique<TextView>();
+  pane_ = std::make_unique<TextView>(document_);
   RECT empty{0, 0, 0, 0};
   pane_->Create(hwnd, 0, empty, verticalBar_, horizontalBar_[0], horizontalBar_[1], this);
   thumb_ = std::make_unique<SplitterThumb>();
@@ -163,7 +167,7 @@ void TextWindow::CreateChildren() {
 }
 
 void TextWindow::CreateToolBar() {
-  std::vector<UINT> commands(std::begin(kToolButtons), std::end(kToolButtons));
+  std::vector<UINT> commands(std::begin(kToolBarCommands), std::end(kToolBarCommands));
   toolBar_ = qm::CreateToolBar(hwnd(), IDC_TOOLBAR, IDB_TOOLBAR, 24, commands,
                                Settings.ViewToolBar);
   UpdateCommandStates();

@@ -10,9 +10,14 @@
 // progress dialog, reports the outcome, saves, swaps sides, takes dropped
 // files and routes the commands of a text comparison.
 //
-// Ownership: the window owns the pane (which owns the documents and the
-// DiffList), the edit history, the thumb and every child window. The scroll
-// bars are its children and are lent to the pane.
+// Ownership: the window owns the comparison document (both sides, the
+// DiffList, the edit history and the options they were compared with), the
+// pane that shows it, the thumb and every child window. The scroll bars are
+// its children and are lent to the pane.
+//
+// Writing: every write of a side goes through WriteSide, which refuses a
+// side that was never loaded, a target that is the other compared file, and
+// asks before overwriting a file that changed on disk since it was read.
 //
 // Threads: only the work of a Refresh runs off the user-interface thread,
 // through ComparisonWindow::RunComparison. It reads the names and a copy of
@@ -28,6 +33,8 @@
 
 #include "app/comparison_window.h"
 #include "engine/compare_state.h"
+#include "app/command_states.h"
+#include "textwin/compare_document.h"
 #include "textwin/edit_history.h"
 #include "textwin/text_view.h"
 #include "textwin/window_layout.h"
@@ -35,6 +42,9 @@
 namespace qm {
 
 class SplitterThumb;
+
+// The tool bar's buttons in order; 0 is a separator.
+extern const UINT kToolBarCommands[24];
 
 class TextWindow : public ComparisonWindow, public TextViewHost {
 public:
@@ -59,7 +69,7 @@ public:
   void ApplyBars() override;
   std::string SideMenuName(int side) const override;
   void ApplyViewChange(ViewChange change) override;
-  void UpdateMenuPopup(HMENU popup, int position) override;
+  CommandContext CommandSnapshot() const override;
 
   // ---- Operations of the window ----
   void Refresh();
@@ -71,6 +81,7 @@ public:
   std::string SidePathOf(int side) const;
 
   TextView& Pane() { return *pane_; }
+  CompareDocument& Document() { return document_; }
   EditHistory& History() { return history_; }
   CompareResult LastResult() const { return compareResult_; }
   bool NamesUnchanged() const { return namesUnchanged_; }
@@ -105,6 +116,9 @@ private:
   void ReportResult();
   bool AskToSaveSide(int side);
   bool WriteSide(int side, const std::string& path);
+  // True when path may be written: false (after telling the user) when it
+  // is one of the compared files other than side's own (side -1: either).
+  bool TargetIsFree(const std::string& path, int side);
   void PersistName(int side);
   void SetNameText(int side, const std::string& text);
   std::string NameText(int side) const;
@@ -129,9 +143,10 @@ public:
   void OnSideSaved(int side) override;
 
 private:
+  CompareDocument document_;  // declared first: the pane borrows it
+  EditHistory& history_ = document_.History();
   std::unique_ptr<TextView> pane_;
   std::unique_ptr<SplitterThumb> thumb_;
-  EditHistory history_;
   HWND verticalBar_ = nullptr;
   HWND horizontalBar_[2] = {nullptr, nullptr};
   HWND summary_ = nullptr;

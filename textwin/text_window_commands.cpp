@@ -25,10 +25,6 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-void EnableItem(HMENU menu, UINT id, bool enabled) {
-  EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-}
-
 // Draws a bitmap with its mask (1 = transparent) centred in rect.
 void DrawMasked(HDC dc, const RECT& rect, HBITMAP image, HBITMAP mask, bool pressed) {
   if (!image || !mask) return;
@@ -142,48 +138,25 @@ bool TextWindow::PreTranslateMessage(MSG* msg) {
   }
 }
 
-void TextWindow::UpdateCommandStates() {
-  if (!toolBar_ || !pane_) return;
-  const bool anyModified = history_.AnyModified();
-  const bool haveDiffs = pane_->DiffCount() > 0;
-  auto set = [this](UINT id, bool enabled) { EnableToolButton(toolBar_, id, enabled); };
-  set(ID_FILE_NEW_TEXT_WINDOW, CanCreateTextWindow());
-  set(ID_FILE_NEW_FOLDER_WINDOW, CanCreateFolderWindow());
-  set(ID_SIDE_SAVE, history_.IsModified(pane_->ActiveSide()));
-  set(ID_SIDE_SAVE_ALL, anyModified);
-  // Nothing can be undone or merged until the pane takes edits.
-  set(ID_EDIT_UNDO, false);
-  set(ID_EDIT_REDO, false);
-  set(ID_VIEW_PREV_DIFF, haveDiffs);
-  set(ID_VIEW_NEXT_DIFF, haveDiffs);
-  for (UINT id : {ID_MERGE_COPY_LEFT, ID_MERGE_COPY_RIGHT, ID_MERGE_DELETE_DIFF,
-                 ID_MERGE_COPY_LINE_LEFT, ID_MERGE_COPY_LINE_RIGHT, ID_MERGE_DELETE_LINE})
-    set(id, false);
+CommandContext TextWindow::CommandSnapshot() const {
+  CommandContext c = ComparisonWindow::CommandSnapshot();
+  if (!pane_) return c;
+  for (int side = 0; side < 2; ++side) {
+    c.loaded[side] = document_.IsLoaded(side);
+    c.modified[side] = document_.IsModified(side);
+    c.readOnly[side] = document_.IsReadOnly(side);
+  }
+  c.activeSide = pane_->ActiveSide();
+  c.hasSelection = pane_->HasSelection();
+  c.diffCount = pane_->DiffCount();
+  return c;
 }
 
-void TextWindow::UpdateMenuPopup(HMENU popup, int position) {
-  switch (position) {
-    case 0:
-      EnableItem(popup, ID_SIDE_SAVE_ALL, history_.AnyModified());
-      break;
-    case 1:
-      EnableItem(popup, ID_EDIT_UNDO, false);
-      EnableItem(popup, ID_EDIT_REDO, false);
-      EnableItem(popup, ID_EDIT_CUT, pane_->HasSelection());
-      EnableItem(popup, ID_EDIT_COPY, pane_->HasSelection());
-      EnableItem(popup, ID_EDIT_FIND_NEXT, true);
-      EnableItem(popup, ID_EDIT_FIND_PREV, true);
-      EnableItem(popup, ID_EDIT_REPLACE_LEFT, !pane_->IsReadOnly(0));
-      EnableItem(popup, ID_EDIT_REPLACE_RIGHT, !pane_->IsReadOnly(1));
-      break;
-    case 2:
-      CheckMenuItem(popup, ID_VIEW_SYNC_SCROLL,
-                    MF_BYCOMMAND | (Settings.SyncScroll ? MF_CHECKED : MF_UNCHECKED));
-      EnableItem(popup, ID_VIEW_PREV_DIFF, pane_->DiffCount() > 0);
-      EnableItem(popup, ID_VIEW_NEXT_DIFF, pane_->DiffCount() > 0);
-      break;
-    default:
-      break;
+void TextWindow::UpdateCommandStates() {
+  if (!toolBar_ || !pane_) return;
+  const CommandContext context = CommandSnapshot();
+  for (UINT id : kToolBarCommands) {
+    if (id) EnableToolButton(toolBar_, id, EvaluateCommand(id, context).enabled);
   }
 }
 
@@ -227,7 +200,20 @@ LRESULT TextWindow::OnDrawItem(HWND, UINT, WPARAM, LPARAM lParam) {
 }
 
 void TextWindow::Export() {
-  if (!ShowExportDialog(hwnd())) return;
+  // The page never replaces a compared file, and replaces any other file
+  // only when the user says so; both are asked while the dialog is open.
+  auto accept = [this](HWND dialog, const std::string& path) {
+    if (document_.IsOpenFile(path, -1)) {
+      ShowMessage(dialog, IDS_TARGET_IS_OPEN, MB_OK | MB_ICONWARNING,
+                  {reinterpret_cast<DWORD_PTR>(path.c_str())});
+      return false;
+    }
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    return ShowMessage(dialog, IDS_CONFIRM_OVERWRITE, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2,
+                       {reinterpret_cast<DWORD_PTR>(path.c_str())}) == IDYES;
+  };
+  if (!ShowExportDialog(hwnd(), accept)) return;
   HtmlExportSettings page;
   page.ExportHow = static_cast<uint32_t>(Settings.ExportHow);
   page.ShowLineNumbers = static_cast<uint32_t>(Settings.ShowLineNumbers);

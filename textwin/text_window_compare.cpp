@@ -7,6 +7,7 @@
 
 #include "app/settings.h"
 #include "app/window_manager.h"
+#include "engine/platform.h"
 #include "engine/text_file.h"
 #include "resources/resource.h"
 #include "textwin/file_dialog.h"
@@ -100,7 +101,8 @@ void TextWindow::ReportResult() {
     case CompareCode::RightLoadFailed: message = IDS_RIGHT_NOT_LOADED; break;
   }
   if (message == IDS_LEFT_NOT_LOADED || message == IDS_RIGHT_NOT_LOADED) {
-    std::string reason = SystemMessage(result.detail);
+    std::string reason = result.detail == kErrorNotDiskFile ? LoadResString(IDS_NOT_DISK_FILE)
+                                                             : SystemMessage(result.detail);
     ShowMessage(owner, message, MB_OK | MB_ICONERROR, {reinterpret_cast<DWORD_PTR>(reason.c_str())});
   } else if (message) {
     ShowMessage(owner, message, MB_OK | MB_ICONERROR);
@@ -111,7 +113,7 @@ void TextWindow::ReportResult() {
   }
 
   namesUnchanged_ = true;
-  history_.Clear();
+  document_.FinishCompare();
   for (int side = 0; side < 2; ++side) {
     modifiedShown_[side] = false;
     readOnlyShown_[side] = pane_->IsReadOnly(side);
@@ -148,17 +150,39 @@ bool TextWindow::AskToSaveSide(int side) {
 }
 
 bool TextWindow::SaveSide(int side) {
-  std::string path = SidePathOf(side);
+  // The file the side was read from (a shortcut already resolved), else
+  // the name it stands for.
+  std::string path = document_.FilePath(side);
+  if (path.empty()) path = SidePathOf(side);
   if (!IsFilePath(path)) return SaveSideAs(side);
   return WriteSide(side, path);
 }
 
+bool TextWindow::TargetIsFree(const std::string& path, int side) {
+  if (!document_.IsOpenFile(path, side)) return true;
+  ShowMessage(hwnd(), IDS_TARGET_IS_OPEN, MB_OK | MB_ICONWARNING,
+              {reinterpret_cast<DWORD_PTR>(path.c_str())});
+  return false;
+}
+
 bool TextWindow::WriteSide(int side, const std::string& path) {
+  // Whatever route asked (a command, Ask to save, a message from outside),
+  // a side that holds no loaded file has nothing to write.
+  if (!document_.IsLoaded(side)) {
+    ShowMessage(hwnd(), IDS_SIDE_NOT_LOADED, MB_OK | MB_ICONERROR);
+    return false;
+  }
+  if (!TargetIsFree(path, side)) return false;
+  if (IsSameFile(path, document_.FilePath(side)) &&
+      document_.CheckDisk(side) == DiskState::Changed &&
+      ShowMessage(hwnd(), IDS_CHANGED_ON_DISK, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2,
+                  {reinterpret_cast<DWORD_PTR>(path.c_str())}) != IDYES) {
+    return false;
+  }
   // The pane shows the failure; the side stays modified and its path as it was.
   bool written = pane_->SaveSide(side, path);
   if (written) {
     sidePath_[side] = path;
-    history_.MarkSaved(side);
     OnContentChanged();
   }
   UpdateTitle();
@@ -166,13 +190,22 @@ bool TextWindow::WriteSide(int side, const std::string& path) {
 }
 
 bool TextWindow::SaveSideAs(int side) {
+  if (!document_.IsLoaded(side)) {
+    ShowMessage(hwnd(), IDS_SIDE_NOT_LOADED, MB_OK | MB_ICONERROR);
+    return false;
+  }
   std::string path = SidePathOf(side);
   FileDialogRequest request;
   request.owner = hwnd();
   request.save = true;
   request.titleId = side == 0 ? IDS_SAVE_LEFT_FILE : IDS_SAVE_RIGHT_FILE;
   request.filterId = IDS_FILTER_ALL_FILES;
+  // The system asks before an existing file is replaced.
+  request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   if (!AskForFileName(request, &path)) return false;
+  // Refused before the name box takes the name: the window keeps showing
+  // what it compared.
+  if (!TargetIsFree(path, side)) return false;
   SetNameText(side, path);
   FileHistory(side).Add(path);
   namesUnchanged_ = false;
@@ -204,7 +237,6 @@ void TextWindow::ChooseSide(int side) {
 
 void TextWindow::SwitchSides() {
   pane_->SwapSides();
-  history_.SwapSides();
   std::swap(sidePath_[0], sidePath_[1]);
   std::swap(modifiedShown_[0], modifiedShown_[1]);
   std::swap(readOnlyShown_[0], readOnlyShown_[1]);

@@ -190,7 +190,7 @@ protected:
     vbar_ = MakeBar(SBS_VERT, kPaneWidth, 0, kBarSize, kPaneHeight);
     lbar_ = MakeBar(SBS_HORZ, 0, kPaneHeight, kPaneWidth / 2 - 4, kBarSize);
     rbar_ = MakeBar(SBS_HORZ, kPaneWidth / 2 + 4, kPaneHeight, kPaneWidth / 2 - 4, kBarSize);
-    view_ = std::make_unique<TextView>();
+    view_ = std::make_unique<TextView>(document_);
     ASSERT_TRUE(view_->Create(frame_, 1, RECT{0, 0, kPaneWidth, kPaneHeight}, vbar_, lbar_, rbar_,
                               &host_));
     ShowWindow(frame_, SW_SHOW);
@@ -246,6 +246,7 @@ protected:
     list->NumberRows();
     list->CountDifferences();
     state.list = std::move(list);
+    state.side[0].loaded = state.side[1].loaded = true;  // as a comparison leaves them
     view_->FinishCompare();
     Pump();
   }
@@ -298,6 +299,7 @@ protected:
   HWND vbar_ = nullptr;
   HWND lbar_ = nullptr;
   HWND rbar_ = nullptr;
+  CompareDocument document_;  // outlives view_
   std::unique_ptr<TextView> view_;
 };
 
