@@ -319,6 +319,29 @@ void TextWindowProbe::Key(UINT virtualKey) const {
   program_.Settle(window_);
 }
 
+void TextWindowProbe::CtrlKey(UINT virtualKey) const {
+  SetForegroundWindow(window_);
+  WaitFor([&] { return GetForegroundWindow() == window_; }, 2000);
+  INPUT keys[4] = {};
+  const WORD order[4] = {VK_CONTROL, static_cast<WORD>(virtualKey), static_cast<WORD>(virtualKey),
+                         VK_CONTROL};
+  for (int i = 0; i < 4; ++i) {
+    keys[i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = order[i];
+    keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  SendInput(4, keys, sizeof(INPUT));
+  Sleep(100);
+  program_.Settle(window_);
+}
+
+void TextWindowProbe::ToolBarClick(int command) const {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(window_, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(GetDlgItem(window_, kToolBarId)), SMTO_ABORTIFHUNG,
+                      10000, &ignored);
+}
+
 bool TextWindowProbe::ToolButtonEnabled(int command) const {
   DWORD_PTR result = 0;
   SendMessageTimeoutA(GetDlgItem(window_, kToolBarId), TB_ISBUTTONENABLED, command, 0,

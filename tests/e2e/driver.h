@@ -95,6 +95,11 @@ public:
   void Send(int command) const;
   void Post(int command) const;
   void Key(UINT virtualKey) const;                 // posted key press
+  // Ctrl held with a key, typed for real (SendInput to the foreground
+  // window): a posted message cannot carry the Ctrl state.
+  void CtrlKey(UINT virtualKey) const;
+  // A WM_COMMAND as a tool-bar button sends it (lParam the tool bar).
+  void ToolBarClick(int command) const;
   bool ToolButtonEnabled(int command) const;
   bool ChildVisible(int id) const;
 
