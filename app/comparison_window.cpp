@@ -61,7 +61,7 @@ ComparisonWindow::ComparisonWindow() = default;
 
 ComparisonWindow::~ComparisonWindow() = default;
 
-void ComparisonWindow::ApplyViewChange(ViewChange) {}
+void ComparisonWindow::ApplyDisplay(const DisplaySettings&) {}
 
 void ComparisonWindow::UpdateMenuPopup(HMENU, int) {}
 

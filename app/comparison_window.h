@@ -45,6 +45,7 @@
 #include <vector>
 
 #include "app/command_states.h"
+#include "app/display_settings.h"
 #include "controls/window_base.h"
 #include "engine/diff_engine.h"
 
@@ -54,15 +55,6 @@ struct WindowPlacement;
 struct OwnerMenuItem;
 
 enum class WindowKind { Text, Folder };
-
-// What a View toggle or the Options dialog changed, for ApplyViewChange.
-enum class ViewChange {
-  Summary,      // Settings.ViewSummary: re-layout and repaint
-  WhiteSpace,   // Settings.ShowWhiteSpace: re-measure and repaint the pane
-  WordWrap,     // Settings.WordWrap: likewise
-  LineNumbers,  // Settings.ShowLineNumbers: likewise
-  Display,      // fonts or colours changed: re-create the font and repaint
-};
 
 class ComparisonWindow : public WindowBase {
 public:
@@ -98,9 +90,11 @@ public:
 
   // ---- Optional ----
 
-  // A text window applies the change; the default ignores it (folder
-  // windows have no text pane).
-  virtual void ApplyViewChange(ViewChange change);
+  // New display settings (a View toggle, the Options dialog): the window
+  // compares them with the snapshot it draws with and does what the
+  // difference asks (DisplayChangeBetween). The default ignores them
+  // (folder windows have no text pane).
+  virtual void ApplyDisplay(const DisplaySettings& snapshot);
   // Enables and checks the items of a popup of the menu bar as it opens;
   // position is the popup's place in the menu bar (0 File, 1 Edit, ...), or
   // -1 for a nested popup such as "&Line Numbers". The base has already

@@ -414,4 +414,30 @@ CompareSettings SettingsRecord::CompareSnapshot() const {
   return copy;
 }
 
+DisplaySettings SettingsRecord::DisplaySnapshot() const {
+  DisplaySettings d;
+  d.TextColor = TextColor;
+  d.ReadOnlyColor = ReadOnlyColor;
+  d.SameBkColor = SameBkColor;
+  d.EmptyBkColor = EmptyBkColor;
+  d.LeftBkColor = LeftBkColor;
+  d.RightBkColor = RightBkColor;
+  d.ChangeBkColor = ChangeBkColor;
+  d.HighlightChanges = HighlightChanges;
+  d.DrawArrows = DrawArrows;
+  d.DrawCaretBox = DrawCaretBox;
+  d.FontFace = FontFace.empty() ? DefaultFontFace() : FontFace;
+  d.FontSize = FontSize;
+  d.TabStop = TabStop;
+  d.ShowWhiteSpace = ShowWhiteSpace;
+  d.ShowLineNumbers = ShowLineNumbers;
+  d.WordWrap = WordWrap;
+  d.ViewToolBar = ViewToolBar;
+  d.ViewQuickBar = ViewQuickBar;
+  d.ViewStatusBar = ViewStatusBar;
+  d.ViewSummary = ViewSummary;
+  d.options = CompareSnapshot().options;
+  return d;
+}
+
 }  // namespace qm

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "app/display_settings.h"
 #include "app/history_list.h"
 #include "app/window_placement.h"
 #include "engine/compare_options.h"
@@ -83,6 +84,8 @@ class SettingsRecord {
   void RemakeBrushes();
   // The comparison fields, copied for one comparison.
   CompareSettings CompareSnapshot() const;
+  // The display fields, copied for a window to draw with.
+  DisplaySettings DisplaySnapshot() const;
   // The bitmap loaded from resource id (copy 1: its second slot), or null.
   HBITMAP Bitmap(int id, int copy = 0) const;
 

@@ -147,9 +147,12 @@ void Arrange(bool cascade, UINT tileHow) {
   }
 }
 
-void ApplyToTextWindows(ViewChange change) {
+// Every text window gets the display settings as they are now, as one
+// snapshot; each works out itself what the change asks of it.
+void ApplyToTextWindows() {
+  const DisplaySettings snapshot = Settings.DisplaySnapshot();
   for (ComparisonWindow* w : Snapshot(WindowKind::Text)) {
-    if (w->hwnd()) w->ApplyViewChange(change);
+    if (w->hwnd()) w->ApplyDisplay(snapshot);
   }
 }
 
@@ -397,28 +400,28 @@ void ToggleStatusBar() {
 
 void ToggleSummary() {
   Settings.ViewSummary = !Settings.ViewSummary;
-  ApplyToTextWindows(ViewChange::Summary);
+  ApplyToTextWindows();
 }
 
 void ToggleWhiteSpace() {
   Settings.ShowWhiteSpace = !Settings.ShowWhiteSpace;
-  ApplyToTextWindows(ViewChange::WhiteSpace);
+  ApplyToTextWindows();
 }
 
 void ToggleWordWrap() {
   Settings.WordWrap = !Settings.WordWrap;
-  ApplyToTextWindows(ViewChange::WordWrap);
+  ApplyToTextWindows();
 }
 
 void SetLineNumbers(int mode) {
   if (mode < 0 || mode > 2) return;
   Settings.ShowLineNumbers = mode;
-  ApplyToTextWindows(ViewChange::LineNumbers);
+  ApplyToTextWindows();
 }
 
 void ApplyDisplaySettings() {
   Settings.RemakeBrushes();
-  ApplyToTextWindows(ViewChange::Display);
+  ApplyToTextWindows();
 }
 
 }  // namespace qm

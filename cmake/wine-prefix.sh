@@ -15,6 +15,21 @@ export XDG_CONFIG_HOME="$HOME/.config"
 export XDG_CACHE_HOME="$HOME/.cache"
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 
+# On a kernel that cannot run 32-bit programs the packaged `wine` script
+# still picks the 32-bit loader and fails. There the 64-bit loader runs the
+# 64-bit builds on its own: every wine command of this environment (and the
+# tools that start `wine-stable`) goes straight to it.
+if ! { [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1; }; then
+  qm_shim="$qm_build/wine64-only"
+  mkdir -p "$qm_shim"
+  for qm_name in wine wine-stable wine64; do
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$qm_shim/$qm_name"
+    chmod +x "$qm_shim/$qm_name"
+  done
+  case ":$PATH:" in *":$qm_shim:"*) ;; *) export PATH="$qm_shim:$PATH" ;; esac
+  export WINELOADER=/usr/lib/wine/wine64
+fi
+
 qm_make_prefix() {
   local here
   here=$(dirname "${BASH_SOURCE[0]}")

@@ -404,11 +404,15 @@ void TextView::InvalidateAll() {
   if (hwnd() && !printing_) InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
-void TextView::ApplyDisplaySettings() {
-  if (IsBusy())
+void TextView::ApplyDisplay(const DisplaySettings&, DisplayChange change) {
+  if (change == DisplayChange::Repaint) {
+    backBuffer_.reset();
+    InvalidateAll();
+  } else if (IsBusy()) {
     deferred_.display = true;
-  else
+  } else {
     RebuildDisplay();
+  }
 }
 
 void TextView::RebuildDisplay() {

@@ -29,6 +29,7 @@
 
 #include "controls/window_base.h"
 #include "engine/compare_state.h"
+#include "app/display_settings.h"
 #include "textwin/compare_document.h"
 
 namespace qm {
@@ -124,10 +125,10 @@ public:
   // pixels). Re-measures, re-clamps the scroll positions and repaints.
   void SetSplitRatio(float ratio);
   float SplitRatio() const { return ratio_; }
-  // After display settings changed (font, colours, line numbers, white
-  // space, tab stop, word wrap): rebuild fonts and layout, repaint. While a
-  // comparison runs this waits for FinishCompare.
-  void ApplyDisplaySettings();
+  // New display settings and what they ask for: a repaint, or new fonts
+  // and layout (font, line numbers, white space, tab stop, word wrap) and a
+  // repaint. While a comparison runs the relayout waits for FinishCompare.
+  void ApplyDisplay(const DisplaySettings& snapshot, DisplayChange change);
   // Moves the caret to the next / previous difference (wrapping as the
   // WrapAround setting says) and scrolls it into view; false when there is
   // none, nothing moved.

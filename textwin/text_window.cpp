@@ -99,6 +99,7 @@ LRESULT TextWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT TextWindow::OnCreate(HWND hwnd, UINT, WPARAM, LPARAM) {
+  display_ = Settings.DisplaySnapshot();
   SetAccelerators(LoadAccelerators(ModuleInstance(), MAKEINTRESOURCE(IDR_ACCEL_TEXT)));
   const WindowPlacement& placement = Settings.CompareWindow;
   if (placement.valid && !placement.maximized)
@@ -343,13 +344,13 @@ void TextWindow::ApplyBars() {
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
-void TextWindow::ApplyViewChange(ViewChange change) {
-  if (change == ViewChange::Summary) {
-    PaneLayout();
-    InvalidateRect(hwnd(), nullptr, TRUE);
-  } else if (pane_) {
-    pane_->ApplyDisplaySettings();
-  }
+void TextWindow::ApplyDisplay(const DisplaySettings& snapshot) {
+  const DisplayChange change = DisplayChangeBetween(display_, snapshot);
+  display_ = snapshot;
+  if (change == DisplayChange::None) return;
+  if (pane_) pane_->ApplyDisplay(snapshot, change);
+  if (change >= DisplayChange::Relayout) PaneLayout();
+  InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 // ---- Notifications of the pane ----

@@ -68,7 +68,7 @@ public:
   void UpdateCommandStates() override;
   void ApplyBars() override;
   std::string SideMenuName(int side) const override;
-  void ApplyViewChange(ViewChange change) override;
+  void ApplyDisplay(const DisplaySettings& snapshot) override;
   CommandContext CommandSnapshot() const override;
 
   // ---- Operations of the window ----
@@ -161,6 +161,7 @@ private:
   PaneLayoutResult layout_;
 
   std::string sidePath_[2];  // empty: fall back to the box text
+  DisplaySettings display_;  // what the window was last laid out with
   bool modifiedShown_[2] = {false, false};
   bool readOnlyShown_[2] = {false, false};
 

@@ -35,7 +35,7 @@ public:
   }
   void UpdateCommandStates() override { ++commandUpdates; }
   void ApplyBars() override { ++barUpdates; }
-  void ApplyViewChange(ViewChange change) override { viewChanges.push_back(change); }
+  void ApplyDisplay(const DisplaySettings& snapshot) override { displays.push_back(snapshot); }
   std::string SideMenuName(int side) const override { return names[side]; }
   void RegisterHandlers() override {
     ComparisonWindow::RegisterHandlers();
@@ -60,7 +60,7 @@ public:
   bool mayClose = true;
   int commandUpdates = 0;
   int barUpdates = 0;
-  std::vector<ViewChange> viewChanges;
+  std::vector<DisplaySettings> displays;
   std::function<void()> onApp;  // run on WM_APP
   int refreshes = 0;            // command 20212 received
   WPARAM consumeKey = 0;        // PreTranslateMessage takes this key

@@ -470,9 +470,14 @@ TEST_F(WindowManagerTest, TogglesChangeTheSettingAndReachEveryWindow) {
   const bool summary = Settings.ViewSummary;
   ToggleSummary();
   EXPECT_EQ(Settings.ViewSummary, !summary);
-  const std::vector<ViewChange> expected = {ViewChange::LineNumbers, ViewChange::Summary};
-  EXPECT_EQ(AsFake(t)->viewChanges, expected);
-  EXPECT_TRUE(AsFake(f)->viewChanges.empty()) << "folder windows have no text pane";
+  // Each toggle hands the text windows one whole snapshot with the change.
+  const auto& displays = AsFake(t)->displays;
+  ASSERT_EQ(displays.size(), 2u);
+  EXPECT_EQ(displays[0].ShowLineNumbers, 1);
+  EXPECT_EQ(displays[0].ViewSummary, summary);
+  EXPECT_EQ(displays[1].ViewSummary, !summary);
+  EXPECT_EQ(DisplayChangeBetween(displays[0], displays[1]), DisplayChange::Relayout);
+  EXPECT_TRUE(AsFake(f)->displays.empty()) << "folder windows have no text pane";
 }
 
 }  // namespace

@@ -397,12 +397,12 @@ TEST_F(TextViewGeometry, SidesStripAndGutterFollowSplitAndLineNumbers) {
   EXPECT_EQ(g.maxTopRow, 120 - g.visibleRows);
 
   Settings.ShowLineNumbers = 2;
-  view_->ApplyDisplaySettings();
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
   EXPECT_EQ(Side(0).textStart, 8);
   EXPECT_EQ(Side(1).textStart, 318);
 
   Settings.ShowLineNumbers = 0;
-  view_->ApplyDisplaySettings();
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
   const int gutter = view_->Geometry().gutter;
   EXPECT_GT(gutter, 3 * 4 + 12) << "three digits of a visible width plus the margins";
   EXPECT_EQ((gutter - 12) % 3, 0);
@@ -417,7 +417,7 @@ TEST_F(TextViewGeometry, SidesStripAndGutterFollowSplitAndLineNumbers) {
 
 TEST_F(TextViewGeometry, NarrowPaneKeepsTheSplitAt100AndAResetListShowsOneDigit) {
   Settings.ShowLineNumbers = 0;
-  view_->ApplyDisplaySettings();
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
   view_->Reset();
   EXPECT_EQ(view_->List().RowCount(), 1);
   const int oneDigit = view_->Geometry().gutter - 12;
@@ -484,7 +484,7 @@ TEST_F(TextViewCaret, ShiftClickExtendsTheSelectionAndAClickOnTheOtherSideCollap
 
 TEST_F(TextViewCaret, ProportionalFontsMapPixelsAndOffsetsBothWays) {
   Settings.FontFace = "Tahoma";  // Wine's own proportional face
-  view_->ApplyDisplaySettings();
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
   Fill({{RowKind::Same, "Wide MMM and thin iii\tend", "x"}});
   Settings.FontFace = "Courier New";
   const uint32_t length = 25;
@@ -774,20 +774,20 @@ TEST_F(TextViewPixels, LineNumbersShowVirtualOrRealLines) {
                            background);
   };
   Settings.ShowLineNumbers = 0;
-  view_->ApplyDisplaySettings();
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
   {
     Snapshot shot(*view_);
     EXPECT_GT(inkInGutter(shot, 1, 1), 0) << "virtual numbers on filler rows too";
   }
   Settings.ShowLineNumbers = 1;
-  view_->ApplyDisplaySettings();
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
   {
     Snapshot shot(*view_);
     EXPECT_EQ(inkInGutter(shot, 1, 1), 0) << "no real line on a filler row";
     EXPECT_GT(inkInGutter(shot, 0, 1), 0);
   }
   Settings.ShowLineNumbers = 2;
-  view_->ApplyDisplaySettings();
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
   Snapshot none(*view_);
   EXPECT_EQ(inkInGutter(none, 0, 1), 0);
 }
@@ -847,7 +847,7 @@ TEST_F(TextViewPixels, PrintedPagesStartAtColumnZeroWithoutCaretAndRestoreTheScr
 
 TEST_F(TextViewPixels, WhileComparingThePaneShowsItsBackgroundAndDefersLayout) {
   Settings.ShowLineNumbers = 2;
-  view_->ApplyDisplaySettings();
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
   Fill({{RowKind::LeftOnly, "left", ""}, {RowKind::Same, "same", "same"}});
   const int y = view_->LineHeight() / 2;
   auto onScreen = [&] {
@@ -865,7 +865,7 @@ TEST_F(TextViewPixels, WhileComparingThePaneShowsItsBackgroundAndDefersLayout) {
   EXPECT_EQ(onScreen(), Settings.SameBkColor);
   MoveWindow(view_->hwnd(), 0, 0, 400, kPaneHeight, TRUE);
   Settings.ShowLineNumbers = 0;
-  view_->ApplyDisplaySettings();
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
   EXPECT_EQ(view_->Geometry().width, kPaneWidth) << "the worker may be reading the layout";
   EXPECT_EQ(view_->Geometry().gutter, 8);
 
@@ -879,7 +879,7 @@ TEST_F(TextViewPixels, WhileComparingThePaneShowsItsBackgroundAndDefersLayout) {
 TEST_F(TextViewPixels, SampleComparisonScreenshot) {
   Settings.ShowLineNumbers = 1;
   Settings.ShowWhiteSpace = false;
-  view_->ApplyDisplaySettings();
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
   Fill({{RowKind::Same, "// Inventory report generator", "// Inventory report generator"},
         {RowKind::Same, "#include <stdio.h>", "#include <stdio.h>"},
         {RowKind::RightOnly, "", "#include <stdlib.h>"},
