@@ -71,7 +71,16 @@ protected:
     SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
                         SMTO_ABORTIFHUNG, 5000, &ignored);
     PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+    // A save dialog asks before it names an existing file: say yes, as a
+    // user who picked that name on purpose would.
+    ASSERT_TRUE(WaitFor([&] {
+      if (!IsWindow(dialog)) return true;
+      HWND box = program_.FindMessageBox();
+      if (box && MessageBoxText(box).find("already exists") != std::string::npos) {
+        program_.Answer(box, IDYES);
+      }
+      return false;
+    }));
   }
 
   void Shot(const TextWindowProbe& window, const std::string& name) {
