@@ -319,6 +319,37 @@ TEST_F(TextWindowTest, AFailedSaveKeepsTheSideModifiedAndTheFileWhole) {
   EXPECT_EQ(ReadBytes(left_), kLeft);
 }
 
+TEST_F(TextWindowTest, SavingOverSomeoneElsesChangeAsksFirst) {
+  Compare();
+  Edit(0);
+  // Written behind the window's back since it was loaded.
+  const std::string theirs = "their text, written while the window was open\r\n";
+  { std::ofstream(left_, std::ios::binary) << theirs; }
+  {
+    BoxAnswerer answers({IDNO});
+    EXPECT_FALSE(window_->SaveSide(0));
+    auto texts = answers.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find("changed on disk since it was loaded"), std::string::npos) << texts[0];
+  }
+  EXPECT_EQ(ReadBytes(left_), theirs) << "No keeps their change";
+  EXPECT_TRUE(window_->History().IsModified(0));
+  {
+    BoxAnswerer answers({IDYES});
+    EXPECT_TRUE(window_->SaveSide(0));
+    EXPECT_EQ(answers.Texts().size(), 1u);
+  }
+  EXPECT_EQ(ReadBytes(left_).rfind("new ", 0), 0u) << "Yes writes the side";
+  // Saved again with nobody else writing: no question.
+  Edit(0);
+  {
+    BoxAnswerer answers({});
+    EXPECT_TRUE(window_->SaveSide(0));
+    Sleep(100);
+    EXPECT_TRUE(answers.Texts().empty());
+  }
+}
+
 TEST_F(TextWindowTest, FailedRefreshForgetsTheSidePaths) {
   Compare();
   window_->SetNames(left_ + ".missing", right_, false);
