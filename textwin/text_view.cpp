@@ -75,8 +75,9 @@ void TextView::RegisterHandlers() {
 // ---- Messages ----
 
 LRESULT TextView::OnCreate(HWND hwnd, UINT, WPARAM, LPARAM) {
-  showLineNumbers_ = Settings.ShowLineNumbers;
-  wordWrap_ = Settings.WordWrap;
+  display_ = Settings.DisplaySnapshot();
+  showLineNumbers_ = display_.ShowLineNumbers;
+  wordWrap_ = display_.WordWrap;
   WindowDC dc(hwnd);
   MakeFonts(dc.get(), 96, 100);
   RECT client{};
@@ -178,6 +179,7 @@ void TextView::FinishCompare() {
     geometry_.height = deferred_.height;
   }
   const bool display = deferred_.display;
+  if (display) display_ = deferred_.settings;
   deferred_ = Deferred();
   if (display) RebuildDisplay();
   Layout();
@@ -347,7 +349,7 @@ void TextView::MoveCaret(int32_t row, uint32_t offset, bool extend, bool keepX) 
   SetCaretFields(row, offset, extend);
   if (!keepX) rememberedX_ = PixelOf(activeSide_, row, offset);
   ScrollCaretIntoView();
-  if (Settings.DrawCaretBox && previousRow != caretRow_) {
+  if (display_.DrawCaretBox && previousRow != caretRow_) {
     InvalidateRows(activeSide_, previousRow, previousRow);
     InvalidateRows(activeSide_, caretRow_, caretRow_);
   }
@@ -404,20 +406,25 @@ void TextView::InvalidateAll() {
   if (hwnd() && !printing_) InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
-void TextView::ApplyDisplay(const DisplaySettings&, DisplayChange change) {
+void TextView::ApplyDisplay(const DisplaySettings& snapshot, DisplayChange change) {
+  if (change == DisplayChange::None) return;
+  if (IsBusy()) {
+    deferred_.display = true;
+    deferred_.settings = snapshot;
+    return;
+  }
+  display_ = snapshot;
   if (change == DisplayChange::Repaint) {
     backBuffer_.reset();
     InvalidateAll();
-  } else if (IsBusy()) {
-    deferred_.display = true;
   } else {
     RebuildDisplay();
   }
 }
 
 void TextView::RebuildDisplay() {
-  showLineNumbers_ = Settings.ShowLineNumbers;
-  wordWrap_ = Settings.WordWrap;
+  showLineNumbers_ = display_.ShowLineNumbers;
+  wordWrap_ = display_.WordWrap;
   {
     WindowDC dc(hwnd());
     MakeFonts(dc.get(), 96, 100);

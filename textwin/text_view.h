@@ -305,12 +305,16 @@ private:
     bool display = false;
     int width = 0;
     int height = 0;
+    DisplaySettings settings;  // with display: the snapshot that waits
   };
   Deferred deferred_;
   bool IsBusy() const;
   void RebuildDisplay();
-  // Display settings the layout depends on, copied on the user-interface
-  // thread so that the worker's layout never reads Settings.
+  // What the pane draws and lays out with: written on the user-interface
+  // thread only while no comparison runs, so the worker's layout never
+  // sees it change and never reads Settings.
+  DisplaySettings display_;
+  // The two the layout reads most, taken from display_.
   int showLineNumbers_ = 2;
   bool wordWrap_ = false;
   // After a repeated comparison the caret offset is found again from the

@@ -13,7 +13,7 @@ namespace qm {
 
 void TextView::MakeFonts(HDC dc, int dpiY, int scalePercent) {
   LOGFONTA font{};
-  font.lfHeight = -MulDiv(Settings.FontSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  font.lfHeight = -MulDiv(display_.FontSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
   if (scalePercent != 100) font.lfHeight = font.lfHeight * scalePercent / 100;
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
@@ -21,7 +21,7 @@ void TextView::MakeFonts(HDC dc, int dpiY, int scalePercent) {
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;  // the face the user chose, whatever its pitch
-  const std::string face = Settings.FontFace.empty() ? DefaultFontFace() : Settings.FontFace;
+  const std::string face = display_.FontFace.empty() ? DefaultFontFace() : display_.FontFace;
   lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
   auto fonts = std::make_unique<Fonts>();
   fonts->text.Reset(CreateFontIndirectA(&font));
@@ -156,7 +156,7 @@ int32_t TextView::ColumnOf(int side, int32_t row, uint32_t offset) const {
   if (row < 0 || row >= list.RowCount()) return 0;
   const uint32_t start = list.Row(row).Offset(side);
   const uint32_t end = std::min(offset, list.RowEnd(side, row, state_.side[side].doc));
-  return offset > start ? DisplayColumns(state_.side[side].doc, start, end, Settings.TabStop) : 0;
+  return offset > start ? DisplayColumns(state_.side[side].doc, start, end, display_.TabStop) : 0;
 }
 
 int TextView::PixelOf(int side, int32_t row, uint32_t offset) {
@@ -172,7 +172,7 @@ int TextView::PixelOf(int side, int32_t row, uint32_t offset) {
   int32_t column = 0;
   DisplayCell cell;
   for (uint32_t p = start; p < end; ++p) {
-    MakeDisplayCell(doc.ByteAt(p), column, Settings.TabStop, Settings.ShowWhiteSpace, &cell);
+    MakeDisplayCell(doc.ByteAt(p), column, display_.TabStop, display_.ShowWhiteSpace, &cell);
     x += CellWidth(window.get(), cell);
     column += cell.columns;
   }
@@ -196,7 +196,7 @@ uint32_t TextView::OffsetAtPixel(int side, int32_t row, int x) {
   int32_t column = 0;
   DisplayCell cell;
   for (uint32_t p = start; p < end; ++p) {
-    MakeDisplayCell(doc.ByteAt(p), column, Settings.TabStop, Settings.ShowWhiteSpace, &cell);
+    MakeDisplayCell(doc.ByteAt(p), column, display_.TabStop, display_.ShowWhiteSpace, &cell);
     const int width = CellWidth(dc, cell);
     // A point in the right half of a cell puts the caret after it.
     if (x < left + (width + 1) / 2) return p;

@@ -75,13 +75,13 @@ private:
 };
 
 COLORREF TextViewPainter::RowBackground(int side, RowKind kind) const {
-  if (kind == RowKind::Same) return Settings.SameBkColor;
-  if (!Settings.DrawArrows) return Settings.EmptyBkColor;
+  if (kind == RowKind::Same) return view_.display_.SameBkColor;
+  if (!view_.display_.DrawArrows) return view_.display_.EmptyBkColor;
   if ((side == 0 && kind == RowKind::RightOnly) || (side == 1 && kind == RowKind::LeftOnly))
-    return Settings.EmptyBkColor;
-  if (kind == RowKind::LeftOnly) return Settings.LeftBkColor;
-  if (kind == RowKind::RightOnly) return Settings.RightBkColor;
-  return Settings.ChangeBkColor;
+    return view_.display_.EmptyBkColor;
+  if (kind == RowKind::LeftOnly) return view_.display_.LeftBkColor;
+  if (kind == RowKind::RightOnly) return view_.display_.RightBkColor;
+  return view_.display_.ChangeBkColor;
 }
 
 void TextViewPainter::Fill(int left, int top, int right, int bottom, COLORREF color) {
@@ -116,7 +116,7 @@ void TextViewPainter::DrawRow(int side, int32_t row, int y) {
   const RowKind kind = list_.Kind(row);
   const COLORREF background = RowBackground(side, kind);
   const COLORREF textColor =
-      view_.state_.side[side].readOnly ? Settings.ReadOnlyColor : Settings.TextColor;
+      view_.state_.side[side].readOnly ? view_.display_.ReadOnlyColor : view_.display_.TextColor;
   Fill(s.left, y, s.textStart, y + lineHeight_, background);
   DrawNumber(side, row, y, textColor);
   if (list_.IsFiller(side, row)) {
@@ -173,15 +173,15 @@ void TextViewPainter::DrawText(int side, int32_t row, int y, COLORREF background
   const DiffRow& diffRow = list_.Row(row);
   const uint32_t start = diffRow.Offset(side);
   const uint32_t end = list_.RowEnd(side, row, doc);
-  const uint8_t* marks = Settings.HighlightChanges && diffRow.kind == RowKind::Changed
+  const uint8_t* marks = view_.display_.HighlightChanges && diffRow.kind == RowKind::Changed
                              ? diffRow.Highlight(side)
                              : nullptr;
   const COLORREF highlightBackground = HighlightBackground(background);
   const COLORREF highlightText = InvertColor(textColor);
   const RECT area{s.textStart, y, s.right, y + lineHeight_};
   const int charWidth = view_.charWidth_;
-  const int tabStop = Settings.TabStop;
-  const bool showWhiteSpace = Settings.ShowWhiteSpace;
+  const int tabStop = view_.display_.TabStop;
+  const bool showWhiteSpace = view_.display_.ShowWhiteSpace;
   const bool fixedPitch = view_.fixedPitch_;
 
   SelectScope font(dc_, view_.fonts_->text.get());
@@ -263,7 +263,7 @@ void TextViewPainter::DrawBlock(RowKind kind, int32_t first, int32_t last) {
   const int split = g_.split;
   int top = Y(first);
   int bottom = Y(last + 1);
-  const bool arrows = Settings.DrawArrows && kind != RowKind::Same &&
+  const bool arrows = view_.display_.DrawArrows && kind != RowKind::Same &&
                       bottom - top <= ScaleToDpi(kArrowMaxHeight, view_.dpiY_);
   if (!arrows) {
     top = std::max(top, 0);
@@ -275,17 +275,17 @@ void TextViewPainter::DrawBlock(RowKind kind, int32_t first, int32_t last) {
   }
   // The polygons cover the block but for their right and bottom edges,
   // which GDI leaves out without a pen: lay the corner colour first.
-  Fill(left, top, right, bottom, Settings.EmptyBkColor);
+  Fill(left, top, right, bottom, view_.display_.EmptyBkColor);
   const int m = (top + bottom) / 2 - 1;
   const int c = (left + right) / 2 - 1;
-  GdiObject<HBRUSH> empty(CreateSolidBrush(Settings.EmptyBkColor));
+  GdiObject<HBRUSH> empty(CreateSolidBrush(view_.display_.EmptyBkColor));
   SelectScope pen(dc_, GetStockObject(NULL_PEN));
   auto polygon = [this](HBRUSH brush, std::initializer_list<POINT> points) {
     SelectScope select(dc_, brush);
     Polygon(dc_, points.begin(), static_cast<int>(points.size()));
   };
   if (kind == RowKind::LeftOnly) {
-    GdiObject<HBRUSH> fill(CreateSolidBrush(Settings.LeftBkColor));
+    GdiObject<HBRUSH> fill(CreateSolidBrush(view_.display_.LeftBkColor));
     polygon(fill.get(), {{left, top}, {right, m}, {left, bottom}});
     polygon(empty.get(), {{left, top}, {right, top}, {right, m}});
     polygon(empty.get(), {{left, bottom}, {right, m}, {right, bottom}});
@@ -293,7 +293,7 @@ void TextViewPainter::DrawBlock(RowKind kind, int32_t first, int32_t last) {
     DrawDivider(top, top + d);
     DrawDivider(bottom - d, bottom);
   } else if (kind == RowKind::RightOnly) {
-    GdiObject<HBRUSH> fill(CreateSolidBrush(Settings.RightBkColor));
+    GdiObject<HBRUSH> fill(CreateSolidBrush(view_.display_.RightBkColor));
     polygon(fill.get(), {{right, top}, {right, bottom}, {left, m}});
     polygon(empty.get(), {{left, top}, {right, top}, {left, m}});
     polygon(empty.get(), {{left, m}, {right, bottom}, {left, bottom}});
@@ -301,7 +301,7 @@ void TextViewPainter::DrawBlock(RowKind kind, int32_t first, int32_t last) {
     DrawDivider(top, top + d);
     DrawDivider(bottom - d, bottom);
   } else {
-    GdiObject<HBRUSH> fill(CreateSolidBrush(Settings.ChangeBkColor));
+    GdiObject<HBRUSH> fill(CreateSolidBrush(view_.display_.ChangeBkColor));
     polygon(fill.get(), {{left, top}, {c, m}, {left, bottom}});
     polygon(fill.get(), {{right, top}, {right, bottom}, {c, m}});
     polygon(empty.get(), {{left, top}, {c, top}, {c, m}});
@@ -332,13 +332,13 @@ void TextViewPainter::DrawBelowRows() {
   const int64_t end = static_cast<int64_t>(list_.RowCount() - view_.topRow_) * lineHeight_;
   if (end >= g_.height) return;
   const int y = static_cast<int>(end);
-  Fill(0, y, g_.width, y + 1, Settings.EmptyBkColor);
-  Fill(0, y + 1, g_.width, g_.height, Settings.SameBkColor);
+  Fill(0, y, g_.width, y + 1, view_.display_.EmptyBkColor);
+  Fill(0, y + 1, g_.width, g_.height, view_.display_.SameBkColor);
   DrawDivider(y, g_.height);
 }
 
 void TextViewPainter::DrawCaretBox() {
-  if (!Settings.DrawCaretBox) return;
+  if (!view_.display_.DrawCaretBox) return;
   const int32_t row = view_.caretRow_;
   if (row < view_.topRow_ || row > view_.topRow_ + g_.visibleRows) return;
   const SideGeometry& s = g_.side[view_.activeSide_];
@@ -361,7 +361,7 @@ LRESULT TextView::OnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
   const RECT rect = ps.rcPaint;
   const bool comparing = host_ && host_->IsComparing();
   if (printing_ || comparing) {
-    SetBkColor(dc, Settings.SameBkColor);
+    SetBkColor(dc, display_.SameBkColor);
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, "", 0, nullptr);
     if (comparing && !printing_) {
       const RECT divider{geometry_.split, rect.top,

@@ -715,6 +715,7 @@ TEST_F(TextViewPixels, ChangedCharactersAreHighlightedOnlyWhenAsked) {
     EXPECT_GT(light, 0);
   }
   Settings.HighlightChanges = false;
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Repaint);
   Snapshot plain(*view_);
   EXPECT_EQ(plain.At(ColumnX(0, 5), top), change);
 }
@@ -741,6 +742,7 @@ TEST_F(TextViewPixels, StripDrawsArrowsForShortBlocksAndBarsOtherwise) {
         << "the divider line";
   }
   Settings.DrawArrows = false;
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Repaint);
   Snapshot bars(*view_);
   EXPECT_EQ(bars.At(left + 1, RowTop(2) + 2 * h), Settings.EmptyBkColor);
   EXPECT_EQ(bars.At(Side(0).right - 3, RowTop(2) + 2), Settings.EmptyBkColor)
