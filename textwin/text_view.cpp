@@ -177,6 +177,7 @@ void TextView::FinishCompare() {
   const bool display = deferred_.display;
   deferred_ = Deferred();
   if (display) RebuildDisplay();
+  MeasureLongestLines();
   Layout();
   const DiffList& list = *state_.list;
   if (caretFromX_) {
@@ -203,6 +204,7 @@ void TextView::Reset() {
   state_.list->NumberRows();
   state_.list->CountDifferences();
   ResetPositions();
+  MeasureLongestLines();
   Layout();
   RefreshView();
 }
@@ -229,6 +231,7 @@ void TextView::SwapSides() {
   std::swap(state_.side[0], state_.side[1]);
   state_.list->SwapSides();
   std::swap(hscroll_[0], hscroll_[1]);
+  std::swap(longestLine_[0], longestLine_[1]);
   Layout();
   const int remembered = rememberedX_;
   SetCaretFields(caretRow_, OffsetAtPixel(activeSide_, caretRow_, rememberedX_), false);
@@ -244,6 +247,7 @@ void TextView::SwapSides() {
 
 int TextView::RecompareAfterEdit(int32_t firstRow, int32_t lastRow) {
   const CompareOptions options = Settings.CompareSnapshot().options;
+  const bool wider = WidenLongestLines(firstRow, lastRow);
   const int result = LocalRecompare(state_, firstRow, lastRow, options);
   if (result == 2) {
     // Rows moved: the caret row follows the caret offset, not the index.
@@ -255,6 +259,7 @@ int TextView::RecompareAfterEdit(int32_t firstRow, int32_t lastRow) {
     RefreshView();
     if (host_) host_->OnContentChanged();
   } else {
+    if (wider) UpdateScrollBars();
     InvalidateRows(result == 0 ? activeSide_ : -1, firstRow, lastRow);
   }
   return result;
@@ -414,6 +419,7 @@ void TextView::ApplyDisplaySettings() {
 void TextView::RebuildDisplay() {
   showLineNumbers_ = Settings.ShowLineNumbers;
   wordWrap_ = Settings.WordWrap;
+  if (measuredTabStop_ != Settings.TabStop) MeasureLongestLines();
   {
     WindowDC dc(hwnd());
     MakeFonts(dc.get(), 96, 100);

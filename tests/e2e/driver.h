@@ -95,6 +95,12 @@ public:
   void Send(int command) const;
   void Post(int command) const;
   void Key(UINT virtualKey) const;                 // posted key press
+  // A key pressed with a modifier held (VK_CONTROL, VK_SHIFT), as real
+  // input to the focused control: the window is brought to the front first.
+  void Chord(UINT modifier, UINT virtualKey) const;
+  // The horizontal scroll bar of a side and what it shows (SIF_ALL).
+  HWND HorizontalBar(int side) const;
+  SCROLLINFO HorizontalScroll(int side) const;
   bool ToolButtonEnabled(int command) const;
   bool ChildVisible(int id) const;
 
