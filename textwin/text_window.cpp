@@ -143,7 +143,7 @@ void TextWindow::CreateChildren() {
     std::string text;
     ReadFieldText(side == 0 ? "LeftFile" : "RightFile", &text);
     SetWindowTextA(nameBox_[side], text.empty() ? LoadResString(IDS_NO_FILE).c_str() : text.c_str());
-    ShowNameEnd(side);
+    ShowNameEnd(side, true);
   }
 
   toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
@@ -258,19 +258,27 @@ void TextWindow::PaneLayout() {
     MoveWindow(nameBox_[side], bar.nameBox.x, bar.nameBox.y, std::max(bar.nameBox.w, 0),
                kNameBoxListHeight, TRUE);
     SendMessageA(nameBox_[side], CB_SETEDITSEL, 0, selection);
-    ShowNameEnd(side);
+    ShowNameEnd(side, false);
     Place(browse_[side], bar.browse);
   }
   InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-void TextWindow::ShowNameEnd(int side) {
-  // A path longer than its box shows its end, the file name, rather than
-  // the drive; a box being edited keeps the user's caret.
+void TextWindow::ShowNameEnd(int side, bool newText) {
+  // A path that fits its box shows whole; a longer one shows its end, the
+  // file name, rather than the drive. The edit field keeps its scroll
+  // position through a resize, so it is scrolled back to the start first:
+  // only a caret beyond the right edge scrolls it again. The caret goes to
+  // the end, but in a box with the focus the user's selection stays.
   HWND edit = GetWindow(nameBox_[side], GW_CHILD);
-  if (!edit || GetFocus() == edit) return;
-  LRESULT length = GetWindowTextLengthA(edit);
-  SendMessageA(edit, EM_SETSEL, length, length);
+  if (!edit) return;
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageA(edit, EM_SETSEL, 0, 0);
+  SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+  if (newText || GetFocus() != edit) start = end = static_cast<DWORD>(GetWindowTextLengthA(edit));
+  SendMessageA(edit, EM_SETSEL, start, end);
   SendMessageA(edit, EM_SCROLLCARET, 0, 0);
 }
 

@@ -96,7 +96,9 @@ private:
   void CreateToolBar();
   void CreateStatusBar();
   void PaneLayout();
-  void ShowNameEnd(int side);
+  // Scrolls a name box to show its path whole when it fits, else its end;
+  // newText: the box's text was just set, its caret goes to the end.
+  void ShowNameEnd(int side, bool newText);
   void UpdateStatusParts();
   void UpdateTitle();
   void UpdateStatus(int part);

@@ -32,7 +32,7 @@ std::string TextWindow::NameText(int side) const {
 
 void TextWindow::SetNameText(int side, const std::string& text) {
   SetWindowTextA(nameBox_[side], text.c_str());
-  ShowNameEnd(side);
+  ShowNameEnd(side, true);
   PersistName(side);
 }
 

@@ -221,6 +221,56 @@ TEST_F(TextWindowTest, TheLayoutFollowsTheWindowSize) {
   EXPECT_EQ(box.right - box.left, layout.side[1].nameBox.w);
 }
 
+// The name box's edit field: its first visible character, and whether its
+// last character lies inside the field.
+int FirstVisibleChar(HWND box) {
+  return static_cast<int>(SendMessageA(GetWindow(box, GW_CHILD), EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+bool LastCharVisible(HWND box) {
+  HWND edit = GetWindow(box, GW_CHILD);
+  const int length = GetWindowTextLengthA(edit);
+  const LRESULT position = SendMessageA(edit, EM_POSFROMCHAR, length - 1, 0);
+  const int x = static_cast<short>(LOWORD(position));
+  RECT client;
+  GetClientRect(edit, &client);
+  return x >= 0 && x < client.right;
+}
+
+TEST_F(TextWindowTest, NameBoxesShowTheWholePathWhenItFitsElseItsFileName) {
+  const std::string fits = "C:\\projects\\quillmere\\left.txt";
+  std::string tooLong = "C:\\";
+  for (int i = 0; i < 20; ++i) tooLong += "folder" + std::to_string(i) + "\\";
+  tooLong += "right.txt";
+  // Each path in each box; the left box holds the focus.
+  for (int fitting = 0; fitting < 2; ++fitting) {
+    SCOPED_TRACE(fitting == 0 ? "fitting path on the left" : "fitting path on the right");
+    // Narrow, as a cascaded or tiled window may be: both paths show their end.
+    MoveWindow(window_->hwnd(), 0, 0, 320, 400, TRUE);
+    window_->SetNames(fitting == 0 ? fits : tooLong, fitting == 0 ? tooLong : fits, false);
+    for (int side = 0; side < 2; ++side) {
+      EXPECT_GT(FirstVisibleChar(window_->NameBox(side)), 0) << "side " << side;
+      EXPECT_TRUE(LastCharVisible(window_->NameBox(side))) << "side " << side;
+    }
+    // Wide again, as restored: the path that fits shows from its drive, the
+    // other still shows its file name.
+    MoveWindow(window_->hwnd(), 0, 0, 1100, 600, TRUE);
+    EXPECT_EQ(FirstVisibleChar(window_->NameBox(fitting)), 0);
+    EXPECT_GT(FirstVisibleChar(window_->NameBox(1 - fitting)), 0);
+    EXPECT_TRUE(LastCharVisible(window_->NameBox(1 - fitting)));
+  }
+
+  // A new window starts from the persisted names: boxes made narrow and
+  // widened by the first layout, the left one holding the focus.
+  WriteFieldText("LeftFile", fits);
+  WriteFieldText("RightFile", fits);
+  ComparisonWindow* second = CreateTextWindow();
+  ASSERT_NE(second, nullptr);
+  auto* fresh = static_cast<TextWindow*>(second);
+  for (int side = 0; side < 2; ++side)
+    EXPECT_EQ(FirstVisibleChar(fresh->NameBox(side)), 0) << "new window, side " << side;
+  SendMessageA(fresh->hwnd(), WM_CLOSE, 0, 0);
+}
+
 TEST_F(TextWindowTest, ModifiedSideGetsAnAsteriskAndSurvivesSwitchSides) {
   Compare();
   Edit(0);
