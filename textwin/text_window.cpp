@@ -291,6 +291,7 @@ void TextWindow::UpdateStatusParts() {
 }
 
 std::string TextWindow::StatusText(int part) const {
+  if (part != 0 && !resultShown_) return std::string();
   switch (part) {
     case 0:
       return LoadResString(IDS_STATUS_HELP);
@@ -318,6 +319,11 @@ std::string TextWindow::StatusText(int part) const {
 void TextWindow::UpdateStatus(int part) {
   if (!statusBar_ || !pane_) return;
   SetStatusText(statusBar_, part, StatusText(part), part == 0);  // part 0 has no borders
+}
+
+void TextWindow::ShowResultInStatus(bool shown) {
+  resultShown_ = shown;
+  for (int part = 1; part < 4; ++part) UpdateStatus(part);
 }
 
 std::string TextWindow::TitleText() const {

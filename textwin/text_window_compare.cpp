@@ -67,6 +67,7 @@ void TextWindow::Refresh() {
   const std::string left = sidePath_[0], right = sidePath_[1];
   const CompareSettings settings = Settings.CompareSnapshot();
   compareResult_ = CompareResult{};
+  ShowResultInStatus(false);
   InvalidateRect(pane_->hwnd(), nullptr, FALSE);
   if (summary_) InvalidateRect(summary_, nullptr, FALSE);
   CancelFlag* cancel = &cancelFlag();
@@ -116,7 +117,7 @@ void TextWindow::ReportResult() {
     modifiedShown_[side] = false;
     readOnlyShown_[side] = pane_->IsReadOnly(side);
   }
-  for (int part = 1; part < 4; ++part) UpdateStatus(part);
+  ShowResultInStatus(result.code == CompareCode::Ok);
   UpdateCommandStates();
   PaneLayout();
   UpdateTitle();

@@ -190,15 +190,15 @@ TEST_F(SmartRefresh, BrowsingBothSidesComparesOnlyWhenSmartRefreshIsOn) {
     EXPECT_EQ(window.NameText(0), left);
     EXPECT_EQ(window.Title(), "Quillmere - [left.txt, <no file>]");
     Sleep(200);
-    EXPECT_EQ(window.StatusPart(2), "DOS, DOS") << "one side alone compares nothing";
+    EXPECT_EQ(window.StatusPart(2), kNoResult) << "one side alone compares nothing";
     PostMessageA(GetDlgItem(window.Handle(), 20405), BM_CLICK, 0, 0);
     ChooseFile("Choose Right File", right);
     if (smart) {
       EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 3")) << window.StatusPart(3);
     } else {
       Sleep(500);
-      EXPECT_EQ(window.StatusPart(3), kNoDifferences);
-      EXPECT_EQ(window.StatusPart(2), "DOS, DOS");
+      EXPECT_EQ(window.StatusPart(3), kNoResult);
+      EXPECT_EQ(window.StatusPart(2), kNoResult);
       window.Key(VK_F5);
       EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 3"));
     }
@@ -251,7 +251,7 @@ TEST_F(Persistence, NamesHistoriesAndViewOptionsSurviveARestart) {
   EXPECT_EQ(window.NameText(1), right);
   EXPECT_EQ(window.Title(), "Quillmere - [left.txt, right.txt]");
   EXPECT_FALSE(window.ChildVisible(20400)) << "the tool bar stays hidden";
-  EXPECT_EQ(window.StatusPart(2), "DOS, DOS") << "a restored window does not compare by itself";
+  EXPECT_EQ(window.StatusPart(2), kNoResult) << "a restored window does not compare by itself";
   Shot(window, "restored-without-toolbar");
   window.Key(VK_F5);
   EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 3"));
