@@ -100,6 +100,8 @@ void TextWindow::ReportResult() {
     case CompareCode::LeftLoadFailed: message = IDS_LEFT_NOT_LOADED; break;
     case CompareCode::RightLoadFailed: message = IDS_RIGHT_NOT_LOADED; break;
   }
+  // A window closed while it compared goes without a word on the outcome.
+  if (closing()) message = 0;
   if (message == IDS_LEFT_NOT_LOADED || message == IDS_RIGHT_NOT_LOADED) {
     std::string reason = SystemMessage(result.detail);
     ShowMessage(owner, message, MB_OK | MB_ICONERROR, {reinterpret_cast<DWORD_PTR>(reason.c_str())});
@@ -125,7 +127,8 @@ void TextWindow::ReportResult() {
   InvalidateRect(pane_->hwnd(), nullptr, FALSE);
   if (summary_) InvalidateRect(summary_, nullptr, FALSE);
 
-  if (Settings.IdenticalMessage && result.code == CompareCode::Ok && pane_->DiffCount() == 0) {
+  if (Settings.IdenticalMessage && result.code == CompareCode::Ok && pane_->DiffCount() == 0 &&
+      !closing()) {
     ShowMessage(hwnd(), IDS_FILES_IDENTICAL, MB_OK | MB_ICONINFORMATION);
     if (Settings.CommandLineCompare) PostMessageA(hwnd(), WM_CLOSE, 0, 0);
   }

@@ -173,5 +173,28 @@ TEST_F(RefreshResult, TheStatusBarShowsAResultOnlyAfterASuccessfulComparison) {
   ExpectNoResult(window);
 }
 
+TEST_F(RefreshResult, ClosingTheWindowCancelsItsComparisonAndEndsAtOnce) {
+  std::string left, right;
+  WriteLongPair(&left, &right);
+  // WM_CLOSE from outside, and the Close command (Ctrl+W) that sends it.
+  for (bool byCommand : {false, true}) {
+    SCOPED_TRACE(byCommand ? "Close command" : "WM_CLOSE");
+    auto window = RefreshWith(left, right);
+    HWND progress = program_.WaitDialog("Please wait...", 5000);
+    if (!progress) GTEST_SKIP() << "the comparison ended before it could be closed";
+    const DWORD start = GetTickCount();
+    if (byCommand)
+      window.Post(kClose);
+    else
+      PostMessageA(window.Handle(), WM_CLOSE, 0, 0);
+    // The whole comparison takes many seconds; a cancelled one stops at
+    // once, and no "Operation aborted." box holds the program.
+    EXPECT_TRUE(program_.WaitExit(5000))
+        << "still running; message box: " << MessageBoxText(program_.FindMessageBox());
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    program_.Kill();
+  }
+}
+
 }  // namespace
 }  // namespace qm::e2e
