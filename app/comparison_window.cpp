@@ -132,15 +132,15 @@ void ComparisonWindow::ReleaseMenuItem(OwnerMenuItem* item) {
 }
 
 LRESULT ComparisonWindow::OnClose(HWND, UINT, WPARAM, LPARAM) {
-  if (busy()) {
-    // The worker still writes into this object: close when it is done.
-    closePending_ = true;
-    return 0;
-  }
-  if (forcePending_) {
+  if (!busy() && forcePending_) {
     DestroyAndRemove();
     return 0;
   }
+  // While busy, RequestClose stops the comparison and the close comes back
+  // when the worker, which still writes into this object, has ended. Not
+  // busy, this is that close or a new one: whatever the save question
+  // answers, no close waits any more.
+  if (!busy()) closePending_ = false;
   RequestClose();
   return 0;
 }

@@ -6,10 +6,10 @@
 // not repeat it:
 // - counts itself in Settings.OpenWindowCount once its WM_CREATE succeeded
 //   and uncounts at WM_DESTROY; the last one posts WM_QUIT;
-// - WM_CLOSE: refused while a comparison runs (the close is remembered and
-//   carried out when the run ends, see Busy below); otherwise AskToSave, and
-//   when that agrees destroys the window and hands it to the window manager,
-//   which deletes the object once the message being dispatched has returned;
+// - WM_CLOSE: while a comparison runs, cancels it and closes once the run
+//   has ended (see closing below); otherwise AskToSave, and when that agrees
+//   destroys the window and hands it to the window manager, which deletes
+//   the object once the message being dispatched has returned;
 // - WM_QUERYENDSESSION: refuses while busy, else asks AskToSave;
 //   WM_ENDSESSION: saves the settings (ExitInstance), as the process will
 //   not return to WinMain;
@@ -125,6 +125,10 @@ public:
   // The cancel flag of the running comparison: polled by the worker, set by
   // the progress dialog's Cancel and by RequestClose while busy.
   CancelFlag& cancelFlag() { return cancel_; }
+  // A close (WM_CLOSE, Exit) arrived while the comparison ran: the run was
+  // cancelled and the window closes as soon as RunComparison has returned,
+  // so the outcome of the run needs no message.
+  bool closing() const { return closePending_; }
 
   // Runs work on a worker thread (COM initialised there) under the modal
   // "Please wait..." dialog owned by this window. Clears the cancel flag

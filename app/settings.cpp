@@ -99,6 +99,14 @@ int ReadRanged(const char* name, uint32_t low, uint32_t high, int def) {
   return value >= low && value <= high ? static_cast<int>(value) : def;
 }
 
+// A colour is 0x00BBGGRR: a value with any bit of the top byte set is no
+// plain colour (GDI would take it as a palette index or draw black) and
+// loads as the default.
+COLORREF ReadColor(const char* name, COLORREF def) {
+  const uint32_t value = ReadSettingDword(name, def);
+  return (value & 0xFF000000u) == 0 ? value : def;
+}
+
 // Absent values keep the record's constructed defaults.
 template <size_t N>
 void ReadFlagTable(SettingsRecord* record, const BoolField (&fields)[N]) {
@@ -256,8 +264,8 @@ void SettingsRecord::Load() {
 }
 
 void SettingsRecord::LoadColors() {
-  for (const ColorField& color : kColors) this->*color.field = ReadSettingDword(color.name, this->*color.field);
-  for (int i = 0; i < 16; ++i) CustomColor[i] = ReadSettingDword(CustomColorName(i).c_str(), CustomColor[i]);
+  for (const ColorField& color : kColors) this->*color.field = ReadColor(color.name, this->*color.field);
+  for (int i = 0; i < 16; ++i) CustomColor[i] = ReadColor(CustomColorName(i).c_str(), CustomColor[i]);
 }
 
 void SettingsRecord::LoadFlags() {

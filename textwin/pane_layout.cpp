@@ -1,5 +1,7 @@
 #include "textwin/pane_layout.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "engine/text_doc.h"
@@ -14,6 +16,9 @@ constexpr int kBareGutter = 8;     // at 96 dpi, without line numbers
 constexpr unsigned char kMiddleDot = 183;
 constexpr unsigned char kPilcrow = 182;
 constexpr unsigned char kGuillemet = 187;
+// Pixel offsets of a scroll range stay below this, so that adding a pane
+// width to them cannot overflow.
+constexpr int32_t kMaxRangePixels = INT_MAX / 2;
 
 }  // namespace
 
@@ -94,6 +99,42 @@ int32_t DisplayColumns(const TextDoc& doc, uint32_t start, uint32_t end, int tab
       column += 1;
   }
   return column;
+}
+
+int32_t LongestLineColumns(const TextDoc& doc, uint32_t start, uint32_t end, int tabStop) {
+  if (tabStop < 1 || tabStop > kMaxCellText) tabStop = 4;
+  const int64_t tab = tabStop;
+  const char* runs[2];
+  uint32_t counts[2];
+  doc.Segments(start, end, &runs[0], &counts[0], &runs[1], &counts[1]);
+  // 64 bits: a line of four thousand million control bytes is 8e9 columns.
+  int64_t longest = 0;
+  int64_t column = 0;
+  for (int r = 0; r < 2; ++r) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(runs[r]);
+    const unsigned char* const stop = p + counts[r];
+    for (; p < stop; ++p) {
+      const unsigned char byte = *p;
+      if (byte >= 32) {
+        ++column;
+      } else if (byte == '\n') {
+        longest = std::max(longest, column);
+        column = 0;
+      } else if (byte == '\t') {
+        column += tab - column % tab;
+      } else {
+        column += 2;
+      }
+    }
+  }
+  longest = std::max(longest, column);
+  return static_cast<int32_t>(std::min<int64_t>(longest, INT32_MAX));
+}
+
+int32_t HorizontalRange(int32_t longestLine, int32_t minimum, int charWidth) {
+  const int32_t limit = kMaxRangePixels / std::max(1, charWidth);
+  const int32_t wanted = longestLine < limit ? longestLine + 1 : limit;
+  return std::max(wanted, minimum);
 }
 
 }  // namespace qm

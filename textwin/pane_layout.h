@@ -42,4 +42,15 @@ void MakeDisplayCell(unsigned char byte, int32_t column, int tabStop, bool showW
 // (tabs expanded from column 0).
 int32_t DisplayColumns(const TextDoc& doc, uint32_t start, uint32_t end, int tabStop);
 
+// The display columns of the widest line among the bytes [start, end) of
+// doc, counted as DisplayColumns counts them (start begins a line; each LF
+// ends one and is not counted). Saturates at INT32_MAX.
+int32_t LongestLineColumns(const TextDoc& doc, uint32_t start, uint32_t end, int tabStop);
+
+// A side's horizontal scroll range in columns for its widest line: one
+// column more than the line (the caret after its last character, or the
+// pilcrow), at least minimum, and at most what keeps the pixel offsets of
+// the range within an int at charWidth pixels a column.
+int32_t HorizontalRange(int32_t longestLine, int32_t minimum, int charWidth);
+
 }  // namespace qm

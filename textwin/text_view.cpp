@@ -182,6 +182,7 @@ void TextView::FinishCompare() {
   if (display) display_ = deferred_.settings;
   deferred_ = Deferred();
   if (display) RebuildDisplay();
+  MeasureLongestLines();
   Layout();
   const DiffList& list = *state_.list;
   if (caretFromX_) {
@@ -200,6 +201,7 @@ void TextView::FinishCompare() {
 void TextView::Reset() {
   doc_.Reset();
   ResetPositions();
+  MeasureLongestLines();
   Layout();
   RefreshView();
 }
@@ -227,6 +229,7 @@ void TextView::SwapSides() { doc_.SwapSides(); }
 void TextView::OnDocumentChanged(DocumentChange change, int) {
   if (change != DocumentChange::Swapped) return;
   std::swap(hscroll_[0], hscroll_[1]);
+  std::swap(longestLine_[0], longestLine_[1]);
   Layout();
   const int remembered = rememberedX_;
   SetCaretFields(caretRow_, OffsetAtPixel(activeSide_, caretRow_, rememberedX_), false);
@@ -241,6 +244,7 @@ void TextView::OnDocumentChanged(DocumentChange change, int) {
 }
 
 int TextView::RecompareAfterEdit(int32_t firstRow, int32_t lastRow) {
+  const bool wider = WidenLongestLines(firstRow, lastRow);
   int result = doc_.Recompare(firstRow, lastRow);
   if (result == kRecompareOutOfMemory) {
     // The rows stay as they were; the text change itself stands.
@@ -257,6 +261,7 @@ int TextView::RecompareAfterEdit(int32_t firstRow, int32_t lastRow) {
     RefreshView();
     if (host_) host_->OnContentChanged();
   } else {
+    if (wider) UpdateScrollBars();
     InvalidateRows(result == 0 ? activeSide_ : -1, firstRow, lastRow);
   }
   return result;
@@ -425,6 +430,7 @@ void TextView::ApplyDisplay(const DisplaySettings& snapshot, DisplayChange chang
 void TextView::RebuildDisplay() {
   showLineNumbers_ = display_.ShowLineNumbers;
   wordWrap_ = display_.WordWrap;
+  if (measuredTabStop_ != display_.TabStop) MeasureLongestLines();
   {
     WindowDC dc(hwnd());
     MakeFonts(dc.get(), 96, 100);

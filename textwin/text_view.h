@@ -76,6 +76,7 @@ struct PaneGeometry {
 class TextView : public WindowBase, private PaneHooks, private DocumentView {
 public:
   static constexpr char kClassName[] = "TextView";
+  // The least horizontal range of a side; a wider line widens it.
   static constexpr int32_t kHorizontalColumns = 5000;
 
   // The pane shows document (borrowed; it must outlive the pane) and
@@ -162,6 +163,8 @@ public:
   bool IsSideModified(int side) const;
   int32_t TopRow() const { return topRow_; }
   int32_t HorizontalScroll(int side) const { return hscroll_[side]; }
+  // Columns a side's horizontal scroll bar spans: its widest line and one.
+  int32_t ColumnRange(int side) const;
   const PaneGeometry& Geometry() const { return geometry_; }
   int LineHeight() const { return lineHeight_; }
   int CharWidth() const { return charWidth_; }
@@ -236,6 +239,11 @@ private:
   // After the layout changed: scroll bars, caret and a full repaint.
   void RefreshView();
   void UpdateCaretPixels();
+  // The widest line of each side, measured over both documents when a
+  // comparison is laid out; after an edit only the edited rows are
+  // measured, and the width only grows. True when a side grew.
+  void MeasureLongestLines();
+  bool WidenLongestLines(int32_t firstRow, int32_t lastRow);
   void ShowCaret();
   void CreateSystemCaret();
   int32_t RowAtY(int y) const;
@@ -283,6 +291,8 @@ private:
   float ratio_ = 0.5f;
   int32_t topRow_ = 0;
   int32_t hscroll_[2] = {0, 0};
+  int32_t longestLine_[2] = {0, 0};  // display columns
+  int measuredTabStop_ = 0;          // the tab stop longestLine_ was measured with
   PaneGeometry geometry_;
   Saved saved_;
 

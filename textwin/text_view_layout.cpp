@@ -86,7 +86,7 @@ void TextView::ClampPositions() {
   const int32_t lastRow = state_.list->RowCount() - 1;
   caretRow_ = std::clamp<int32_t>(caretRow_, 0, std::max<int32_t>(0, lastRow));
   for (int s = 0; s < 2; ++s) {
-    const int32_t maxScroll = std::max<int32_t>(0, kHorizontalColumns - geometry_.visibleColumns[s]);
+    const int32_t maxScroll = std::max<int32_t>(0, ColumnRange(s) - geometry_.visibleColumns[s]);
     hscroll_[s] = wordWrap_ ? 0 : std::clamp<int32_t>(hscroll_[s], 0, maxScroll);
   }
 }
@@ -119,12 +119,49 @@ void TextView::UpdateScrollBars() {
   for (int s = 0; s < 2; ++s) {
     if (!horizontalBar_[s]) continue;
     info.nMin = 0;
-    info.nMax = wordWrap_ ? 0 : kHorizontalColumns - 1;
+    info.nMax = wordWrap_ ? 0 : ColumnRange(s) - 1;
     info.nPage = wordWrap_ ? 1 : static_cast<UINT>(geometry_.visibleColumns[s]);
     info.nPos = hscroll_[s];
     SetScrollInfo(horizontalBar_[s], SB_CTL, &info, FALSE);
     InvalidateRect(horizontalBar_[s], nullptr, TRUE);
   }
+}
+
+int32_t TextView::ColumnRange(int side) const {
+  return HorizontalRange(longestLine_[side], kHorizontalColumns, charWidth_);
+}
+
+void TextView::MeasureLongestLines() {
+  measuredTabStop_ = display_.TabStop;
+  for (int s = 0; s < 2; ++s) {
+    const TextDoc& doc = state_.side[s].doc;
+    longestLine_[s] = LongestLineColumns(doc, 0, doc.Length(), measuredTabStop_);
+  }
+}
+
+bool TextView::WidenLongestLines(int32_t firstRow, int32_t lastRow) {
+  const DiffList& list = *state_.list;
+  if (list.RowCount() == 0) return false;
+  if (firstRow > lastRow) std::swap(firstRow, lastRow);
+  firstRow = std::clamp<int32_t>(firstRow, 0, list.RowCount() - 1);
+  lastRow = std::clamp<int32_t>(lastRow, firstRow, list.RowCount() - 1);
+  bool wider = false;
+  for (int s = 0; s < 2; ++s) {
+    const TextDoc& doc = state_.side[s].doc;
+    // The edit may have joined the rows' lines to their neighbours: measure
+    // whole lines, from the line start before the first row to the line end
+    // after the last.
+    uint32_t start = std::min(list.Row(firstRow).Offset(s), doc.Length());
+    while (start > 0 && doc.ByteAt(start - 1) != '\n') --start;
+    const uint32_t end = list.RowEnd(s, lastRow, doc);
+    const uint32_t stop = doc.LineEnd(end > start ? end - 1 : start);
+    const int32_t columns = LongestLineColumns(doc, start, stop, measuredTabStop_);
+    if (columns > longestLine_[s]) {
+      longestLine_[s] = columns;
+      wider = true;
+    }
+  }
+  return wider;
 }
 
 int32_t TextView::RowAtY(int y) const {

@@ -68,14 +68,14 @@ void TextView::ScrollVerticallyTo(int32_t top) {
 
 void TextView::ScrollSideTo(int side, int32_t column) {
   if (wordWrap_) return;
-  const int32_t maxScroll = std::max<int32_t>(0, kHorizontalColumns - geometry_.visibleColumns[side]);
+  const int32_t maxScroll = std::max<int32_t>(0, ColumnRange(side) - geometry_.visibleColumns[side]);
   column = std::clamp<int32_t>(column, 0, maxScroll);
   const int sides[2] = {side, 1 - side};
   const int count = Settings.SyncScroll ? 2 : 1;
   for (int i = 0; i < count; ++i) {
     const int s = sides[i];
     const int32_t target = std::min<int32_t>(
-        column, std::max<int32_t>(0, kHorizontalColumns - geometry_.visibleColumns[s]));
+        column, std::max<int32_t>(0, ColumnRange(s) - geometry_.visibleColumns[s]));
     if (target == hscroll_[s]) continue;
     const int64_t distance = static_cast<int64_t>(hscroll_[s] - target) * charWidth_;
     hscroll_[s] = target;
@@ -155,7 +155,7 @@ LRESULT TextView::OnHScroll(HWND, UINT, WPARAM wParam, LPARAM lParam) {
   const int side = bar == horizontalBar_[1] ? 1 : bar == horizontalBar_[0] ? 0 : activeSide_;
   ScrollSideTo(side, ScrollTarget(horizontalBar_[side], LOWORD(wParam), hscroll_[side],
                                   kHorizontalLine, geometry_.visibleColumns[side],
-                                  kHorizontalColumns));
+                                  ColumnRange(side)));
   return 0;
 }
 

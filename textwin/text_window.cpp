@@ -148,7 +148,7 @@ void TextWindow::CreateChildren() {
     std::string text;
     ReadFieldText(side == 0 ? "LeftFile" : "RightFile", &text);
     SetWindowTextA(nameBox_[side], text.empty() ? LoadResString(IDS_NO_FILE).c_str() : text.c_str());
-    ShowNameEnd(side);
+    ShowNameEnd(side, true);
   }
 
   toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
@@ -263,19 +263,27 @@ void TextWindow::PaneLayout() {
     MoveWindow(nameBox_[side], bar.nameBox.x, bar.nameBox.y, std::max(bar.nameBox.w, 0),
                kNameBoxListHeight, TRUE);
     SendMessageA(nameBox_[side], CB_SETEDITSEL, 0, selection);
-    ShowNameEnd(side);
+    ShowNameEnd(side, false);
     Place(browse_[side], bar.browse);
   }
   InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-void TextWindow::ShowNameEnd(int side) {
-  // A path longer than its box shows its end, the file name, rather than
-  // the drive; a box being edited keeps the user's caret.
+void TextWindow::ShowNameEnd(int side, bool newText) {
+  // A path that fits its box shows whole; a longer one shows its end, the
+  // file name, rather than the drive. The edit field keeps its scroll
+  // position through a resize, so it is scrolled back to the start first:
+  // only a caret beyond the right edge scrolls it again. The caret goes to
+  // the end, but in a box with the focus the user's selection stays.
   HWND edit = GetWindow(nameBox_[side], GW_CHILD);
-  if (!edit || GetFocus() == edit) return;
-  LRESULT length = GetWindowTextLengthA(edit);
-  SendMessageA(edit, EM_SETSEL, length, length);
+  if (!edit) return;
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageA(edit, EM_SETSEL, 0, 0);
+  SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+  if (newText || GetFocus() != edit) start = end = static_cast<DWORD>(GetWindowTextLengthA(edit));
+  SendMessageA(edit, EM_SETSEL, start, end);
   SendMessageA(edit, EM_SCROLLCARET, 0, 0);
 }
 
@@ -288,6 +296,7 @@ void TextWindow::UpdateStatusParts() {
 }
 
 std::string TextWindow::StatusText(int part) const {
+  if (part != 0 && !resultShown_) return std::string();
   switch (part) {
     case 0:
       return LoadResString(IDS_STATUS_HELP);
@@ -315,6 +324,11 @@ std::string TextWindow::StatusText(int part) const {
 void TextWindow::UpdateStatus(int part) {
   if (!statusBar_ || !pane_) return;
   SetStatusText(statusBar_, part, StatusText(part), part == 0);  // part 0 has no borders
+}
+
+void TextWindow::ShowResultInStatus(bool shown) {
+  resultShown_ = shown;
+  for (int part = 1; part < 4; ++part) UpdateStatus(part);
 }
 
 std::string TextWindow::TitleText() const {

@@ -88,6 +88,8 @@ public:
   HWND NameBox(int side) const { return nameBox_[side]; }
   const PaneLayoutResult& Layout() const { return layout_; }
   std::string TitleText() const;
+  // Status bar part 0 to 3; parts 1 to 3 are empty until a comparison
+  // succeeds, and again from the start of the next one.
   std::string StatusText(int part) const;
 
 protected:
@@ -107,10 +109,14 @@ private:
   void CreateToolBar();
   void CreateStatusBar();
   void PaneLayout();
-  void ShowNameEnd(int side);
+  // Scrolls a name box to show its path whole when it fits, else its end;
+  // newText: the box's text was just set, its caret goes to the end.
+  void ShowNameEnd(int side, bool newText);
   void UpdateStatusParts();
   void UpdateTitle();
   void UpdateStatus(int part);
+  // Fills status parts 1 to 3, or empties them.
+  void ShowResultInStatus(bool shown);
 
   // Comparing, saving, names (text_window_compare.cpp).
   void ReportResult();
@@ -169,6 +175,7 @@ private:
   CompareResult compareResult_;
   bool repeatRun_ = false;
   bool namesUnchanged_ = false;
+  bool resultShown_ = false;  // the status bar describes a comparison
   unsigned chosenSides_ = 0;  // 1 left, 2 right: smart refresh
 };
 

@@ -33,7 +33,7 @@ std::string TextWindow::NameText(int side) const {
 
 void TextWindow::SetNameText(int side, const std::string& text) {
   SetWindowTextA(nameBox_[side], text.c_str());
-  ShowNameEnd(side);
+  ShowNameEnd(side, true);
   PersistName(side);
 }
 
@@ -68,6 +68,7 @@ void TextWindow::Refresh() {
   const std::string left = sidePath_[0], right = sidePath_[1];
   const CompareSettings settings = Settings.CompareSnapshot();
   compareResult_ = CompareResult{};
+  ShowResultInStatus(false);
   InvalidateRect(pane_->hwnd(), nullptr, FALSE);
   if (summary_) InvalidateRect(summary_, nullptr, FALSE);
   CancelFlag* cancel = &cancelFlag();
@@ -100,6 +101,8 @@ void TextWindow::ReportResult() {
     case CompareCode::LeftLoadFailed: message = IDS_LEFT_NOT_LOADED; break;
     case CompareCode::RightLoadFailed: message = IDS_RIGHT_NOT_LOADED; break;
   }
+  // A window closed while it compared goes without a word on the outcome.
+  if (closing()) message = 0;
   if (message == IDS_LEFT_NOT_LOADED || message == IDS_RIGHT_NOT_LOADED) {
     std::string reason = result.detail == kErrorNotDiskFile ? LoadResString(IDS_NOT_DISK_FILE)
                                                              : SystemMessage(result.detail);
@@ -118,7 +121,7 @@ void TextWindow::ReportResult() {
     modifiedShown_[side] = false;
     readOnlyShown_[side] = pane_->IsReadOnly(side);
   }
-  for (int part = 1; part < 4; ++part) UpdateStatus(part);
+  ShowResultInStatus(result.code == CompareCode::Ok);
   UpdateCommandStates();
   PaneLayout();
   UpdateTitle();
@@ -126,7 +129,8 @@ void TextWindow::ReportResult() {
   InvalidateRect(pane_->hwnd(), nullptr, FALSE);
   if (summary_) InvalidateRect(summary_, nullptr, FALSE);
 
-  if (Settings.IdenticalMessage && result.code == CompareCode::Ok && pane_->DiffCount() == 0) {
+  if (Settings.IdenticalMessage && result.code == CompareCode::Ok && pane_->DiffCount() == 0 &&
+      !closing()) {
     ShowMessage(hwnd(), IDS_FILES_IDENTICAL, MB_OK | MB_ICONINFORMATION);
     if (Settings.CommandLineCompare) PostMessageA(hwnd(), WM_CLOSE, 0, 0);
   }

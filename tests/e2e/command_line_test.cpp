@@ -21,7 +21,7 @@ protected:
     EXPECT_EQ(window.Title(), "Quillmere - [<no file>, <no file>]");
     EXPECT_EQ(window.NameText(0), kNoFile);
     EXPECT_EQ(window.NameText(1), kNoFile);
-    EXPECT_EQ(window.StatusPart(2), "DOS, DOS") << "nothing may have been compared";
+    EXPECT_EQ(window.StatusPart(2), kNoResult) << "nothing may have been compared";
     EXPECT_EQ(program_.Windows("TextWindow").size(), 1u);
   }
 
@@ -41,7 +41,8 @@ TEST_F(CommandLine, NoArgumentsOpensOneEmptyWindow) {
   auto window = Launch("");
   ExpectEmptyWindow(window);
   EXPECT_EQ(window.StatusPart(0), "Press F1 for help");
-  EXPECT_EQ(window.StatusPart(3), kNoDifferences);
+  EXPECT_EQ(window.StatusPart(1), kNoResult);
+  EXPECT_EQ(window.StatusPart(3), kNoResult);
   Shot(window, "empty-window");
 }
 
@@ -63,7 +64,7 @@ TEST_F(CommandLine, OneFileOrAFileWithAFolderOpensAnEmptyWindow) {
     TextWindowProbe window(program, handle);
     EXPECT_EQ(window.NameText(0), kNoFile);
     EXPECT_EQ(window.NameText(1), kNoFile);
-    EXPECT_EQ(window.StatusPart(2), "DOS, DOS");
+    EXPECT_EQ(window.StatusPart(2), kNoResult);
     EXPECT_EQ(program.FindMessageBox(), nullptr) << "the ignored path gives no message";
     EXPECT_TRUE(program.Windows("FolderWindow").empty());
   }
@@ -109,7 +110,7 @@ TEST_F(CommandLine, ContextOptionWithOneFileFillsBothSidesWithoutComparing) {
   EXPECT_EQ(window.NameText(1), left_);
   EXPECT_EQ(window.Title(), "Quillmere - [a.txt, a.txt]");
   Sleep(300);
-  EXPECT_EQ(window.StatusPart(2), "DOS, DOS") << "the files must not have been loaded";
+  EXPECT_EQ(window.StatusPart(2), kNoResult) << "the files must not have been loaded";
   EXPECT_EQ(program_.FindMessageBox(), nullptr);
 }
 

@@ -52,6 +52,27 @@ std::vector<HWND> TopWindowsOf(DWORD pid, const char* className) {
   return found;
 }
 
+struct BarSearch {
+  HWND bars[2];
+  int count;
+};
+
+BOOL CALLBACK CollectHorizontalBar(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<BarSearch*>(param);
+  char name[32] = "";
+  GetClassNameA(child, name, sizeof name);
+  const LONG style = GetWindowLongA(child, GWL_STYLE);
+  if (_stricmp(name, "ScrollBar") == 0 && (style & SBS_VERT) == 0 && search->count < 2)
+    search->bars[search->count++] = child;
+  return TRUE;
+}
+
+int LeftEdge(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect.left;
+}
+
 void RemoveTree(const std::string& path) {
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
@@ -319,27 +340,46 @@ void TextWindowProbe::Key(UINT virtualKey) const {
   program_.Settle(window_);
 }
 
-void TextWindowProbe::CtrlKey(UINT virtualKey) const {
-  SetForegroundWindow(window_);
-  WaitFor([&] { return GetForegroundWindow() == window_; }, 2000);
-  INPUT keys[4] = {};
-  const WORD order[4] = {VK_CONTROL, static_cast<WORD>(virtualKey), static_cast<WORD>(virtualKey),
-                         VK_CONTROL};
-  for (int i = 0; i < 4; ++i) {
-    keys[i].type = INPUT_KEYBOARD;
-    keys[i].ki.wVk = order[i];
-    keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-  }
-  SendInput(4, keys, sizeof(INPUT));
-  Sleep(100);
-  program_.Settle(window_);
-}
-
 void TextWindowProbe::ToolBarClick(int command) const {
   DWORD_PTR ignored = 0;
   SendMessageTimeoutA(window_, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
                       reinterpret_cast<LPARAM>(GetDlgItem(window_, kToolBarId)), SMTO_ABORTIFHUNG,
                       10000, &ignored);
+}
+
+void TextWindowProbe::Chord(UINT modifier, UINT virtualKey) const {
+  SetForegroundWindow(window_);
+  WaitFor([&] { return GetForegroundWindow() == window_; }, 2000);
+  INPUT keys[4] = {};
+  const UINT order[4] = {modifier, virtualKey, virtualKey, modifier};
+  for (int i = 0; i < 4; ++i) {
+    keys[i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = static_cast<WORD>(order[i]);
+    keys[i].ki.wScan = static_cast<WORD>(MapVirtualKeyA(order[i], MAPVK_VK_TO_VSC));
+    if (i >= 2) keys[i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  // Home, End and the arrows are extended keys: without the flag they read
+  // as the number pad's.
+  for (int i = 1; i < 3; ++i)
+    if (virtualKey >= VK_PRIOR && virtualKey <= VK_DOWN) keys[i].ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+  SendInput(4, keys, sizeof(INPUT));
+  program_.Settle(window_);
+}
+
+HWND TextWindowProbe::HorizontalBar(int side) const {
+  BarSearch search{{nullptr, nullptr}, 0};
+  EnumChildWindows(window_, CollectHorizontalBar, reinterpret_cast<LPARAM>(&search));
+  if (search.count < 2) return nullptr;
+  const bool firstIsLeft = LeftEdge(search.bars[0]) < LeftEdge(search.bars[1]);
+  return search.bars[(side == 0) == firstIsLeft ? 0 : 1];
+}
+
+SCROLLINFO TextWindowProbe::HorizontalScroll(int side) const {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_ALL;
+  if (HWND bar = HorizontalBar(side)) GetScrollInfo(bar, SB_CTL, &info);
+  return info;
 }
 
 bool TextWindowProbe::ToolButtonEnabled(int command) const {

@@ -95,11 +95,16 @@ public:
   void Send(int command) const;
   void Post(int command) const;
   void Key(UINT virtualKey) const;                 // posted key press
-  // Ctrl held with a key, typed for real (SendInput to the foreground
-  // window): a posted message cannot carry the Ctrl state.
-  void CtrlKey(UINT virtualKey) const;
+  // A key pressed with a modifier held (VK_CONTROL, VK_SHIFT), as real
+  // input to the focused control: the window is brought to the front first.
+  // A posted message cannot carry the modifier's state.
+  void Chord(UINT modifier, UINT virtualKey) const;
+  void CtrlKey(UINT virtualKey) const { Chord(VK_CONTROL, virtualKey); }
   // A WM_COMMAND as a tool-bar button sends it (lParam the tool bar).
   void ToolBarClick(int command) const;
+  // The horizontal scroll bar of a side and what it shows (SIF_ALL).
+  HWND HorizontalBar(int side) const;
+  SCROLLINFO HorizontalScroll(int side) const;
   bool ToolButtonEnabled(int command) const;
   bool ChildVisible(int id) const;
 

@@ -14,6 +14,8 @@ namespace qm::e2e {
 // Strings of the program that the tests read back.
 inline const std::string kNoFile = "<no file>";
 inline const std::string kNoDifferences = "No differences";
+// Status parts 1 to 3 until a comparison succeeds.
+inline const std::string kNoResult;
 inline const std::string kIdentical = "The files are identical.";
 inline const std::string kCommandLineHelp =
     "Using Quillmere from the command line:\n\nComparing files:\n"

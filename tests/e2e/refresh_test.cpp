@@ -13,10 +13,31 @@ protected:
   // Opens an empty window, puts the two names into its boxes and presses F5.
   TextWindowProbe RefreshWith(const std::string& left, const std::string& right) {
     auto window = Launch("");
+    return RefreshAgain(window, left, right);
+  }
+  TextWindowProbe RefreshAgain(TextWindowProbe window, const std::string& left,
+                               const std::string& right) {
     window.SetNameText(0, left);
     window.SetNameText(1, right);
     window.Key(VK_F5);
     return window;
+  }
+
+  // Two files without a common line make the engine's work quadratic in
+  // the line count: long enough to cancel or close meanwhile.
+  void WriteLongPair(std::string* left, std::string* right) {
+    std::string a, b;
+    for (int i = 0; i < 60000; ++i) {
+      a += "left line " + std::to_string(i) + "\n";
+      b += "right line " + std::to_string(i * 7) + "\n";
+    }
+    *left = dir_.Write("big-left.txt", a);
+    *right = dir_.Write("big-right.txt", b);
+  }
+
+  void ExpectNoResult(const TextWindowProbe& window) {
+    for (int part = 1; part < 4; ++part)
+      EXPECT_EQ(window.StatusPart(part), kNoResult) << "status part " << part;
   }
 };
 
@@ -51,7 +72,7 @@ TEST_F(RefreshResult, EachFailureShowsItsMessageAndLeavesTheNamesInTheBoxes) {
     EXPECT_EQ(program_.Answer(box, IDOK), c.message);
     EXPECT_EQ(window.NameText(0), c.left);
     EXPECT_EQ(window.NameText(1), c.right);
-    EXPECT_EQ(window.StatusPart(3), kNoDifferences);
+    ExpectNoResult(window);
     program_.Kill();
   }
 }
@@ -95,15 +116,8 @@ TEST_F(RefreshResult, AfterAFailureTheNextRefreshCompares) {
 }
 
 TEST_F(RefreshResult, CancelStopsALongComparison) {
-  // Two files without a common line make the engine's work quadratic in
-  // the line count: long enough to press Cancel.
-  std::string a, b;
-  for (int i = 0; i < 60000; ++i) {
-    a += "left line " + std::to_string(i) + "\n";
-    b += "right line " + std::to_string(i * 7) + "\n";
-  }
-  std::string left = dir_.Write("big-left.txt", a);
-  std::string right = dir_.Write("big-right.txt", b);
+  std::string left, right;
+  WriteLongPair(&left, &right);
   auto window = RefreshWith(left, right);
   HWND progress = program_.WaitDialog("Please wait...", 5000);
   if (!progress) GTEST_SKIP() << "the comparison ended before it could be cancelled";
@@ -114,13 +128,72 @@ TEST_F(RefreshResult, CancelStopsALongComparison) {
   ASSERT_TRUE(WaitFor(
       [&] {
         box = program_.FindMessageBox();
-        return box != nullptr || window.StatusPart(3) != kNoDifferences;
+        return box != nullptr || window.StatusPart(3) != kNoResult;
       },
       120000));
   if (!box) GTEST_SKIP() << "the comparison finished before Cancel reached it";
   EXPECT_EQ(program_.Answer(box, IDOK), "Operation aborted.");
-  EXPECT_EQ(window.StatusPart(3), kNoDifferences);
+  ExpectNoResult(window);
   EXPECT_EQ(window.NameText(0), left);
+}
+
+TEST_F(RefreshResult, TheStatusBarShowsAResultOnlyAfterASuccessfulComparison) {
+  std::string text = dir_.Write("text.txt", kText);
+  std::string other = dir_.Write("other.txt", "alpha\r\ngamma\r\n");
+  std::string binary = dir_.Write("data.bin", kBinary);
+  std::string missing = dir_.File("missing.txt");
+  auto window = Launch("");
+  ExpectNoResult(window);
+  // Each failure follows a success, whose texts it must not leave behind.
+  for (const std::string& bad : {binary, missing}) {
+    SCOPED_TRACE(bad);
+    RefreshAgain(window, text, other);
+    ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 1, Lines: 1")) << window.StatusPart(3);
+    EXPECT_EQ(window.StatusPart(1), "Virt 1, Ln 1, Col 1");
+    EXPECT_EQ(window.StatusPart(2), "UNIX, DOS");
+    RefreshAgain(window, text, bad);
+    EXPECT_NE(program_.AnswerNext(IDOK), "(no message box)");
+    program_.Settle(window.Handle());
+    ExpectNoResult(window);
+  }
+
+  RefreshAgain(window, text, text);
+  ASSERT_TRUE(WaitStatus(window, 3, kNoDifferences)) << window.StatusPart(3);
+  std::string left, right;
+  WriteLongPair(&left, &right);
+  RefreshAgain(window, left, right);
+  HWND progress = program_.WaitDialog("Please wait...", 5000);
+  if (!progress) GTEST_SKIP() << "the comparison ended before it could be cancelled";
+  ExpectNoResult(window);
+  PostMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+  const std::string message = program_.AnswerNext(IDOK, 120000);
+  if (message == "(no message box)") GTEST_SKIP() << "the comparison finished before Cancel";
+  EXPECT_EQ(message, "Operation aborted.");
+  program_.Settle(window.Handle());
+  ExpectNoResult(window);
+}
+
+TEST_F(RefreshResult, ClosingTheWindowCancelsItsComparisonAndEndsAtOnce) {
+  std::string left, right;
+  WriteLongPair(&left, &right);
+  // WM_CLOSE from outside, and the Close command (Ctrl+W) that sends it.
+  for (bool byCommand : {false, true}) {
+    SCOPED_TRACE(byCommand ? "Close command" : "WM_CLOSE");
+    auto window = RefreshWith(left, right);
+    HWND progress = program_.WaitDialog("Please wait...", 5000);
+    if (!progress) GTEST_SKIP() << "the comparison ended before it could be closed";
+    const DWORD start = GetTickCount();
+    if (byCommand)
+      window.Post(kClose);
+    else
+      PostMessageA(window.Handle(), WM_CLOSE, 0, 0);
+    // The whole comparison takes many seconds; a cancelled one stops at
+    // once, and no "Operation aborted." box holds the program.
+    EXPECT_TRUE(program_.WaitExit(5000))
+        << "still running; message box: " << MessageBoxText(program_.FindMessageBox());
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    program_.Kill();
+  }
 }
 
 }  // namespace

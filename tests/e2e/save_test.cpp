@@ -15,7 +15,7 @@ class Saving : public E2eTest {
 protected:
   TextWindowProbe Compare(const std::string& left, const std::string& right) {
     auto window = Launch(Quote(left) + " " + Quote(right));
-    EXPECT_TRUE(WaitFor([&] { return window.StatusPart(3) != kNoDifferences; }));
+    EXPECT_TRUE(WaitFor([&] { return window.StatusPart(3) != kNoResult; }));
     return window;
   }
 };

@@ -1,5 +1,5 @@
-// A comparison once it is on screen: stepping through differences, Switch
-// Sides, Export, closing, and settings that outlive the process.
+// A comparison once it is on screen: stepping through differences, long
+// lines, Switch Sides, Export, closing, and settings that outlive the process.
 #include "tests/e2e/e2e_fixture.h"
 
 namespace qm::e2e {
@@ -43,6 +43,39 @@ TEST_F(Navigation, WithoutDifferencesTheCommandsAreDisabledAndDoNothing) {
   EXPECT_FALSE(window.ToolButtonEnabled(kPrevDiff));
   window.Key(VK_F8);
   EXPECT_EQ(window.StatusPart(1), "Virt 1, Ln 1, Col 1");
+}
+
+class LongLines : public E2eTest {};
+
+TEST_F(LongLines, AChangePastColumnTenThousandComesIntoViewByBarAndByCaret) {
+  // The lines differ from column 10000 (0-based) on; the left one ends at
+  // 10004, without a line feed.
+  const std::string wide(10000, 'x');
+  std::string left = dir_.Write("left.txt", "head\n" + wide + "left");
+  std::string right = dir_.Write("right.txt", "head\n" + wide + "right");
+  auto window = Launch(Quote(left) + " " + Quote(right));
+  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 1, Lines: 1")) << window.StatusPart(3);
+  HWND bar = window.HorizontalBar(0);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_GE(window.HorizontalScroll(0).nMax, 10004) << "the range covers the whole line";
+
+  PostMessageA(window.Handle(), WM_HSCROLL, SB_RIGHT, reinterpret_cast<LPARAM>(bar));
+  program_.Settle(window.Handle());
+  SCROLLINFO shown = window.HorizontalScroll(0);
+  EXPECT_LE(shown.nPos, 10000);
+  EXPECT_GE(shown.nPos + static_cast<int>(shown.nPage), 10004) << "columns 10000 to 10003";
+  Shot(window, "long-line-right-end");
+
+  PostMessageA(window.Handle(), WM_HSCROLL, SB_LEFT, reinterpret_cast<LPARAM>(bar));
+  window.Key(VK_F8);  // the caret to the changed row, the focus to the pane
+  ASSERT_EQ(window.StatusPart(1), "Virt 2, Ln 2, Col 1");
+  EXPECT_EQ(window.HorizontalScroll(0).nPos, 0);
+  window.Chord(VK_CONTROL, VK_END);
+  ASSERT_TRUE(WaitStatus(window, 1, "Virt 2, Ln 2, Col 10005")) << window.StatusPart(1);
+  shown = window.HorizontalScroll(0);
+  EXPECT_LE(shown.nPos, 10000);
+  EXPECT_GE(shown.nPos + static_cast<int>(shown.nPage), 10005) << "the caret after column 10003";
+  Shot(window, "long-line-caret-at-end");
 }
 
 class SwitchSides : public E2eTest {};
@@ -157,15 +190,15 @@ TEST_F(SmartRefresh, BrowsingBothSidesComparesOnlyWhenSmartRefreshIsOn) {
     EXPECT_EQ(window.NameText(0), left);
     EXPECT_EQ(window.Title(), "Quillmere - [left.txt, <no file>]");
     Sleep(200);
-    EXPECT_EQ(window.StatusPart(2), "DOS, DOS") << "one side alone compares nothing";
+    EXPECT_EQ(window.StatusPart(2), kNoResult) << "one side alone compares nothing";
     PostMessageA(GetDlgItem(window.Handle(), 20405), BM_CLICK, 0, 0);
     ChooseFile("Choose Right File", right);
     if (smart) {
       EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 3")) << window.StatusPart(3);
     } else {
       Sleep(500);
-      EXPECT_EQ(window.StatusPart(3), kNoDifferences);
-      EXPECT_EQ(window.StatusPart(2), "DOS, DOS");
+      EXPECT_EQ(window.StatusPart(3), kNoResult);
+      EXPECT_EQ(window.StatusPart(2), kNoResult);
       window.Key(VK_F5);
       EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 3"));
     }
@@ -218,7 +251,7 @@ TEST_F(Persistence, NamesHistoriesAndViewOptionsSurviveARestart) {
   EXPECT_EQ(window.NameText(1), right);
   EXPECT_EQ(window.Title(), "Quillmere - [left.txt, right.txt]");
   EXPECT_FALSE(window.ChildVisible(20400)) << "the tool bar stays hidden";
-  EXPECT_EQ(window.StatusPart(2), "DOS, DOS") << "a restored window does not compare by itself";
+  EXPECT_EQ(window.StatusPart(2), kNoResult) << "a restored window does not compare by itself";
   Shot(window, "restored-without-toolbar");
   window.Key(VK_F5);
   EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 3"));

@@ -322,6 +322,25 @@ TEST_F(WindowManagerTest, BusyWindowIsCancelledAndClosesWhenItsComparisonEnds) {
   EXPECT_EQ(Settings.OpenWindowCount, 0);
 }
 
+TEST_F(WindowManagerTest, CloseOfABusyWindowCancelsItsComparisonAndClosesWhenItEnds) {
+  ComparisonWindow* busy = CreateTextWindow();
+  bool cancelSeen = false;
+  // The close button or a WM_CLOSE from outside, reaching the window
+  // through the progress dialog's loop.
+  PostMessageA(busy->hwnd(), WM_CLOSE, 0, 0);
+  const bool ran = busy->RunComparison([&] {
+    for (int i = 0; i < 500 && !busy->cancelFlag().load(); ++i) Sleep(10);
+    cancelSeen = busy->cancelFlag().load() != 0;
+  });
+  EXPECT_TRUE(ran);
+  EXPECT_TRUE(cancelSeen) << "the close stops the comparison";
+  EXPECT_TRUE(busy->closing()) << "the outcome needs no message";
+  EXPECT_EQ(WindowIndex(busy), 0) << "the window outlives its worker";
+  test::Pump();
+  EXPECT_TRUE(Settings.TextWindows.empty());
+  EXPECT_EQ(Settings.OpenWindowCount, 0);
+}
+
 TEST_F(WindowManagerTest, SecondComparisonInABusyWindowIsRefused) {
   ComparisonWindow* w = CreateTextWindow();
   bool nestedRan = true;

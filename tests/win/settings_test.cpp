@@ -305,6 +305,32 @@ TEST_F(SettingsStore, OutOfRangeNumbersLoadAsTheirDefaults) {
   }
 }
 
+TEST_F(SettingsStore, ColoursWithATopByteLoadAndSaveAsTheirDefaults) {
+  // All planted at once: one damaged colour must not disturb another.
+  const RuleRow rows[] = {
+      {"all bits", "TextColor", 0xFFFFFFFF, 0x000000},
+      {"top byte 7F", "SameBkColor", 0x7F123456, 0xFFFFFF},
+      {"palette index", "ChangeBkColor", 0x01000005, 0xA6CAF0},
+      {"top bit only", "ReadOnlyColor", 0x80000000, 0x606060},
+      {"plain white", "EmptyBkColor", 0x00FFFFFF, 0xFFFFFF},
+      {"plain colour", "LeftBkColor", 0x00123456, 0x123456},
+      {"custom, top byte", "CustomColor.3", 0xFF00FF00, 0xF4F4F4},
+      {"custom, plain", "CustomColor.9", 0x00ABCDEF, 0xABCDEF},
+  };
+  for (const RuleRow& row : rows) PutDword(row.name, row.stored);
+  SettingsRecord s;
+  s.Load();
+  EXPECT_EQ(0x000000u, s.TextColor);
+  EXPECT_EQ(0xF4F4F4u, s.CustomColor[3]);
+  // Save writes what was loaded: the stored values show every row.
+  s.Save();
+  for (const RuleRow& row : rows) {
+    std::optional<test::RawValue> value = GetRaw(row.name);
+    ASSERT_TRUE(value) << row.what;
+    EXPECT_EQ(row.expected, Dword(*value)) << row.what;
+  }
+}
+
 TEST_F(SettingsStore, ExclusiveFlagsAndEmptyFilterHistoriesSwitchOff) {
   struct Row {
     const char* what;

@@ -105,6 +105,48 @@ TEST(PaneLayout, DisplayColumnsCountTabStopsFromTheRowStart) {
     EXPECT_EQ(DisplayColumns(doc, 0, end, 4), expected[end]) << "end " << end;
 }
 
+TEST(PaneLayout, LongestLineIsMeasuredInDisplayColumnsAcrossTheGap) {
+  struct Case {
+    const char* what;
+    std::string text;
+    uint32_t start;
+    uint32_t end;  // 0: to the end
+    int32_t columns;
+  } const cases[] = {
+      {"empty", "", 0, 0, 0},
+      {"no final LF", "abc", 0, 0, 3},
+      {"middle line widest", "ab\nabcdef\nxy\n", 0, 0, 6},
+      {"LF not counted", "abcd\n", 0, 0, 4},
+      {"tabs from each line start", "abcdef\na\tb\n\t\t", 7, 0, 8},
+      {"control bytes two columns", "\x01\x02x\n", 0, 0, 5},
+      {"part of the text", "abcdefgh\nab\nabc", 9, 12, 2},
+  };
+  for (const Case& c : cases) {
+    TextDoc doc;
+    ASSERT_TRUE(doc.Insert(0, c.text.data(), static_cast<uint32_t>(c.text.size())));
+    const uint32_t end = c.end ? c.end : doc.Length();
+    EXPECT_EQ(LongestLineColumns(doc, c.start, end, 4), c.columns) << c.what;
+  }
+  // A line split by the gap counts as one line.
+  TextDoc doc;
+  ASSERT_TRUE(doc.Insert(0, "abc\n12345", 9));
+  ASSERT_TRUE(doc.Insert(4, "xxxxxxxxxx", 10));
+  ASSERT_GT(doc.GapStart(), 4u);
+  ASSERT_LT(doc.GapStart(), doc.Length());
+  EXPECT_EQ(LongestLineColumns(doc, 0, doc.Length(), 4), 15);
+}
+
+TEST(PaneLayout, HorizontalRangeCoversTheLongestLineAndOneColumn) {
+  EXPECT_EQ(HorizontalRange(0, 5000, 8), 5000);
+  EXPECT_EQ(HorizontalRange(4999, 5000, 8), 5000);
+  EXPECT_EQ(HorizontalRange(5000, 5000, 8), 5001);
+  EXPECT_EQ(HorizontalRange(10004, 5000, 8), 10005);
+  // Pixel offsets of the range stay well inside an int.
+  const int32_t widest = HorizontalRange(INT32_MAX, 5000, 8);
+  EXPECT_LE(int64_t{widest} * 8, int64_t{INT32_MAX} / 2);
+  EXPECT_GT(widest, 100000000);
+}
+
 // ---- A pane in a test window ----
 
 struct RowSpec {
@@ -576,6 +618,50 @@ TEST_F(TextViewScrolling, HorizontalBarsMoveOneSideOrBothWithSyncScroll) {
   EXPECT_EQ(view_->HorizontalScroll(1), TextView::kHorizontalColumns - page);
   SendMessageA(frame_, WM_HSCROLL, SB_TOP, reinterpret_cast<LPARAM>(rbar_));
   EXPECT_EQ(view_->HorizontalScroll(1), 0);
+}
+
+TEST_F(TextViewScrolling, ALineWiderThanTheLeastRangeCanBeScrolledToItsEnd) {
+  const std::string wide(10000, 'x');
+  Fill({{RowKind::Same, "short", "short"},
+        {RowKind::Changed, wide + "left", wide + "right"},
+        {RowKind::Same, "end", "end"}});
+  EXPECT_EQ(view_->ColumnRange(0), 10005);
+  EXPECT_EQ(view_->ColumnRange(1), 10006);
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(lbar_, SB_CTL, &info));
+  EXPECT_EQ(info.nMax, 10004);
+  const int32_t page = view_->Geometry().visibleColumns[0];
+
+  // The scroll bar reaches the change at column 10000.
+  Settings.SyncScroll = false;
+  SendMessageA(frame_, WM_HSCROLL, SB_BOTTOM, reinterpret_cast<LPARAM>(lbar_));
+  EXPECT_EQ(view_->HorizontalScroll(0), 10005 - page);
+  EXPECT_EQ(GetScrollPos(lbar_, SB_CTL), 10005 - page);
+
+  // So does the caret placed after the line's last character.
+  SendMessageA(frame_, WM_HSCROLL, SB_TOP, reinterpret_cast<LPARAM>(lbar_));
+  const uint32_t rowStart = view_->List().Row(1).leftOffset;
+  view_->PlaceCaret(1, rowStart + 10004, false);
+  EXPECT_EQ(view_->CaretColumn(), 10004);
+  EXPECT_LE(view_->HorizontalScroll(0), 10000);
+  EXPECT_GT(view_->HorizontalScroll(0) + page, 10004);
+
+  // An edit that widens a line widens the range with it.
+  TextDoc& left = view_->State().side[0].doc;
+  const std::string wider(12000, 'y');
+  ASSERT_TRUE(left.Insert(2, wider.data(), static_cast<uint32_t>(wider.size())));
+  view_->State().list->ShiftOffsets(0, 1, static_cast<uint32_t>(wider.size()));
+  view_->RecompareAfterEdit(0, 0);
+  EXPECT_EQ(view_->ColumnRange(0), 12006);
+  ASSERT_TRUE(GetScrollInfo(lbar_, SB_CTL, &info));
+  EXPECT_EQ(info.nMax, 12005);
+
+  // Each side keeps its own range through Switch Sides.
+  view_->SwapSides();
+  EXPECT_EQ(view_->ColumnRange(0), 10006);
+  EXPECT_EQ(view_->ColumnRange(1), 12006);
 }
 
 TEST_F(TextViewScrolling, VerticalBarWheelAndKeysShareOneTopRow) {
