@@ -17,6 +17,7 @@ pair=code-1M-1%
 runs=3
 steps=20
 arch=win32
+qm_runs_i386 || arch=win64  # this machine cannot start 32-bit programs
 while [ $# -gt 0 ]; do
   case $1 in
     --pair) pair=${2:?--pair needs a name}; shift ;;

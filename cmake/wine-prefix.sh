@@ -35,6 +35,12 @@ qm_make_prefix() {
   here=$(dirname "${BASH_SOURCE[0]}")
   wineboot -i >/dev/null 2>&1
   wineserver -w
+  # A prefix whose boot failed has no registry: leave it unmarked, so that
+  # the next start tries again instead of running every test in a husk.
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine-prefix: could not create the Wine prefix $WINEPREFIX" >&2
+    return 1
+  fi
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
   cp -f /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
   wine regedit /S "$(winepath -w "$here/wine-test.reg" 2>/dev/null)" >/dev/null 2>&1
