@@ -11,6 +11,7 @@
 #include "app/window_manager.h"
 #include "resources/resource.h"
 #include "app/messages.h"
+#include "common/text_format.h"
 #include "textwin/splitter_thumb.h"
 
 namespace qm {

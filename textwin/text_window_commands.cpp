@@ -9,6 +9,7 @@
 #include "app/bars.h"
 #include "app/settings.h"
 #include "app/window_manager.h"
+#include "common/paths.h"
 #include "engine/text_file.h"
 #include "output/html_export.h"
 #include "resources/resource.h"
@@ -18,12 +19,6 @@
 namespace qm {
 
 namespace {
-
-// The folder part of a side's path ("" when it has none).
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 
 void EnableItem(HMENU menu, UINT id, bool enabled) {
   EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
@@ -56,7 +51,7 @@ void TextWindow::RegisterCommands() {
     });
   };
   command(ID_FILE_COMPARE_PARENTS, [this] {
-    OpenFolderComparison(nullptr, FolderOf(SidePathOf(0)), FolderOf(SidePathOf(1)), false);
+    OpenFolderComparison(nullptr, ParentFolder(SidePathOf(0)), ParentFolder(SidePathOf(1)), false);
   });
   command(ID_SIDE_SAVE_ALL, [this] {
     if (history_.IsModified(0) && !SaveSide(0)) return;
@@ -276,7 +271,7 @@ void TextWindow::OpenWithShell(int command) {
     if (!ShellExecuteExA(&info)) error = GetLastError();
   } else {
     const bool explore = command == ID_SIDE_EXPLORE;
-    std::string target = explore ? FolderOf(path) : path;
+    std::string target = explore ? ParentFolder(path) : path;
     auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(hwnd(), explore ? "explore" : "open",
                                                           target.c_str(), nullptr, nullptr,
                                                           SW_SHOWNORMAL));
