@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "controls/module_instance.h"
 #include "controls/window_base.h"
 #include "resources/resource.h"
 

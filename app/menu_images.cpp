@@ -9,6 +9,7 @@
 
 #include "app/comparison_window.h"
 #include "app/settings.h"
+#include "controls/module_instance.h"
 #include "resources/resource.h"
 
 namespace qm {

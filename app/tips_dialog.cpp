@@ -4,9 +4,10 @@
 
 #include <utility>
 
-#include "app/messages.h"
 #include "app/registry.h"
 #include "app/settings.h"
+#include "controls/module_instance.h"
+#include "controls/res_string.h"
 #include "controls/window_base.h"
 #include "resources/resource.h"
 

@@ -14,7 +14,8 @@
 #include "output/html_export.h"
 #include "resources/resource.h"
 #include "textwin/export_dialog.h"
-#include "app/messages.h"
+#include "controls/message_box.h"
+#include "controls/res_string.h"
 
 namespace qm {
 
