@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "app/window_manager.h"
 #include "common/paths.h"
+#include "controls/masked_bitmap.h"
 #include "engine/text_file.h"
 #include "output/html_export.h"
 #include "resources/resource.h"
@@ -23,22 +24,6 @@ namespace {
 
 void EnableItem(HMENU menu, UINT id, bool enabled) {
   EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-}
-
-// Draws a bitmap with its mask (1 = transparent) centred in rect.
-void DrawMasked(HDC dc, const RECT& rect, HBITMAP image, HBITMAP mask, bool pressed) {
-  if (!image || !mask) return;
-  BITMAP info{};
-  GetObject(image, sizeof info, &info);
-  int x = rect.left + (rect.right - rect.left - info.bmWidth) / 2 + (pressed ? 1 : 0);
-  int y = rect.top + (rect.bottom - rect.top - info.bmHeight) / 2 + (pressed ? 1 : 0);
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(memory, mask);
-  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCAND);
-  SelectObject(memory, image);
-  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCPAINT);
-  SelectObject(memory, old);
-  DeleteDC(memory);
 }
 
 }  // namespace
@@ -204,8 +189,8 @@ LRESULT TextWindow::OnDrawItem(HWND, UINT, WPARAM, LPARAM lParam) {
   if (item->CtlType == ODT_BUTTON) {
     const bool pressed = item->itemState & ODS_SELECTED;
     DrawFrameControl(item->hDC, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
-    DrawMasked(item->hDC, rect, Settings.Bitmap(IDB_BROWSE), Settings.Bitmap(IDB_BROWSE_MASK),
-               pressed);
+    DrawMaskedBitmap(item->hDC, rect, Settings.Bitmap(IDB_BROWSE),
+                     Settings.Bitmap(IDB_BROWSE_MASK), pressed);
     if (item->itemState & ODS_FOCUS) {
       InflateRect(&rect, -3, -3);
       DrawFocusRect(item->hDC, &rect);
@@ -216,7 +201,7 @@ LRESULT TextWindow::OnDrawItem(HWND, UINT, WPARAM, LPARAM lParam) {
     FillRect(item->hDC, &rect, GetSysColorBrush(COLOR_BTNFACE));
     bool modifiedMark = item->hwndItem == modifiedMark_[0] || item->hwndItem == modifiedMark_[1];
     int image = modifiedMark ? IDB_MODIFIED : IDB_READONLY;
-    DrawMasked(item->hDC, rect, Settings.Bitmap(image), Settings.Bitmap(image + 1), false);
+    DrawMaskedBitmap(item->hDC, rect, Settings.Bitmap(image), Settings.Bitmap(image + 1));
     return TRUE;
   }
   return FALSE;
