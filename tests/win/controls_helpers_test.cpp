@@ -1,12 +1,13 @@
 // The shared Win32 helpers of controls/: strings and message texts come from
-// this module's own resources, and masked bitmaps leave the background
-// wherever the mask says.
+// this module's own resources, COM owners give back exactly the references
+// they hold, and masked bitmaps leave the background wherever the mask says.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "controls/com_ptr.h"
 #include "controls/gdi_owner.h"
 #include "controls/masked_bitmap.h"
 #include "controls/message_box.h"
@@ -34,6 +35,52 @@ TEST(ResourceStrings, SystemMessagesLoseTheirLineBreak) {
   EXPECT_NE(text.back(), '\n');
   EXPECT_NE(text.back(), '\r');
   EXPECT_EQ(SystemMessage(0x2000FFFF), "Error 536936447") << "no text for the code";
+}
+
+// An object that counts its references and notes its end.
+class Counted final : public IUnknown {
+public:
+  explicit Counted(bool* gone) : gone_(gone) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) {
+      *gone_ = true;
+      delete this;
+    }
+    return left;
+  }
+
+private:
+  ULONG refs_ = 1;
+  bool* gone_;
+};
+
+TEST(ComPtr, ReleasesExactlyTheReferencesItHolds) {
+  bool firstGone = false, secondGone = false;
+  {
+    ComPtr<IUnknown> owner(new Counted(&firstGone));
+    ComPtr<IUnknown> moved(std::move(owner));
+    EXPECT_FALSE(owner);
+    EXPECT_FALSE(firstGone) << "a move hands the reference on";
+    // Receive releases the old reference before the new one arrives.
+    void** slot = moved.Receive();
+    EXPECT_TRUE(firstGone);
+    *slot = new Counted(&secondGone);
+    IUnknown* detached = moved.Detach();
+    EXPECT_FALSE(moved);
+    // Two references adopted one after the other: assigning the second
+    // gives the first back, and the object lives on in the second.
+    detached->AddRef();
+    moved.Reset(detached);
+    moved = ComPtr<IUnknown>(detached);
+    EXPECT_FALSE(secondGone);
+  }
+  EXPECT_TRUE(secondGone);
 }
 
 // A 6 x 6 screen-compatible canvas filled with blue; pixels read back with
