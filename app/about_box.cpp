@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "controls/gdi_owner.h"
+#include "controls/module_instance.h"
 #include "controls/window_base.h"
 #include "resources/resource.h"
 
@@ -58,24 +60,17 @@ private:
 
 // The dialog manager's own measure of a font's average character width.
 SIZE BaseUnits(HDC dc, HFONT font) {
-  HGDIOBJ old = SelectObject(dc, font);
+  SelectScope select(dc, font);
   TEXTMETRICA tm{};
   GetTextMetricsA(dc, &tm);
   static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
   SIZE extent{};
   GetTextExtentPoint32A(dc, kLetters, 52, &extent);
-  SelectObject(dc, old);
   return SIZE{(extent.cx / 26 + 1) / 2, tm.tmHeight};
 }
 
 class AboutBox : public DialogBase {
 public:
-  ~AboutBox() override {
-    for (HFONT f : {font_, boldFont_, linkFont_}) {
-      if (f) DeleteObject(f);
-    }
-  }
-
   void RegisterHandlers() override {
     maps().OnMessage(WM_INITDIALOG, Bind(this, &AboutBox::OnInit));
     maps().OnMessage(WM_CTLCOLORSTATIC, Bind(this, &AboutBox::OnColor));
@@ -116,12 +111,10 @@ private:
   }
 
   void LayOut(HWND hwnd, const DialogTemplateLayout& layout) {
-    font_ = MakeFont(layout, layout.weight ? layout.weight : FW_NORMAL, false);
-    boldFont_ = MakeFont(layout, FW_BOLD, false);
-    linkFont_ = MakeFont(layout, layout.weight ? layout.weight : FW_NORMAL, true);
-    HDC dc = GetDC(hwnd);
-    const SIZE base = BaseUnits(dc, font_);
-    ReleaseDC(hwnd, dc);
+    font_.Reset(MakeFont(layout, layout.weight ? layout.weight : FW_NORMAL, false));
+    boldFont_.Reset(MakeFont(layout, FW_BOLD, false));
+    linkFont_.Reset(MakeFont(layout, layout.weight ? layout.weight : FW_NORMAL, true));
+    const SIZE base = BaseUnits(WindowDC(hwnd).get(), font_.get());
 
     RECT frame = DialogUnitsToPixels(0, 0, layout.cx, layout.cy, base.cx, base.cy);
     AdjustWindowRectEx(&frame, GetWindowLongA(hwnd, GWL_STYLE), FALSE,
@@ -140,9 +133,9 @@ private:
       const DialogTemplateLayout::Item& item = layout.items[i];
       const RECT rc = DialogUnitsToPixels(item.x, item.y, item.cx, item.cy, base.cx, base.cy);
       const int id = GetDlgCtrlID(child);
-      HFONT font = id == IDC_ABOUT_VERSION ? boldFont_
-                   : (id == IDC_ABOUT_WEBSITE || id == IDC_ABOUT_SUPPORT) ? linkFont_
-                                                                          : font_;
+      HFONT font = font_.get();
+      if (id == IDC_ABOUT_VERSION) font = boldFont_.get();
+      if (id == IDC_ABOUT_WEBSITE || id == IDC_ABOUT_SUPPORT) font = linkFont_.get();
       SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
       // A picture control sizes itself to its image; keep its size.
       const LONG type = GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK;
@@ -180,9 +173,9 @@ private:
     return TRUE;
   }
 
-  HFONT font_ = nullptr;
-  HFONT boldFont_ = nullptr;
-  HFONT linkFont_ = nullptr;
+  GdiObject<HFONT> font_;
+  GdiObject<HFONT> boldFont_;
+  GdiObject<HFONT> linkFont_;
 };
 
 }  // namespace

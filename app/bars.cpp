@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/messages.h"
-#include "controls/window_base.h"
+#include "controls/module_instance.h"
+#include "controls/res_string.h"
 #include "resources/resource.h"
 
 namespace qm {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/registry.h"
+#include "common/paths.h"
 
 namespace qm {
 
@@ -39,10 +40,9 @@ HtmlHelpFn HtmlHelpEntry() {
 }  // namespace
 
 std::string HelpPath(const std::string& installDir, const char* topic) {
-  std::string path = installDir;
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  if (path.empty()) return path;
-  path += "\\manual.chm";
+  // A folder of backslashes only is no folder.
+  if (installDir.find_first_not_of('\\') == std::string::npos) return std::string();
+  std::string path = JoinPath(installDir, "manual.chm");
   if (topic && *topic) {
     path += "::/";
     path += topic;

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "app/registry.h"
+#include "controls/res_string.h"
+#include "resources/resource.h"
 
 namespace qm {
 
@@ -16,25 +18,16 @@ namespace {
 // fall back to the same text so that pairs keep distinct display texts.
 const std::string& PairFormat() {
   static const std::string format = [] {
-    char text[256];
-    int length = LoadStringA(GetModuleHandleA(nullptr), 8, text, sizeof text);
-    return length > 0 ? std::string(text, length) : std::string("%1 <---> %2");
+    std::string text = LoadResString(IDS_RECENT_PAIR);
+    return text.empty() ? std::string("%1 <---> %2") : text;
   }();
   return format;
 }
 
 std::string PairDisplayText(const std::string& left, const std::string& right) {
-  DWORD_PTR args[2] = {reinterpret_cast<DWORD_PTR>(left.c_str()),
-                       reinterpret_cast<DWORD_PTR>(right.c_str())};
-  char* text = nullptr;
-  DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      PairFormat().c_str(), 0, 0, reinterpret_cast<char*>(&text), 0,
-      reinterpret_cast<va_list*>(args));
-  if (length == 0 || !text) return left + " " + right;
-  std::string result(text, length);
-  LocalFree(text);
-  return result;
+  std::string text = FormatString(PairFormat(), {reinterpret_cast<DWORD_PTR>(left.c_str()),
+                                                 reinterpret_cast<DWORD_PTR>(right.c_str())});
+  return text.empty() ? left + " " + right : text;
 }
 
 std::string EntryValueName(const std::string& list, long index) {

@@ -2,10 +2,8 @@
 #include <windows.h>
 
 #include "app/startup.h"
-#include "controls/window_base.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  qm::SetModuleInstance(instance);
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (qm::InitInstance(qm::ProcessArguments())) qm::RunMessageLoop();
   qm::ExitInstance();
   return 0;

@@ -9,6 +9,8 @@
 
 #include "app/comparison_window.h"
 #include "app/settings.h"
+#include "controls/gdi_owner.h"
+#include "controls/module_instance.h"
 #include "resources/resource.h"
 
 namespace qm {
@@ -32,18 +34,19 @@ const OwnerMenuItem* ItemFromData(ULONG_PTR data) {
   return item && LiveItems().count(item) ? item : nullptr;
 }
 
-// The menu font of the system, owned by the caller.
-HFONT CreateMenuFont() {
+// The menu font of the system; empty when the metrics cannot be read.
+GdiObject<HFONT> CreateMenuFont() {
   NONCLIENTMETRICSA ncm{};
   ncm.cbSize = sizeof ncm;
   if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) {
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return GdiObject<HFONT>();
   }
-  return CreateFontIndirectA(&ncm.lfMenuFont);
+  return GdiObject<HFONT>(CreateFontIndirectA(&ncm.lfMenuFont));
 }
 
-void DeleteFontIfOwned(HFONT font) {
-  if (font && font != GetStockObject(DEFAULT_GUI_FONT)) DeleteObject(font);
+// font, or the stock GUI font standing in for an empty one.
+HGDIOBJ FontOrStock(const GdiObject<HFONT>& font) {
+  return font ? font.get() : GetStockObject(DEFAULT_GUI_FONT);
 }
 
 SIZE TextExtent(HDC dc, const std::string& text) {
@@ -89,26 +92,24 @@ void DrawCheck(HDC dc, const RECT& square, bool radio, COLORREF color) {
   // DrawFrameControl draws the mark black on white into a mask-like bitmap;
   // draw it through a monochrome bitmap so it takes the item's text colour.
   const int size = (square.bottom - square.top) * 2 / 3;
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP mono = CreateBitmap(size, size, 1, 1, nullptr);
-  HGDIOBJ old = SelectObject(memory, mono);
+  MemoryDC memory(dc);
+  GdiObject<HBITMAP> mono(CreateBitmap(size, size, 1, 1, nullptr));
+  GdiObject<HBRUSH> brush(CreateSolidBrush(color));
+  if (!memory.get() || !mono || !brush) return;
+  SelectScope selectMono(memory.get(), mono.get());
   RECT rc{0, 0, size, size};
-  DrawFrameControl(memory, &rc, DFC_MENU, radio ? DFCS_MENUBULLET : DFCS_MENUCHECK);
+  DrawFrameControl(memory.get(), &rc, DFC_MENU, radio ? DFCS_MENUBULLET : DFCS_MENUCHECK);
   const int x = square.left + (square.right - square.left - size) / 2;
   const int y = square.top + (square.bottom - square.top - size) / 2;
   const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
   const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
-  HBRUSH brush = CreateSolidBrush(color);
-  HGDIOBJ oldBrush = SelectObject(dc, brush);
-  // Where the mask is black (the mark) paint the brush, elsewhere keep dst.
-  BitBlt(dc, x, y, size, size, memory, 0, 0, 0x00B8074A);  // PSDPxax
-  SelectObject(dc, oldBrush);
-  DeleteObject(brush);
+  {
+    SelectScope selectBrush(dc, brush.get());
+    // Where the mask is black (the mark) paint the brush, elsewhere keep dst.
+    BitBlt(dc, x, y, size, size, memory.get(), 0, 0, 0x00B8074A);  // PSDPxax
+  }
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBack);
-  SelectObject(memory, old);
-  DeleteObject(mono);
-  DeleteDC(memory);
 }
 
 }  // namespace
@@ -214,14 +215,14 @@ OwnerMenuItem* OwnerMenuItemAt(HMENU menu, int position) {
 bool MeasureMenuItem(MEASUREITEMSTRUCT* mis) {
   const OwnerMenuItem* item = ItemFromData(mis->itemData);
   if (!item) return false;
-  HDC dc = GetDC(nullptr);
-  HFONT font = CreateMenuFont();
-  HGDIOBJ old = SelectObject(dc, font);
-  const SIZE label = TextExtent(dc, item->label);
-  const SIZE shortcut = TextExtent(dc, item->shortcut);
-  SelectObject(dc, old);
-  DeleteFontIfOwned(font);
-  ReleaseDC(nullptr, dc);
+  SIZE label{}, shortcut{};
+  {
+    WindowDC screen(nullptr);
+    const GdiObject<HFONT> font = CreateMenuFont();
+    SelectScope select(screen.get(), FontOrStock(font));
+    label = TextExtent(screen.get(), item->label);
+    shortcut = TextExtent(screen.get(), item->shortcut);
+  }
   const int height = std::max<int>(kMinItemHeight, std::max(label.cy, shortcut.cy) + 4);
   mis->itemHeight = height;
   mis->itemWidth = height + kGap + label.cx + (shortcut.cx ? 3 * kGap + shortcut.cx : 0) + kGap;
@@ -257,8 +258,8 @@ bool DrawMenuItem(const DRAWITEMSTRUCT* dis) {
     DrawCheck(dc, square, (mii.fType & MFT_RADIOCHECK) != 0, textColor);
   }
 
-  HFONT font = CreateMenuFont();
-  HGDIOBJ oldFont = SelectObject(dc, font);
+  const GdiObject<HFONT> font = CreateMenuFont();
+  SelectScope selectFont(dc, FontOrStock(font));
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColor = SetTextColor(dc, textColor);
   const bool noAccel = (dis->itemState & ODS_NOACCEL) != 0;
@@ -268,8 +269,6 @@ bool DrawMenuItem(const DRAWITEMSTRUCT* dis) {
   DrawLabel(dc, item->shortcut, text, DT_RIGHT, grayed, noAccel);
   SetTextColor(dc, oldColor);
   SetBkMode(dc, oldMode);
-  SelectObject(dc, oldFont);
-  DeleteFontIfOwned(font);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/registry.h"
+#include "controls/module_instance.h"
 
 namespace qm {
 
@@ -361,7 +362,7 @@ void SettingsRecord::DeleteBrushes() {
 
 void SettingsRecord::CreateDrawingObjects() {
   ReleaseDrawingObjects();
-  HINSTANCE module = GetModuleHandleA(nullptr);
+  HINSTANCE module = ModuleInstance();
   if (HBITMAP pattern = LoadBitmapA(module, MAKEINTRESOURCEA(kDividerBitmapId))) {
     // The brush keeps its own copy of the pattern.
     DividerBrush = CreatePatternBrush(pattern);

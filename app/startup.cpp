@@ -11,10 +11,10 @@
 #include "app/command_line.h"
 #include "app/comparison_window.h"
 #include "app/menu_images.h"
-#include "app/messages.h"
 #include "app/settings.h"
 #include "app/tips_dialog.h"
 #include "app/window_manager.h"
+#include "controls/message_box.h"
 #include "controls/window_base.h"
 
 namespace qm {

@@ -4,9 +4,12 @@
 
 #include <utility>
 
-#include "app/messages.h"
 #include "app/registry.h"
 #include "app/settings.h"
+#include "controls/gdi_owner.h"
+#include "controls/masked_bitmap.h"
+#include "controls/module_instance.h"
+#include "controls/res_string.h"
 #include "controls/window_base.h"
 #include "resources/resource.h"
 
@@ -68,9 +71,7 @@ std::string LoadTipsText() {
 HFONT GuiFont(int points, int weight, HWND hwnd) {
   LOGFONTA lf{};
   GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-  HDC dc = GetDC(hwnd);
-  lf.lfHeight = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ReleaseDC(hwnd, dc);
+  lf.lfHeight = -MulDiv(points, GetDeviceCaps(WindowDC(hwnd).get(), LOGPIXELSY), 72);
   lf.lfWidth = 0;
   lf.lfWeight = weight;
   return CreateFontIndirectA(&lf);
@@ -80,30 +81,8 @@ HFONT GuiFont(int points, int weight, HWND hwnd) {
 // taking the fill colour.
 void DrawBulb(HDC dc, const RECT& rc, HBITMAP bitmap) {
   FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNSHADOW));
-  BITMAP info{};
-  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return;
-  const int x = rc.left + (rc.right - rc.left - info.bmWidth) / 2;
-  const int y = rc.top + (rc.bottom - rc.top - info.bmHeight) / 2;
-  HDC image = CreateCompatibleDC(dc);
-  HDC mask = CreateCompatibleDC(dc);
-  HBITMAP maskBitmap = CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr);
-  HGDIOBJ oldImage = SelectObject(image, bitmap);
-  HGDIOBJ oldMask = SelectObject(mask, maskBitmap);
-  // Colour to monochrome: pixels of the background colour become 1.
-  SetBkColor(image, RGB(255, 255, 255));
-  BitBlt(mask, 0, 0, info.bmWidth, info.bmHeight, image, 0, 0, SRCCOPY);
-  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
-  const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
-  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, image, 0, 0, SRCINVERT);
-  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mask, 0, 0, SRCAND);
-  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, image, 0, 0, SRCINVERT);
-  SetTextColor(dc, oldText);
-  SetBkColor(dc, oldBack);
-  SelectObject(mask, oldMask);
-  SelectObject(image, oldImage);
-  DeleteObject(maskBitmap);
-  DeleteDC(mask);
-  DeleteDC(image);
+  GdiObject<HBITMAP> mask = MakeColourMask(bitmap, RGB(255, 255, 255));
+  DrawMaskedBitmap(dc, rc, bitmap, mask.get());
 }
 
 class TipsDialog : public DialogBase {
@@ -111,11 +90,6 @@ public:
   TipsDialog()
       : cursor_(LoadTipsText(), ReadSettingDword(kTipIndexValue, 0)),
         bulb_(LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(IDB_TIP_BULB))) {}
-  ~TipsDialog() override {
-    if (headerFont_) DeleteObject(headerFont_);
-    if (textFont_) DeleteObject(textFont_);
-    if (bulb_) DeleteObject(bulb_);
-  }
 
   void RegisterHandlers() override {
     maps().OnMessage(WM_INITDIALOG, Bind(this, &TipsDialog::OnInit));
@@ -138,10 +112,12 @@ public:
 
 private:
   LRESULT OnInit(HWND hwnd, UINT, WPARAM, LPARAM) {
-    headerFont_ = GuiFont(12, FW_BOLD, hwnd);
-    textFont_ = GuiFont(10, FW_NORMAL, hwnd);
-    SendDlgItemMessageA(hwnd, IDC_TIP_HEADER, WM_SETFONT, reinterpret_cast<WPARAM>(headerFont_), 0);
-    SendDlgItemMessageA(hwnd, IDC_TIP_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_), 0);
+    headerFont_.Reset(GuiFont(12, FW_BOLD, hwnd));
+    textFont_.Reset(GuiFont(10, FW_NORMAL, hwnd));
+    SendDlgItemMessageA(hwnd, IDC_TIP_HEADER, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(headerFont_.get()), 0);
+    SendDlgItemMessageA(hwnd, IDC_TIP_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()),
+                        0);
     SetDlgItemTextA(hwnd, IDC_TIP_HEADER, LoadResString(IDS_TIP_HEADER).c_str());
     CheckDlgButton(hwnd, IDC_TIP_SHOW_ON_STARTUP,
                    ReadSettingBool(kTipShowOnStartupValue, true) ? BST_CHECKED : BST_UNCHECKED);
@@ -166,14 +142,14 @@ private:
   LRESULT OnDrawItem(HWND, UINT, WPARAM, LPARAM lParam) {
     auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     if (dis->CtlID != IDC_TIP_PICTURE) return FALSE;
-    DrawBulb(dis->hDC, dis->rcItem, bulb_);
+    DrawBulb(dis->hDC, dis->rcItem, bulb_.get());
     return TRUE;
   }
 
   TipCursor cursor_;
-  HBITMAP bulb_ = nullptr;
-  HFONT headerFont_ = nullptr;
-  HFONT textFont_ = nullptr;
+  GdiObject<HBITMAP> bulb_;
+  GdiObject<HFONT> headerFont_;
+  GdiObject<HFONT> textFont_;
 };
 
 TipsDialog* g_open = nullptr;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/menu_images.h"
-#include "app/messages.h"
+#include "controls/res_string.h"
 #include "app/settings.h"
 #include "app/window_placement.h"
 #include "resources/resource.h"

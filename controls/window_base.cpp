@@ -5,11 +5,12 @@
 #include <new>
 #include <set>
 
+#include "controls/message_box.h"
+#include "controls/module_instance.h"
+
 namespace qm {
 
 namespace {
-
-HINSTANCE g_instance = nullptr;
 
 // Both lists hold borrowed pointers; membership is the only thing asked.
 // They are never destroyed: objects still alive at process exit (in the
@@ -58,18 +59,6 @@ void UnbindAndDestroy(HWND& bound) {
 }
 
 }  // namespace
-
-HINSTANCE ModuleInstance() { return g_instance ? g_instance : GetModuleHandleA(nullptr); }
-
-void SetModuleInstance(HINSTANCE instance) { g_instance = instance; }
-
-void ShowOutOfMemoryMessage() {
-  char caption[64] = "";
-  char text[512] = "";
-  LoadStringA(ModuleInstance(), 1, caption, sizeof caption);
-  LoadStringA(ModuleInstance(), 48, text, sizeof text);
-  MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
-}
 
 // --- HandlerMaps -----------------------------------------------------------
 

@@ -26,6 +26,8 @@
 // show the out-of-memory message for std::bad_alloc and report anything else
 // to the debugger, then answer the message as if it had not been handled.
 //
+// Window classes, dialog templates and menus come from ModuleInstance().
+//
 // Threads: user-interface thread only (the live list is not locked).
 #pragma once
 
@@ -36,11 +38,6 @@
 #include <vector>
 
 namespace qm {
-
-// The instance whose resources (strings, menus, dialogs, bitmaps) the program
-// loads. Defaults to the executable's module; the entry point sets it.
-HINSTANCE ModuleInstance();
-void SetModuleInstance(HINSTANCE instance);
 
 using MessageHandler = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
 
@@ -185,8 +182,5 @@ private:
   bool modeless_ = false;
   HandlerMaps maps_;
 };
-
-// Shows the out-of-memory message (string 48, caption string 1), no owner.
-void ShowOutOfMemoryMessage();
 
 }  // namespace qm

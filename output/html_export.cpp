@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "common/text_format.h"
 #include "engine/platform.h"
 #include "engine/text_file.h"
 
@@ -17,52 +18,6 @@ namespace {
 constexpr char kNewLine[] = "\r\n";
 constexpr char kNbsp[] = "&nbsp;";
 
-// Message-style inserts: "%1" to "%9" take the argument (a "!fmt!" after
-// the number is skipped: the arguments come formatted), "%%" is "%";
-// anything else is copied.
-std::string FormatInserts(const std::string& format, const std::vector<std::string>& args) {
-  std::string out;
-  for (size_t i = 0; i < format.size(); ++i) {
-    const char c = format[i];
-    if (c != '%' || i + 1 >= format.size()) {
-      out += c;
-      continue;
-    }
-    const char next = format[i + 1];
-    if (next == '%') {
-      out += '%';
-      ++i;
-    } else if (next >= '1' && next <= '9') {
-      const size_t index = static_cast<size_t>(next - '1');
-      if (index < args.size()) out += args[index];
-      i += 1;
-      if (i + 1 < format.size() && format[i + 1] == '!') {
-        const size_t close = format.find('!', i + 2);
-        if (close != std::string::npos) i = close;
-      }
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-// Decimal digits of n; 0 for 0.
-int DigitCount(int32_t n) {
-  int digits = 0;
-  for (; n > 0; n /= 10) ++digits;
-  return digits;
-}
-
-const char* FormatLabel(LineFormat format) {
-  switch (format) {
-    case LineFormat::Unix: return "UNIX";
-    case LineFormat::Dos: return "DOS";
-    case LineFormat::Mac: return "MAC";
-  }
-  return "???";
-}
-
 // Writes the page into out. The settings are normalised once here so the
 // per-byte code never divides by a zero tab size.
 class PageBuilder {
@@ -71,7 +26,7 @@ public:
       : state_(state), list_(*state.list), settings_(settings), out_(out) {
     if (settings_.TabStop < 1 || settings_.TabStop > 16) settings_.TabStop = 4;
     if (settings_.ShowLineNumbers > 2) settings_.ShowLineNumbers = 2;
-    numberWidth_ = DigitCount(list_.RowCount());
+    numberWidth_ = DecimalDigits(list_.RowCount());
   }
 
   void Header(const std::string& leftPath, const std::string& rightPath,
@@ -135,7 +90,7 @@ void PageBuilder::FileHeading(const std::string& path, LineFormat format, bool l
   if (left) out_ += "<TR>";
   out_ += "<TD WIDTH=\"50%\"><TABLE BORDER=\"1\" WIDTH=\"100%\"><TR><TD ALIGN=\"center\">";
   out_ += "<A HREF=\"" + EscapeHtml(FileUrl(path)) + "\">" + EscapeHtml(path) + "</A> (";
-  out_ += FormatLabel(format);
+  out_ += LineFormatLabel(static_cast<unsigned>(format));
   out_ += ")</TD></TR></TABLE></TD>";
   if (!left) {
     out_ += "</TR>";

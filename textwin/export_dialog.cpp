@@ -3,9 +3,9 @@
 #include <string>
 
 #include "app/settings.h"
+#include "controls/file_dialog.h"
 #include "controls/window_base.h"
 #include "resources/resource.h"
-#include "textwin/file_dialog.h"
 
 namespace qm {
 

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "common/text_format.h"
 #include "engine/text_doc.h"
 
 namespace qm {
@@ -27,12 +28,6 @@ int ScaleToDpi(int size, int dpi) {
   const int64_t product = static_cast<int64_t>(size) * dpi;
   const int64_t rounded = product >= 0 ? (product + 48) / 96 : (product - 48) / 96;
   return static_cast<int>(rounded);
-}
-
-int DecimalDigits(int32_t n) {
-  int digits = 0;
-  for (; n > 0; n /= 10) ++digits;
-  return digits;
 }
 
 int ComputeSplit(int width, float* ratio) {

@@ -12,9 +12,6 @@ class TextDoc;
 // size pixels at 96 dpi scaled to dpi, rounded as MulDiv rounds.
 int ScaleToDpi(int size, int dpi);
 
-// Decimal digits of n (n >= 0); 0 has none, so an empty list gets no digits.
-int DecimalDigits(int32_t n);
-
 // The divider position for a pane width and ratio, kept at least 100 pixels
 // from either edge and from the left edge first when the pane is narrower
 // than 200. ratio is replaced by the ratio of the clamped position.

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/messages.h"
+#include "controls/message_box.h"
 #include "app/settings.h"
 #include "resources/resource.h"
 #include "textwin/text_view_internal.h"

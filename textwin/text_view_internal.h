@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "textwin/gdi_objects.h"
+#include "controls/gdi_owner.h"
 #include "textwin/text_view.h"
 
 namespace qm {

@@ -4,7 +4,7 @@
 
 #include "app/settings.h"
 #include "engine/text_doc.h"
-#include "textwin/gdi_objects.h"
+#include "controls/gdi_owner.h"
 #include "textwin/pane_layout.h"
 #include "textwin/text_view.h"
 #include "textwin/text_view_internal.h"

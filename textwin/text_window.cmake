@@ -3,7 +3,6 @@
 # window manager), which in turn asks this library for its text windows.
 target_sources(qm_textwin PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/window_layout.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/file_dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/splitter_thumb.cpp
   ${CMAKE_CURRENT_LIST_DIR}/export_dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_window.cpp

@@ -10,7 +10,9 @@
 #include "app/settings.h"
 #include "app/window_manager.h"
 #include "resources/resource.h"
-#include "app/messages.h"
+#include "controls/module_instance.h"
+#include "controls/res_string.h"
+#include "common/text_format.h"
 #include "textwin/splitter_thumb.h"
 
 namespace qm {

@@ -9,39 +9,16 @@
 #include "app/bars.h"
 #include "app/settings.h"
 #include "app/window_manager.h"
+#include "common/paths.h"
+#include "controls/masked_bitmap.h"
 #include "engine/text_file.h"
 #include "output/html_export.h"
 #include "resources/resource.h"
 #include "textwin/export_dialog.h"
-#include "app/messages.h"
+#include "controls/message_box.h"
+#include "controls/res_string.h"
 
 namespace qm {
-
-namespace {
-
-// The folder part of a side's path ("" when it has none).
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-// Draws a bitmap with its mask (1 = transparent) centred in rect.
-void DrawMasked(HDC dc, const RECT& rect, HBITMAP image, HBITMAP mask, bool pressed) {
-  if (!image || !mask) return;
-  BITMAP info{};
-  GetObject(image, sizeof info, &info);
-  int x = rect.left + (rect.right - rect.left - info.bmWidth) / 2 + (pressed ? 1 : 0);
-  int y = rect.top + (rect.bottom - rect.top - info.bmHeight) / 2 + (pressed ? 1 : 0);
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(memory, mask);
-  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCAND);
-  SelectObject(memory, image);
-  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCPAINT);
-  SelectObject(memory, old);
-  DeleteDC(memory);
-}
-
-}  // namespace
 
 void TextWindow::RegisterCommands() {
   HandlerMaps& m = maps();
@@ -52,7 +29,7 @@ void TextWindow::RegisterCommands() {
     });
   };
   command(ID_FILE_COMPARE_PARENTS, [this] {
-    OpenFolderComparison(nullptr, FolderOf(SidePathOf(0)), FolderOf(SidePathOf(1)), false);
+    OpenFolderComparison(nullptr, ParentFolder(SidePathOf(0)), ParentFolder(SidePathOf(1)), false);
   });
   command(ID_SIDE_SAVE_ALL, [this] {
     if (history_.IsModified(0) && !SaveSide(0)) return;
@@ -181,8 +158,8 @@ LRESULT TextWindow::OnDrawItem(HWND, UINT, WPARAM, LPARAM lParam) {
   if (item->CtlType == ODT_BUTTON) {
     const bool pressed = item->itemState & ODS_SELECTED;
     DrawFrameControl(item->hDC, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
-    DrawMasked(item->hDC, rect, Settings.Bitmap(IDB_BROWSE), Settings.Bitmap(IDB_BROWSE_MASK),
-               pressed);
+    DrawMaskedBitmap(item->hDC, rect, Settings.Bitmap(IDB_BROWSE),
+                     Settings.Bitmap(IDB_BROWSE_MASK), pressed);
     if (item->itemState & ODS_FOCUS) {
       InflateRect(&rect, -3, -3);
       DrawFocusRect(item->hDC, &rect);
@@ -193,7 +170,7 @@ LRESULT TextWindow::OnDrawItem(HWND, UINT, WPARAM, LPARAM lParam) {
     FillRect(item->hDC, &rect, GetSysColorBrush(COLOR_BTNFACE));
     bool modifiedMark = item->hwndItem == modifiedMark_[0] || item->hwndItem == modifiedMark_[1];
     int image = modifiedMark ? IDB_MODIFIED : IDB_READONLY;
-    DrawMasked(item->hDC, rect, Settings.Bitmap(image), Settings.Bitmap(image + 1), false);
+    DrawMaskedBitmap(item->hDC, rect, Settings.Bitmap(image), Settings.Bitmap(image + 1));
     return TRUE;
   }
   return FALSE;
@@ -262,7 +239,7 @@ void TextWindow::OpenWithShell(int command) {
     if (!ShellExecuteExA(&info)) error = GetLastError();
   } else {
     const bool explore = command == ID_SIDE_EXPLORE;
-    std::string target = explore ? FolderOf(path) : path;
+    std::string target = explore ? ParentFolder(path) : path;
     auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(hwnd(), explore ? "explore" : "open",
                                                           target.c_str(), nullptr, nullptr,
                                                           SW_SHOWNORMAL));

@@ -10,8 +10,9 @@
 #include "engine/platform.h"
 #include "engine/text_file.h"
 #include "resources/resource.h"
-#include "textwin/file_dialog.h"
-#include "app/messages.h"
+#include "controls/file_dialog.h"
+#include "controls/message_box.h"
+#include "controls/res_string.h"
 
 namespace qm {
 

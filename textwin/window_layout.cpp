@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/paths.h"
 #include "engine/text_file.h"
 
 namespace qm {
@@ -97,21 +98,9 @@ PaneLayoutResult ComputePaneLayout(const LayoutInput& in) {
   return r;
 }
 
-const char* LineFormatLabel(unsigned format) {
-  switch (format) {
-    case 0: return "UNIX";
-    case 1: return "DOS";
-    case 2: return "MAC";
-    default: return "???";
-  }
-}
-
 std::string SideDisplayName(const std::string& path, bool modified, const std::string& noFile) {
   std::string name = noFile;
-  if (IsFilePath(path)) {
-    size_t slash = path.find_last_of('\\');
-    name = slash == std::string::npos ? path : path.substr(slash + 1);
-  }
+  if (IsFilePath(path)) name = LastComponent(path);
   if (modified) name += "*";
   return name;
 }

@@ -58,9 +58,6 @@ struct PaneLayoutResult {
 
 PaneLayoutResult ComputePaneLayout(const LayoutInput& in);
 
-// "UNIX", "DOS", "MAC" for line formats 0, 1, 2, else "???".
-const char* LineFormatLabel(unsigned format);
-
 // The name a side shows in the title: the part after the last backslash
 // when the path is a valid file name, else noFile; "*" added when modified.
 std::string SideDisplayName(const std::string& path, bool modified, const std::string& noFile);

@@ -10,6 +10,7 @@
 #include "app/menu_images.h"
 #include "app/settings.h"
 #include "app/window_manager.h"
+#include "controls/module_instance.h"
 #include "resources/resource.h"
 #include "tests/win/app_fake_window.h"
 

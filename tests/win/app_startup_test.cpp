@@ -9,6 +9,7 @@
 #include "app/tips_dialog.h"
 #include "app/startup.h"
 #include "app/window_manager.h"
+#include "controls/module_instance.h"
 #include "resources/resource.h"
 #include "tests/win/app_fake_window.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/module_instance.h"
 #include "controls/window_base.h"
 
 namespace qm {

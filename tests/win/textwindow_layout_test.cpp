@@ -3,6 +3,7 @@
 // splitter's ratio and the per-side modified state.
 #include <gtest/gtest.h>
 
+#include "common/text_format.h"
 #include "textwin/edit_history.h"
 #include "textwin/splitter_thumb.h"
 #include "textwin/window_layout.h"

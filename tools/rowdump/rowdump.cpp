@@ -24,6 +24,7 @@
 #include <optional>
 #include <string>
 
+#include "common/text_format.h"
 #include "engine/compare_state.h"
 #include "engine/platform.h"
 #include "output/html_export.h"
@@ -159,17 +160,6 @@ std::string ResultMessage(const CompareResult& r) {
       return "Cannot load right file.\n\nReason: " + SystemErrorText(r.detail);
     default:
       return "";
-  }
-}
-
-const char* FormatName(LineFormat f) {
-  switch (f) {
-    case LineFormat::Unix:
-      return "UNIX";
-    case LineFormat::Mac:
-      return "MAC";
-    default:
-      return "DOS";
   }
 }
 
@@ -319,9 +309,9 @@ int main(int argc, char** argv) {
   {
     Output out;
     out.Text("formats ");
-    out.Text(FormatName(state.side[0].format));
+    out.Text(LineFormatLabel(static_cast<unsigned>(state.side[0].format)));
     out.Char(' ');
-    out.Text(FormatName(state.side[1].format));
+    out.Text(LineFormatLabel(static_cast<unsigned>(state.side[1].format)));
     out.EndLine();
     if (!options.summary) PrintRows(out, state);
     PrintTotals(out, *state.list);

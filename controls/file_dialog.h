@@ -1,8 +1,8 @@
-// The common open and save dialogs as the compare window and the Export
-// dialog use them: a title and a filter from the string table ('|'
-// separating the entries), the current text as the starting name, and a
-// second try with an empty name when the system rejects that text (a box
-// showing "<no file>" is no file name).
+// The common open and save dialogs as the program's windows use them: a
+// title and a filter from this module's string table ('|' separating the
+// entries), the current text as the starting name, and a second try with an
+// empty name when the system rejects that text (a box showing "<no file>"
+// is no file name). Modal to the owner; user-interface thread only.
 #pragma once
 
 #include <windows.h>

@@ -1,9 +1,11 @@
-// Owning and scoped GDI handles for the text pane's drawing code.
+// Owning and scoped GDI handles for every window's drawing code.
 //
 // GdiObject owns one pen, brush, font or bitmap and deletes it; a raw handle
 // elsewhere only borrows. SelectScope selects an object into a DC and puts
 // the previous one back when it ends, so no object is ever deleted while
-// selected. Stock objects are never wrapped in a GdiObject.
+// selected: declare the owner before the scope that selects it. Stock
+// objects are never wrapped in a GdiObject. WindowDC and MemoryDC own a
+// device context for the length of a scope.
 #pragma once
 
 #include <windows.h>
@@ -67,6 +69,22 @@ public:
 
 private:
   HWND hwnd_;
+  HDC dc_;
+};
+
+// A memory DC compatible with dc (the screen for null), deleted at the end
+// of the scope; get() is null when it could not be made.
+class MemoryDC {
+public:
+  explicit MemoryDC(HDC dc) : dc_(CreateCompatibleDC(dc)) {}
+  ~MemoryDC() {
+    if (dc_) DeleteDC(dc_);
+  }
+  MemoryDC(const MemoryDC&) = delete;
+  MemoryDC& operator=(const MemoryDC&) = delete;
+  HDC get() const { return dc_; }
+
+private:
   HDC dc_;
 };
 

@@ -1,8 +1,8 @@
-#include "textwin/file_dialog.h"
+#include "controls/file_dialog.h"
 
 #include <commdlg.h>
 
-#include "app/messages.h"
+#include "controls/res_string.h"
 
 namespace qm {
 
