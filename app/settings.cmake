@@ -3,6 +3,7 @@
 add_library(qm_settings STATIC
   ${CMAKE_CURRENT_LIST_DIR}/registry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/history_list.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/history_combo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_placement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings.cpp)
 target_link_libraries(qm_settings PUBLIC qm_commands qm_controls advapi32 gdi32 user32 comdlg32

@@ -19,7 +19,6 @@ namespace qm {
 
 namespace {
 
-constexpr int kNameBoxListHeight = 140;  // the closed box plus its list
 
 }  // namespace
 
@@ -55,12 +54,7 @@ int WindowHeight(HWND window) {
 
 TextWindow::TextWindow() = default;
 
-TextWindow::~TextWindow() {
-  // The histories outlive every window: never leave them a box to refresh.
-  for (int side = 0; side < 2; ++side)
-    if (nameBox_[side])
-      (side == 0 ? Settings.LeftFileHistory : Settings.RightFileHistory).DetachCombo(nameBox_[side]);
-}
+TextWindow::~TextWindow() = default;
 
 std::unique_ptr<ComparisonWindow> NewTextWindow() { return std::make_unique<TextWindow>(); }
 
@@ -110,7 +104,7 @@ LRESULT TextWindow::OnCreate(HWND hwnd, UINT, WPARAM, LPARAM) {
   DragAcceptFiles(hwnd, TRUE);
   CreateChildren();
   UpdateTitle();
-  SetFocus(nameBox_[0]);
+  SetFocus(name_[0].hwnd());
   return 0;
 }
 
@@ -136,21 +130,13 @@ void TextWindow::CreateChildren() {
   browse_[0] = child("button", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, IDC_BROWSE_LEFT);
   browse_[1] = child("button", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, IDC_BROWSE_RIGHT);
 
-  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   const int nameIds[2] = {IDC_LEFT_NAME, IDC_RIGHT_NAME};
+  const char* const names[2] = {"LeftFile", "RightFile"};
   for (int side = 0; side < 2; ++side) {
-    nameBox_[side] = CreateWindowExA(
-        0, "combobox", "",
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_AUTOHSCROLL | CBS_HASSTRINGS |
-            CBS_DROPDOWN,
-        0, 0, 100, kNameBoxListHeight, hwnd,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(nameIds[side])), instance, nullptr);
-    SendMessageA(nameBox_[side], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    (side == 0 ? Settings.LeftFileHistory : Settings.RightFileHistory).AttachCombo(nameBox_[side]);
-    std::string text;
-    ReadFieldText(side == 0 ? "LeftFile" : "RightFile", &text);
-    SetWindowTextA(nameBox_[side], text.empty() ? LoadResString(IDS_NO_FILE).c_str() : text.c_str());
-    ShowNameEnd(side, true);
+    name_[side].Create(hwnd, nameIds[side],
+                       side == 0 ? &Settings.LeftFileHistory : &Settings.RightFileHistory,
+                       names[side]);
+    name_[side].LoadText(LoadResString(IDS_NO_FILE));
   }
 
   toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
@@ -237,7 +223,7 @@ void TextWindow::PaneLayout() {
   in.quickBarHeight = Settings.ViewQuickBar && quickBar_ ? WindowHeight(quickBar_) : 0;
   in.statusBarHeight = Settings.ViewStatusBar ? WindowHeight(statusBar_) : 0;
   RECT box;
-  GetWindowRect(nameBox_[0], &box);
+  GetWindowRect(name_[0].hwnd(), &box);
   in.nameBoxHeight = box.bottom - box.top;
   in.cxVScroll = GetSystemMetrics(SM_CXVSCROLL);
   in.cyHScroll = GetSystemMetrics(SM_CYHSCROLL);
@@ -260,33 +246,10 @@ void TextWindow::PaneLayout() {
     const NameBar& bar = layout_.side[side];
     Place(modifiedMark_[side], bar.modifiedMark);
     Place(readOnlyMark_[side], bar.readOnlyMark);
-    // Moving a combo box selects its text: keep the user's selection.
-    DWORD selection = static_cast<DWORD>(SendMessageA(nameBox_[side], CB_GETEDITSEL, 0, 0));
-    MoveWindow(nameBox_[side], bar.nameBox.x, bar.nameBox.y, std::max(bar.nameBox.w, 0),
-               kNameBoxListHeight, TRUE);
-    SendMessageA(nameBox_[side], CB_SETEDITSEL, 0, selection);
-    ShowNameEnd(side, false);
+    name_[side].Move(bar.nameBox.x, bar.nameBox.y, bar.nameBox.w);
     Place(browse_[side], bar.browse);
   }
   InvalidateRect(hwnd, nullptr, FALSE);
-}
-
-void TextWindow::ShowNameEnd(int side, bool newText) {
-  // A path that fits its box shows whole; a longer one shows its end, the
-  // file name, rather than the drive. The edit field keeps its scroll
-  // position through a resize, so it is scrolled back to the start first:
-  // only a caret beyond the right edge scrolls it again. The caret goes to
-  // the end, but in a box with the focus the user's selection stays.
-  HWND edit = GetWindow(nameBox_[side], GW_CHILD);
-  if (!edit) return;
-  DWORD start = 0;
-  DWORD end = 0;
-  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  SendMessageA(edit, EM_SETSEL, 0, 0);
-  SendMessageA(edit, EM_SCROLLCARET, 0, 0);
-  if (newText || GetFocus() != edit) start = end = static_cast<DWORD>(GetWindowTextLengthA(edit));
-  SendMessageA(edit, EM_SETSEL, start, end);
-  SendMessageA(edit, EM_SCROLLCARET, 0, 0);
 }
 
 void TextWindow::UpdateStatusParts() {

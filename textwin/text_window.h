@@ -32,6 +32,7 @@
 #include <string>
 
 #include "app/comparison_window.h"
+#include "app/history_combo.h"
 #include "engine/compare_state.h"
 #include "app/command_states.h"
 #include "textwin/compare_document.h"
@@ -49,10 +50,6 @@ extern const UINT kToolBarCommands[24];
 class TextWindow : public ComparisonWindow, public TextViewHost {
 public:
   static constexpr char kClassName[] = "TextWindow";
-  // Notifications of the name boxes, beside the combo box's own.
-  static constexpr WORD kNameBoxEnter = 200;    // Enter while the list is closed
-  static constexpr WORD kNameBoxPicked = 201;   // an entry chosen from the open list
-  static constexpr WORD kNameBoxDropped = 202;  // a file dropped on the box
 
   TextWindow();
   ~TextWindow() override;
@@ -85,7 +82,7 @@ public:
   EditHistory& History() { return history_; }
   CompareResult LastResult() const { return compareResult_; }
   bool NamesUnchanged() const { return namesUnchanged_; }
-  HWND NameBox(int side) const { return nameBox_[side]; }
+  HWND NameBox(int side) const { return name_[side].hwnd(); }
   const PaneLayoutResult& Layout() const { return layout_; }
   std::string TitleText() const;
   // Status bar part 0 to 3; parts 1 to 3 are empty until a comparison
@@ -111,7 +108,6 @@ private:
   void PaneLayout();
   // Scrolls a name box to show its path whole when it fits, else its end;
   // newText: the box's text was just set, its caret goes to the end.
-  void ShowNameEnd(int side, bool newText);
   void UpdateStatusParts();
   void UpdateTitle();
   void UpdateStatus(int part);
@@ -125,7 +121,6 @@ private:
   // True when path may be written: false (after telling the user) when it
   // is one of the compared files other than side's own (side -1: either).
   bool TargetIsFree(const std::string& path, int side);
-  void PersistName(int side);
   void SetNameText(int side, const std::string& text);
   std::string NameText(int side) const;
   void ChooseSide(int side);
@@ -156,7 +151,7 @@ private:
   HWND verticalBar_ = nullptr;
   HWND horizontalBar_[2] = {nullptr, nullptr};
   HWND summary_ = nullptr;
-  HWND nameBox_[2] = {nullptr, nullptr};
+  HistoryCombo name_[2];
   HWND browse_[2] = {nullptr, nullptr};
   HWND modifiedMark_[2] = {nullptr, nullptr};
   HWND readOnlyMark_[2] = {nullptr, nullptr};

@@ -77,15 +77,10 @@ bool TextWindow::PreTranslateMessage(MSG* msg) {
   if (msg->message != WM_KEYDOWN) return false;
   auto nameBoxOf = [this](HWND window) -> int {
     for (int side = 0; side < 2; ++side)
-      if (nameBox_[side] && (window == nameBox_[side] || GetParent(window) == nameBox_[side]))
-        return side;
+      if (name_[side].Owns(window)) return side;
     return -1;
   };
-  auto anyDropped = [this] {
-    for (HWND box : nameBox_)
-      if (box && SendMessageA(box, CB_GETDROPPEDSTATE, 0, 0)) return true;
-    return false;
-  };
+  auto anyDropped = [this] { return name_[0].IsDropped() || name_[1].IsDropped(); };
   const bool ctrl = GetKeyState(VK_CONTROL) < 0;
   switch (msg->wParam) {
     case VK_ESCAPE:
@@ -98,14 +93,15 @@ bool TextWindow::PreTranslateMessage(MSG* msg) {
       int side = nameBoxOf(msg->hwnd);
       if (side < 0 || anyDropped()) return false;
       PostMessageA(hwnd(), WM_COMMAND,
-                   MAKEWPARAM(side == 0 ? IDC_LEFT_NAME : IDC_RIGHT_NAME, kNameBoxEnter),
-                   reinterpret_cast<LPARAM>(nameBox_[side]));
+                   MAKEWPARAM(name_[side].id(), HistoryCombo::kEnter),
+                   reinterpret_cast<LPARAM>(name_[side].hwnd()));
       return true;
     }
     case VK_TAB: {
       // In the pane a plain Tab is text; Ctrl+Tab moves on from there.
       if (pane_ && msg->hwnd == pane_->hwnd() && !ctrl) return false;
-      HWND from = nameBoxOf(msg->hwnd) >= 0 ? nameBox_[nameBoxOf(msg->hwnd)] : msg->hwnd;
+      const int box = nameBoxOf(msg->hwnd);
+      HWND from = box >= 0 ? name_[box].hwnd() : msg->hwnd;
       HWND next = GetNextDlgTabItem(hwnd(), from, GetKeyState(VK_SHIFT) < 0);
       if (next) SetFocus(next);
       return true;

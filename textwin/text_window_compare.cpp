@@ -16,29 +16,9 @@
 
 namespace qm {
 
-namespace {
+std::string TextWindow::NameText(int side) const { return name_[side].Text(); }
 
-const char* const kFieldName[2] = {"LeftFile", "RightFile"};
-
-HistoryList& FileHistory(int side) {
-  return side == 0 ? Settings.LeftFileHistory : Settings.RightFileHistory;
-}
-
-}  // namespace
-
-std::string TextWindow::NameText(int side) const {
-  char text[MAX_PATH + 1] = "";
-  if (nameBox_[side]) GetWindowTextA(nameBox_[side], text, sizeof text);
-  return text;
-}
-
-void TextWindow::SetNameText(int side, const std::string& text) {
-  SetWindowTextA(nameBox_[side], text.c_str());
-  ShowNameEnd(side, true);
-  PersistName(side);
-}
-
-void TextWindow::PersistName(int side) { WriteFieldText(kFieldName[side], NameText(side)); }
+void TextWindow::SetNameText(int side, const std::string& text) { name_[side].SetText(text); }
 
 std::string TextWindow::SidePathOf(int side) const {
   return sidePath_[side].empty() ? NameText(side) : sidePath_[side];
@@ -90,7 +70,7 @@ void TextWindow::ReportResult() {
   UINT message = 0;
   switch (result.code) {
     case CompareCode::Ok:
-      for (int side = 0; side < 2; ++side) FileHistory(side).Add(NameText(side));
+      for (HistoryCombo& box : name_) box.AddToHistory();
       Settings.RecentFileHistory.Add(RecentComparison{sidePath_[0], sidePath_[1]});
       break;
     case CompareCode::OutOfMemory: message = IDS_OUT_OF_MEMORY; owner = nullptr; break;
@@ -212,7 +192,7 @@ bool TextWindow::SaveSideAs(int side) {
   // what it compared.
   if (!TargetIsFree(path, side)) return false;
   SetNameText(side, path);
-  FileHistory(side).Add(path);
+  name_[side].AddToHistory();
   namesUnchanged_ = false;
   return WriteSide(side, path);
 }
@@ -259,34 +239,20 @@ void TextWindow::SwitchSides() {
 
 LRESULT TextWindow::OnNameBoxCommand(HWND, UINT, WPARAM wParam, LPARAM) {
   const int side = LOWORD(wParam) == IDC_LEFT_NAME ? 0 : 1;
+  name_[side].OnParentCommand(wParam);
   switch (HIWORD(wParam)) {
-    case CBN_SELCHANGE: {
-      // The edit field takes the new entry's text only after this
-      // notification: read it from the list.
-      LRESULT index = SendMessageA(nameBox_[side], CB_GETCURSEL, 0, 0);
-      if (index != CB_ERR) {
-        std::vector<char> text(SendMessageA(nameBox_[side], CB_GETLBTEXTLEN, index, 0) + 1);
-        SendMessageA(nameBox_[side], CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-        SetWindowTextA(nameBox_[side], text.data());
-      }
-      [[fallthrough]];
-    }
+    case CBN_SELCHANGE:
     case CBN_EDITCHANGE:
       UpdateTitle();
-      PersistName(side);
+      name_[side].SaveText();
       namesUnchanged_ = false;
       break;
-    case CBN_SELENDOK:
-      if (SendMessageA(nameBox_[side], CB_GETDROPPEDSTATE, 0, 0))
-        PostMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(LOWORD(wParam), kNameBoxPicked),
-                     reinterpret_cast<LPARAM>(nameBox_[side]));
-      break;
-    case kNameBoxEnter:
+    case HistoryCombo::kEnter:
       Refresh();
       break;
-    case kNameBoxPicked:
-    case kNameBoxDropped:
-      PersistName(side);
+    case HistoryCombo::kPicked:
+    case HistoryCombo::kDropped:
+      name_[side].SaveText();
       namesUnchanged_ = false;
       UpdateTitle();
       ChooseSide(side);
@@ -314,7 +280,7 @@ LRESULT TextWindow::OnDropFiles(HWND hwnd, UINT, WPARAM wParam, LPARAM) {
   HWND target = ChildWindowFromPointEx(hwnd, point, CWP_SKIPINVISIBLE);
   int side = -1;
   for (int s = 0; s < 2; ++s)
-    if (target == nameBox_[s]) side = s;
+    if (target == name_[s].hwnd()) side = s;
   if (side < 0 && target == pane_->hwnd()) {
     if (paths.size() >= 2) return DropPaths(paths), 0;
     side = point.x - layout_.pane.x > pane_->Geometry().split ? 1 : 0;
@@ -324,14 +290,7 @@ LRESULT TextWindow::OnDropFiles(HWND hwnd, UINT, WPARAM wParam, LPARAM) {
     return 0;
   }
   // A name box takes the first item, and only a file.
-  if (paths.empty()) return 0;
-  DWORD attributes = GetFileAttributesA(paths[0].c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-  SetWindowTextA(nameBox_[side], paths[0].c_str());
-  SendMessageA(nameBox_[side], CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
-  SetFocus(nameBox_[side]);
-  PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(side == 0 ? IDC_LEFT_NAME : IDC_RIGHT_NAME, kNameBoxDropped),
-               reinterpret_cast<LPARAM>(nameBox_[side]));
+  if (!paths.empty()) name_[side].TakeDroppedFile(paths[0]);
   return 0;
 }
 
