@@ -125,6 +125,15 @@ CompareState::CompareState() : list(NewList(*this)) {
   list->CountDifferences();
 }
 
+void ResetState(CompareState& state) {
+  ClearSides(state);
+  state.list.reset();
+  state.list = NewList(state);
+  ResetToOneRow(*state.list);
+  state.list->NumberRows();
+  state.list->CountDifferences();
+}
+
 CompareResult LoadAndCompare(CompareState& state, const std::string& leftPath,
                              const std::string& rightPath, const CompareSettings& settings,
                              const CancelFlag* cancel) {

@@ -71,6 +71,10 @@ struct CompareState {
   PaneHooks* pane = nullptr;       // borrowed
 };
 
+// Empties both sides (unloaded, Dos format, no path) and leaves a list of
+// one unchanged row, numbered and counted: the state before any comparison.
+void ResetState(CompareState& state);
+
 // Loads both files and compares them (runs on the worker thread, COM
 // initialised). Codes 3 to 8 stop before the engine; 1 and 2 come from it.
 // On any failure both documents are empty and the list holds one Same row.

@@ -10,20 +10,7 @@ namespace qm {
 CompareDocument::CompareDocument() { Reset(); }
 
 void CompareDocument::Reset() {
-  for (SideState& side : state_.side) {
-    side.doc.Clear();
-    side.readOnly = false;
-    side.format = LineFormat::Dos;
-    side.loaded = false;
-    side.path.clear();
-    side.stamp = FileStamp{};
-  }
-  auto list = std::make_unique<DiffList>();
-  list->AttachDocuments(&state_.side[0].doc, &state_.side[1].doc);
-  list->AppendRow(RowKind::Same, 0, 0);
-  list->NumberRows();
-  list->CountDifferences();
-  state_.list = std::move(list);
+  ResetState(state_);
   history_.Clear();
 }
 
