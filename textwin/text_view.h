@@ -2,12 +2,13 @@
 //
 // One child window draws both sides of a comparison as aligned rows: the
 // left side, a 20-pixel strip of difference arrows, the right side, each side
-// with a line-number gutter. The pane owns the comparison (CompareState: both
-// documents, their formats and read-only flags, the DiffList) and the caret,
-// selection and scroll positions over it. The compare window creates the
-// pane, hands it the three scroll bars it owns (one vertical bar shared by
-// both sides, one horizontal bar per side) and forwards their WM_VSCROLL and
-// WM_HSCROLL unchanged.
+// with a line-number gutter. The pane is a view of a CompareDocument (both
+// sides, the DiffList, the edit history), which the compare window owns and
+// lends it; the pane owns the caret, selection and scroll positions over it
+// and draws from its own snapshot of the display settings. The window
+// creates the pane, hands it the three scroll bars it owns (one vertical bar
+// shared by both sides, one horizontal bar per side) and forwards their
+// WM_VSCROLL and WM_HSCROLL unchanged.
 //
 // Threads. LoadAndCompare runs on the comparison worker while the user-
 // interface thread sits in the progress dialog; the pane's PaneHooks then
