@@ -2,11 +2,14 @@
 
 #include "controls/module_instance.h"
 #include "controls/res_string.h"
+#include "engine/platform.h"
 #include "resources/resource.h"
 
 namespace qm {
 
 std::string SystemMessage(DWORD error) {
+  // Our own code for a device or pipe given as a file has no system text.
+  if (error == kErrorNotDiskFile) return LoadResString(IDS_NOT_DISK_FILE);
   char* text = nullptr;
   const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
                                      FORMAT_MESSAGE_ALLOCATE_BUFFER,

@@ -44,6 +44,9 @@ uint32_t LastError();
 // True when a and b name the same existing file (the same volume and file
 // index, so other spellings, short names and links are seen through).
 bool IsSameFile(const std::string& a, const std::string& b);
+// True when writing path would reach a device (a serial port, the console,
+// NUL ...) rather than a file on disk; such targets are never written.
+bool IsDeviceTarget(const std::string& path);
 // The stamp of the file at path; exists is false when there is none.
 FileStamp StampOf(const std::string& path);
 // Opens path for reading in binary mode, but only when it names a regular

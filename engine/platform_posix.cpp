@@ -76,6 +76,13 @@ bool IsSameFile(const std::string& a, const std::string& b) {
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+bool IsDeviceTarget(const std::string& path) {
+  struct stat st;
+  // A FIFO or socket would simply be replaced by the renamed file; a
+  // character or block device is something else altogether.
+  return stat(path.c_str(), &st) == 0 && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode));
+}
+
 FileStamp StampOf(const std::string& path) {
   FileStamp stamp;
   struct stat st;

@@ -110,6 +110,8 @@ bool IsSameFile(const std::string& a, const std::string& b) {
          GetFileAttributesA(a.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool IsDeviceTarget(const std::string& path) { return IsDeviceName(path); }
+
 FileStamp StampOf(const std::string& path) {
   FileStamp stamp;
   WIN32_FILE_ATTRIBUTE_DATA data;

@@ -198,6 +198,7 @@ uint32_t ReadWholeFile(const std::string& path, FileData* out) {
 }
 
 uint32_t WriteWholeFile(const std::string& path, const char* data, uint32_t size) {
+  if (IsDeviceTarget(path)) return kErrorNotDiskFile;
   std::string temp;
   std::FILE* file = CreateTempBeside(path, &temp);
   if (!file) return LastError();

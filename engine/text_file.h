@@ -36,7 +36,8 @@ struct FileData {
 // ERROR_FILE_TOO_LARGE (223).
 uint32_t ReadWholeFile(const std::string& path, FileData* out);
 // Writes through a temporary file in the same folder and replaces the target
-// only when every byte was written. Returns 0 or an error code.
+// only when every byte was written. Returns 0 or an error code; a device as
+// target gives kErrorNotDiskFile and nothing is written.
 uint32_t WriteWholeFile(const std::string& path, const char* data, uint32_t size);
 
 // Reads the file into doc (expected empty) with LF-only lines. Returns 0 or

@@ -85,8 +85,7 @@ void TextWindow::ReportResult() {
   // A window closed while it compared goes without a word on the outcome.
   if (closing()) message = 0;
   if (message == IDS_LEFT_NOT_LOADED || message == IDS_RIGHT_NOT_LOADED) {
-    std::string reason = result.detail == kErrorNotDiskFile ? LoadResString(IDS_NOT_DISK_FILE)
-                                                             : SystemMessage(result.detail);
+    std::string reason = SystemMessage(result.detail);
     ShowMessage(owner, message, MB_OK | MB_ICONERROR, {reinterpret_cast<DWORD_PTR>(reason.c_str())});
   } else if (message) {
     ShowMessage(owner, message, MB_OK | MB_ICONERROR);

@@ -136,6 +136,32 @@ TEST_F(DataSafety, TheOtherComparedFileIsNeverATarget) {
   ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(other).substr(0, 6) == "<HTML>"; }));
 }
 
+TEST_F(DataSafety, ADeviceIsNeverAWriteTarget) {
+  auto window = Launch(Quote(dir_.Write("l.txt", "left\n")) + " " +
+                       Quote(dir_.Write("r.txt", "right\n")));
+  ASSERT_TRUE(WaitFor([&] { return window.StatusPart(3) != ""; }));
+  for (const std::string& device : {std::string("NUL"), std::string("COM1")}) {
+    SCOPED_TRACE(device);
+    OpenExportTo(window, device);
+    std::string message;
+    // Whether the name seems to exist (then the replace question comes
+    // first) depends on the machine; the refusal does not.
+    for (int boxes = 0; boxes < 2 && message.empty(); ++boxes) {
+      HWND box = program_.WaitMessageBox(8000);
+      ASSERT_NE(box, nullptr);
+      const std::string text = MessageBoxText(box);
+      if (text.find("already exists") != std::string::npos) {
+        program_.Answer(box, IDYES);
+      } else {
+        message = program_.Answer(box, IDOK);
+      }
+    }
+    EXPECT_EQ(message, "Could not export comparison results.\n\nReason: The name is a device "
+                       "or a pipe, not a file on disk.");
+    ASSERT_TRUE(WaitFor([&] { return !AnyDialogOpen(); }));
+  }
+}
+
 TEST_F(DataSafety, ADeviceTypedAsANameIsRefusedAtOnce) {
   const std::string file = dir_.Write("f.txt", kPrecious);
   auto window = Launch(Quote(file) + " " + Quote(file));

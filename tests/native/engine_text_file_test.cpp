@@ -219,6 +219,8 @@ TEST(LoadAndCompare, OnlyRegularFilesAreRead) {
   CompareResult r = LoadAndCompare(state, waiting, text, {}, nullptr);
   EXPECT_EQ(r.code, CompareCode::LeftLoadFailed);
   EXPECT_EQ(r.detail, kErrorNotDiskFile);
+  // Nor is anything written to a device.
+  EXPECT_EQ(WriteWholeFile(endless, "x", 1), kErrorNotDiskFile);
   r = LoadAndCompare(state, text, endless, {}, nullptr);
   EXPECT_EQ(r.code, CompareCode::RightLoadFailed);
   EXPECT_EQ(r.detail, kErrorNotDiskFile);
