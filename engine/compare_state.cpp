@@ -20,6 +20,7 @@ void ClearSides(CompareState& state) {
     side.doc.Clear();
     side.readOnly = false;
     side.format = LineFormat::Dos;
+    side.encoding = TextEncoding::Legacy;
     side.loaded = false;
     side.path.clear();
     side.stamp = FileStamp{};

@@ -22,6 +22,7 @@
 #include "engine/compare_options.h"
 #include "engine/diff_engine.h"
 #include "engine/diff_list.h"
+#include "engine/encoding.h"
 #include "engine/platform.h"
 #include "engine/text_doc.h"
 
@@ -50,6 +51,7 @@ public:
 struct SideState {
   TextDoc doc;
   LineFormat format = LineFormat::Dos;
+  TextEncoding encoding = TextEncoding::Legacy;
   bool readOnly = false;
   // Set only by a comparison that loaded both files (and kept by saves): a
   // side that was never loaded has nothing that could be written back.
