@@ -17,6 +17,17 @@ const char* LineFormatLabel(unsigned format) {
   }
 }
 
+const char* EncodingLabel(unsigned encoding) {
+  switch (encoding) {
+    case 0: return "ANSI";
+    case 1: return "UTF-8";
+    case 2: return "UTF-8 BOM";
+    case 3: return "UTF-16 LE";
+    case 4: return "UTF-16 BE";
+    default: return "???";
+  }
+}
+
 std::string FormatInserts(const std::string& format, const std::vector<std::string>& args) {
   std::string out;
   for (size_t i = 0; i < format.size(); ++i) {

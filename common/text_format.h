@@ -18,6 +18,10 @@ int DecimalDigits(int32_t n);
 // "???" for anything else.
 const char* LineFormatLabel(unsigned format);
 
+// "ANSI", "UTF-8", "UTF-8 BOM", "UTF-16 LE", "UTF-16 BE" for the
+// TextEncoding values 0 to 4, "???" for anything else.
+const char* EncodingLabel(unsigned encoding);
+
 // format with message-style inserts replaced: "%1" to "%9" take that
 // argument (empty when there are fewer), a "!fmt!" after the number is
 // skipped because the arguments come already formatted, "%%" gives "%".
