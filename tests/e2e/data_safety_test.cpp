@@ -114,7 +114,10 @@ TEST_F(DataSafety, TheOtherComparedFileIsNeverATarget) {
   // Export onto either compared file is refused and the dialog stays open.
   for (const std::string& target : {left, right}) {
     OpenExportTo(window, target);
-    message = program_.AnswerNext(IDOK);
+    HWND box = program_.WaitMessageBox();
+    ASSERT_NE(box, nullptr);
+    SaveScreenshot(window.Handle(), "export-onto-compared-file");
+    message = program_.Answer(box, IDOK);
     EXPECT_NE(message.find("being compared in this window"), std::string::npos) << message;
     HWND dialog = program_.WaitDialog("Export");
     ASSERT_NE(dialog, nullptr) << "the export dialog waits for another name";
@@ -173,7 +176,10 @@ TEST_F(DataSafety, ADeviceTypedAsANameIsRefusedAtOnce) {
     window.Key(VK_F5);
     // Refused before anything is opened: never a "Please wait..." that
     // Cancel cannot end.
-    const std::string message = program_.AnswerNext(IDOK, 8000);
+    HWND box = program_.WaitMessageBox(8000);
+    ASSERT_NE(box, nullptr);
+    if (device == "COM1") SaveScreenshot(window.Handle(), "device-refused");
+    const std::string message = program_.Answer(box, IDOK);
     EXPECT_EQ(message.find("Cannot load right file.\n\nReason: "), 0u) << message;
     EXPECT_NE(message.find("device or a pipe"), std::string::npos) << message;
     ASSERT_TRUE(WaitFor([&] { return program_.Windows("#32770").empty(); }));
