@@ -439,6 +439,44 @@ TEST_F(TextWindowTest, MenuItemsFollowTheComparison) {
   SendMessageA(hwnd, WM_COMMAND, ID_VIEW_SYNC_SCROLL, 0);
 }
 
+// Menus and the tool bar show what the command-state table says, in every
+// state the window passes through: nothing keeps a list of its own.
+TEST_F(TextWindowTest, MenusAndToolBarAgreeWithTheCommandTable) {
+  HWND hwnd = window_->hwnd();
+  HWND toolBar = GetDlgItem(hwnd, IDC_TOOLBAR);
+  auto check = [&](const char* when) {
+    HMENU bar = GetMenu(hwnd);
+    for (int position = 0; position < GetMenuItemCount(bar); ++position) {
+      HMENU popup = GetSubMenu(bar, position);
+      SendMessageA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
+                   MAKELPARAM(position, 0));
+      for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        const UINT id = GetMenuItemID(popup, i);
+        if (id == 0 || id == static_cast<UINT>(-1) || id >= ID_WINDOW_FOLDER_FIRST) continue;
+        const CommandState want = window_->CommandStateOf(id);
+        const UINT got = GetMenuState(popup, i, MF_BYPOSITION);
+        EXPECT_EQ((got & MF_GRAYED) == 0, want.enabled) << when << ": menu item " << id;
+        if (want.checkable) EXPECT_EQ((got & MF_CHECKED) != 0, want.checked) << when << ": " << id;
+      }
+    }
+    for (UINT id : kToolBarCommands) {
+      if (!id) continue;
+      EXPECT_EQ(SendMessageA(toolBar, TB_ISBUTTONENABLED, id, 0) != 0,
+                window_->CommandStateOf(id).enabled)
+          << when << ": button " << id;
+    }
+  };
+  check("nothing loaded");
+  EXPECT_FALSE(window_->CommandStateOf(ID_SIDE_SAVE_AS).enabled) << "nothing to write";
+  Compare();
+  check("compared");
+  Edit(0);
+  check("left side edited");
+  SendMessageA(hwnd, WM_COMMAND, ID_VIEW_LINES_REAL, 0);
+  check("real line numbers");
+  SendMessageA(hwnd, WM_COMMAND, ID_VIEW_LINES_NONE, 0);
+}
+
 TEST_F(TextWindowTest, TooltipsAreTheTextAfterTheLineFeed) {
   auto tip = [this](UINT_PTR id, UINT flags) {
     NMTTDISPINFOA info{};
