@@ -25,6 +25,65 @@ char* PutUnit(uint32_t unit, bool bigEndian, char* out) {
   return out + 2;
 }
 
+// The sequence a lead byte starts: its length (0 for a byte that starts
+// none) and the range its second byte must be in. The narrow ranges after
+// E0, F0 and F4, per RFC 3629's table, exclude overlong forms and code
+// points past 10FFFF; after ED the range A0-BF (surrogates) is let through
+// here and reported by NextChar.
+struct Lead {
+  uint32_t length;
+  unsigned char lo, hi;
+};
+
+Lead LeadOf(unsigned char c) {
+  if (c >= 0xC2 && c <= 0xDF) return {2, 0x80, 0xBF};
+  if (c >= 0xE0 && c <= 0xEF) return {3, static_cast<unsigned char>(c == 0xE0 ? 0xA0 : 0x80), 0xBF};
+  if (c >= 0xF0 && c <= 0xF4) {
+    return {4, static_cast<unsigned char>(c == 0xF0 ? 0x90 : 0x80),
+            static_cast<unsigned char>(c == 0xF4 ? 0x8F : 0xBF)};
+  }
+  return {0, 0, 0};
+}
+
+// True when the count bytes at p (fewer than the lead asks for) could still
+// become a whole sequence with the bytes that follow them.
+bool IsCutSequence(const unsigned char* p, size_t count) {
+  const Lead lead = LeadOf(p[0]);
+  if (lead.length == 0 || count >= lead.length) return false;
+  if (count >= 2 && (p[1] < lead.lo || p[1] > lead.hi)) return false;
+  return count < 3 || IsContinuation(p[2]);
+}
+
+// Checks bytes as UTF-8 up to the last whole sequence: returns the bytes
+// looked at (fewer than count only when a sequence is cut by the end), or
+// SIZE_MAX at an invalid byte.
+size_t CheckUtf8(const char* bytes, size_t count, bool* nonAscii) {
+  size_t i = 0;
+  while (i < count) {
+    // Most text is ASCII: skip it eight bytes at a time.
+    uint64_t word;
+    while (i + 8 <= count) {
+      std::memcpy(&word, bytes + i, 8);
+      if (word & 0x8080808080808080ull) break;
+      i += 8;
+    }
+    if (i >= count) break;
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const TextChar ch = NextChar(bytes + i, count - i);
+    if (ch.kind != CharKind::Scalar) {
+      // Cut by the end of the bytes, it may still be whole with what follows.
+      if (IsCutSequence(reinterpret_cast<const unsigned char*>(bytes + i), count - i)) return i;
+      return SIZE_MAX;
+    }
+    *nonAscii = true;
+    i += ch.length;
+  }
+  return count;
+}
+
 }  // namespace
 
 std::string_view ByteOrderMark(TextEncoding e) {
@@ -51,55 +110,44 @@ TextChar NextChar(const char* text, size_t count) {
   const unsigned char c = p[0];
   if (c < 0x80) return {c, 1, CharKind::Scalar};
   const TextChar invalid{c, 1, CharKind::Invalid};
-  // Bytes that may follow the lead, per RFC 3629's table: the narrow ranges
-  // after E0, F0 and F4 exclude overlong forms and code points past 10FFFF.
-  // After ED the range A0-BF (surrogates) is allowed here and reported.
-  uint32_t length;
-  unsigned char lo = 0x80, hi = 0xBF;
-  if (c >= 0xC2 && c <= 0xDF) {
-    length = 2;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    length = 3;
-    if (c == 0xE0) lo = 0xA0;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    length = 4;
-    if (c == 0xF0) lo = 0x90;
-    if (c == 0xF4) hi = 0x8F;
-  } else {
-    return invalid;
-  }
-  if (count < length || p[1] < lo || p[1] > hi) return invalid;
-  for (uint32_t i = 2; i < length; ++i) {
+  const Lead lead = LeadOf(c);
+  if (lead.length == 0 || count < lead.length || p[1] < lead.lo || p[1] > lead.hi) return invalid;
+  for (uint32_t i = 2; i < lead.length; ++i) {
     if (!IsContinuation(p[i])) return invalid;
   }
-  uint32_t code = c & (0x7F >> length);
-  for (uint32_t i = 1; i < length; ++i) code = code << 6 | (p[i] & 0x3F);
+  uint32_t code = c & (0x7F >> lead.length);
+  for (uint32_t i = 1; i < lead.length; ++i) code = code << 6 | (p[i] & 0x3F);
   const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-  return {code, length, surrogate ? CharKind::Surrogate : CharKind::Scalar};
+  return {code, lead.length, surrogate ? CharKind::Surrogate : CharKind::Scalar};
+}
+
+void Utf8Check::Add(const char* bytes, size_t count) {
+  if (!valid_) return;
+  // Complete a sequence held from the piece before, then go on.
+  while (heldCount_ > 0 && count > 0) {
+    held_[heldCount_++] = *bytes++;
+    --count;
+    const size_t seen = CheckUtf8(held_, heldCount_, &nonAscii_);
+    if (seen == SIZE_MAX) {
+      valid_ = false;
+      return;
+    }
+    if (seen == heldCount_) heldCount_ = 0;
+  }
+  if (heldCount_ > 0) return;  // the piece ended inside the held sequence
+  const size_t seen = CheckUtf8(bytes, count, &nonAscii_);
+  if (seen == SIZE_MAX) {
+    valid_ = false;
+    return;
+  }
+  heldCount_ = count - seen;
+  std::memcpy(held_, bytes + seen, heldCount_);
 }
 
 bool IsUtf8WithNonAscii(const char* bytes, size_t count) {
-  bool nonAscii = false;
-  size_t i = 0;
-  while (i < count) {
-    // Most text is ASCII: skip it eight bytes at a time.
-    uint64_t word;
-    while (i + 8 <= count) {
-      std::memcpy(&word, bytes + i, 8);
-      if (word & 0x8080808080808080ull) break;
-      i += 8;
-    }
-    if (i >= count) break;
-    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-      ++i;
-      continue;
-    }
-    const TextChar ch = NextChar(bytes + i, count - i);
-    if (ch.kind != CharKind::Scalar) return false;
-    nonAscii = true;
-    i += ch.length;
-  }
-  return nonAscii;
+  Utf8Check check;
+  check.Add(bytes, count);
+  return check.IsUtf8WithNonAscii();
 }
 
 TextEncoding DetectEncoding(const char* bytes, size_t count) {

@@ -61,6 +61,22 @@ TextEncoding EncodingFromBom(const char* bytes, size_t count);
 // outside ASCII.
 bool IsUtf8WithNonAscii(const char* bytes, size_t count);
 
+// The same test over a text that comes in pieces (a file as it is read):
+// feed the pieces in order, then ask. Stops looking once a byte is invalid.
+class Utf8Check {
+public:
+  // A sequence cut by the end of a piece is held until the next one.
+  void Add(const char* bytes, size_t count);
+  // The result for everything added; a held sequence is cut short.
+  bool IsUtf8WithNonAscii() const { return valid_ && heldCount_ == 0 && nonAscii_; }
+
+private:
+  bool valid_ = true;
+  bool nonAscii_ = false;
+  char held_[4] = {};
+  size_t heldCount_ = 0;
+};
+
 // The whole detection over a file's bytes, in the order given above.
 TextEncoding DetectEncoding(const char* bytes, size_t count);
 

@@ -46,8 +46,10 @@ uint32_t OpenMeasured(const std::string& path, File* file, uint64_t* size) {
 }
 
 // Reads count bytes into data in pieces, looking at the cancel flag between
-// them.
-uint32_t ReadPieces(std::FILE* file, char* data, uint64_t count, const CancelFlag* cancel) {
+// them. Each piece is shown to check, when given, while it is still in the
+// cache.
+uint32_t ReadPieces(std::FILE* file, char* data, uint64_t count, const CancelFlag* cancel,
+                    Utf8Check* check = nullptr) {
   for (uint64_t done = 0; done < count;) {
     if (cancel && cancel->load(std::memory_order_relaxed)) return kErrorCancelled;
     const size_t piece = static_cast<size_t>(std::min<uint64_t>(count - done, kReadPiece));
@@ -55,6 +57,7 @@ uint32_t ReadPieces(std::FILE* file, char* data, uint64_t count, const CancelFla
       const uint32_t error = LastError();
       return error != 0 ? error : kReadFault;
     }
+    if (check) check->Add(data + done, piece);
     done += piece;
   }
   return 0;
@@ -163,13 +166,18 @@ uint32_t ReadText(const std::string& path, uint32_t room, FileData* out, TextEnc
   std::unique_ptr<char[], FreeDeleter> data(AllocateWithRoom(length, room, &error));
   if (!data) return error;
   std::memcpy(data.get(), head + bomSize, headCount - bomSize);
-  error = ReadPieces(file.get(), data.get() + (headCount - bomSize), size - headCount, cancel);
+  // Without a mark, whether the text is UTF-8 is seen as it is read.
+  Utf8Check check;
+  Utf8Check* checking = bom == TextEncoding::Utf8Bom ? nullptr : &check;
+  if (checking) checking->Add(head, headCount);
+  error = ReadPieces(file.get(), data.get() + (headCount - bomSize), size - headCount, cancel,
+                     checking);
   if (error != 0) return error;
   const uint32_t n = static_cast<uint32_t>(length);
   if (bom == TextEncoding::Utf8Bom) {
     *encoding = bom;
   } else {
-    *encoding = IsUtf8WithNonAscii(data.get(), n) ? TextEncoding::Utf8 : TextEncoding::Legacy;
+    *encoding = check.IsUtf8WithNonAscii() ? TextEncoding::Utf8 : TextEncoding::Legacy;
   }
   out->data = std::move(data);
   out->size = n;

@@ -49,9 +49,24 @@ TEST(EncodingDetection, OrderOfTheRules) {
       {"beyond U+10FFFF", "\xF4\x90\x80\x80", TextEncoding::Legacy},
       {"cut short at the end", "ok \xE4\xB8", TextEncoding::Legacy},
       {"lone continuation byte", "\x80", TextEncoding::Legacy},
+      {"E0 needs A0 or more", "\xE0\xA0\x80 \xE0\x9F\x80", TextEncoding::Legacy},
+      {"F0 and F4 bounds", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", TextEncoding::Utf8},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DetectEncoding(c.bytes.data(), c.bytes.size()), c.encoding) << c.name;
+    // A file is checked as it is read: cut anywhere, or fed byte by byte,
+    // the bytes give the same answer.
+    const bool utf8 = c.encoding == TextEncoding::Utf8;
+    if (EncodingFromBom(c.bytes.data(), c.bytes.size()) != TextEncoding::Legacy) continue;
+    for (size_t cut = 0; cut <= c.bytes.size(); ++cut) {
+      Utf8Check check;
+      check.Add(c.bytes.data(), cut);
+      check.Add(c.bytes.data() + cut, c.bytes.size() - cut);
+      EXPECT_EQ(check.IsUtf8WithNonAscii(), utf8) << c.name << " cut at " << cut;
+    }
+    Utf8Check bytewise;
+    for (const char& b : c.bytes) bytewise.Add(&b, 1);
+    EXPECT_EQ(bytewise.IsUtf8WithNonAscii(), utf8) << c.name << " byte by byte";
   }
 }
 
