@@ -104,7 +104,8 @@ uint32_t DecodeUtf16File(std::FILE* file, uint64_t rest, Utf16Decoder& decoder, 
   const uint64_t slack = Utf16Decoder::Room(kReadPiece) + room + 1;
   uint64_t capacity = std::min<uint64_t>(rest / 2, kMaxText) + slack;
   if (capacity > SIZE_MAX) return kErrorOutOfMemory;
-  std::unique_ptr<char[], FreeDeleter> text(static_cast<char*>(std::malloc(capacity)));
+  std::unique_ptr<char[], FreeDeleter> text(
+      static_cast<char*>(std::malloc(static_cast<size_t>(capacity))));
   if (!text) return kErrorOutOfMemory;
   uint64_t length = 0;
   for (uint64_t done = 0; done < rest;) {
@@ -120,7 +121,7 @@ uint32_t DecodeUtf16File(std::FILE* file, uint64_t rest, Utf16Decoder& decoder, 
       const uint64_t guess = length + static_cast<uint64_t>(ratio * static_cast<double>(rest - done));
       capacity = std::max(length + slack, guess + guess / 16 + slack);
       if (capacity > SIZE_MAX) return kErrorOutOfMemory;
-      char* grown = static_cast<char*>(std::realloc(text.get(), capacity));
+      char* grown = static_cast<char*>(std::realloc(text.get(), static_cast<size_t>(capacity)));
       if (!grown) return kErrorOutOfMemory;
       text.release();
       text.reset(grown);

@@ -1,5 +1,6 @@
 // File input and output of text documents: path checks, the binary test,
-// line-ending detection, whole-file reads and writes, and the line-ending
+// line-ending detection, whole-file reads and writes, loading and saving in
+// a file's own encoding (engine/encoding.h), and the line-ending
 // conversions used by loading, saving and the clipboard.
 #pragma once
 

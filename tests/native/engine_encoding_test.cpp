@@ -261,15 +261,6 @@ TEST(Utf16Encoding, BytesThatAreNoUtf8) {
   }
 }
 
-TEST(Windows1252, HighBlockAndLatin1) {
-  EXPECT_EQ(Windows1252Char(0x80), 0x20ACu);
-  EXPECT_EQ(Windows1252Char(0x9F), 0x178u);
-  EXPECT_EQ(Windows1252Char(0x8D), 0x8Du);
-  EXPECT_EQ(Windows1252Char(0xA0), 0xA0u);
-  EXPECT_EQ(Windows1252Char(0xFF), 0xFFu);
-  EXPECT_EQ(Windows1252Char('A'), static_cast<uint32_t>('A'));
-}
-
 // --- Loading and comparing ---------------------------------------------------
 
 std::string Utf16(const std::string& utf8, bool bigEndian) {
