@@ -68,8 +68,24 @@ size_t CheckUtf8(const char* bytes, size_t count, bool* nonAscii) {
       i += 8;
     }
     if (i >= count) break;
-    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) {
       ++i;
+      continue;
+    }
+    // The common two- and three-byte forms without the general decoder
+    // (E0 and ED, with narrower second bytes, take the long way).
+    if (c >= 0xC2 && c <= 0xDF && i + 1 < count &&
+        IsContinuation(static_cast<unsigned char>(bytes[i + 1]))) {
+      *nonAscii = true;
+      i += 2;
+      continue;
+    }
+    if (c >= 0xE1 && c <= 0xEF && c != 0xED && i + 2 < count &&
+        IsContinuation(static_cast<unsigned char>(bytes[i + 1])) &&
+        IsContinuation(static_cast<unsigned char>(bytes[i + 2]))) {
+      *nonAscii = true;
+      i += 3;
       continue;
     }
     const TextChar ch = NextChar(bytes + i, count - i);
