@@ -300,6 +300,15 @@ TEST(EncodingLoad, Utf16IsNeverBinary) {
   EXPECT_TRUE(IsBinaryFile(dir.Write("bare.txt", Utf16(text, false).substr(2))));
 }
 
+TEST(EncodingLoad, CancelStopsAUtf16Read) {
+  TempFolder dir;
+  const std::string big = dir.Write("big.txt", "\xFF\xFE" + std::string(9u << 20, 'x'));
+  CancelFlag cancel{1};
+  CompareState state;
+  EXPECT_EQ(LoadAndCompare(state, big, big, {}, &cancel).code, CompareCode::Aborted);
+  EXPECT_EQ(state.side[0].doc.Length(), 0u);
+}
+
 TEST(EncodingLoad, EditedUtf16SideIsWrittenAsUtf16) {
   TempFolder dir;
   const std::string path = dir.Write("f.txt", Utf16("x\r\n", true));
