@@ -107,8 +107,14 @@ CompareResult LoadSides(CompareState& state, const std::string& leftPath,
   uint32_t errors[2] = {0, 0};
   RunBoth(
       true,
-      [&] { errors[0] = LoadTextFile(state.side[0].doc, state.side[0].format, left, cancel); },
-      [&] { errors[1] = LoadTextFile(state.side[1].doc, state.side[1].format, right, cancel); });
+      [&] {
+        SideState& s = state.side[0];
+        errors[0] = LoadTextFile(s.doc, s.format, left, cancel, &s.encoding);
+      },
+      [&] {
+        SideState& s = state.side[1];
+        errors[1] = LoadTextFile(s.doc, s.format, right, cancel, &s.encoding);
+      });
   if (errors[0] == kErrorCancelled || errors[1] == kErrorCancelled) {
     return {CompareCode::Aborted, 0};
   }
@@ -226,22 +232,7 @@ int LocalRecompare(CompareState& state, int32_t firstRow, int32_t lastRow,
 uint32_t SaveTextFile(CompareState& state, int side, const std::string& path) {
   SideState& s = state.side[side];
   if (!s.loaded) return kErrorAccessDenied;
-  TextDoc& doc = s.doc;
-  const uint32_t length = doc.Length();
-  uint32_t error = 0;
-  if (s.format == LineFormat::Unix) {
-    error = WriteWholeFile(path, doc.Contiguous(0, length), length);
-  } else if (s.format == LineFormat::Mac) {
-    std::unique_ptr<char[]> bytes = doc.CopyRange(0, length);
-    if (!bytes) return kOutOfMemoryError;
-    std::replace(bytes.get(), bytes.get() + length, '\n', '\r');
-    error = WriteWholeFile(path, bytes.get(), length);
-  } else {
-    uint32_t count = 0;
-    std::unique_ptr<char[]> bytes = ToDosText(doc, 0, length, false, &count);
-    if (!bytes) return kOutOfMemoryError;
-    error = WriteWholeFile(path, bytes.get(), count);
-  }
+  const uint32_t error = WriteTextFile(s.doc, s.format, s.encoding, path);
   if (error == 0) {
     s.readOnly = false;
     s.path = path;

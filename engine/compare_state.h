@@ -97,7 +97,7 @@ constexpr int kRecompareOutOfMemory = -1;
 int LocalRecompare(CompareState& state, int32_t firstRow, int32_t lastRow,
                    const CompareOptions& options);
 
-// Writes side s to path in its line-ending format, replacing the target only
+// Writes side s to path in its line-ending format and its encoding, replacing the target only
 // when the whole file was written. Returns 0 on success, else an
 // operating-system error code (kOutOfMemoryError when the bytes could not be
 // built; kErrorAccessDenied for a side that was never loaded). On success

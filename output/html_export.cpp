@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <new>
 #include <vector>
 
 #include "common/text_format.h"
+#include "engine/encoding.h"
 #include "engine/platform.h"
 #include "engine/text_file.h"
 
@@ -17,6 +19,11 @@ namespace {
 // the page is the same byte for byte on every platform.
 constexpr char kNewLine[] = "\r\n";
 constexpr char kNbsp[] = "&nbsp;";
+// The white-space view's signs, in the page's UTF-8: », ·, ¶, and U+FFFD.
+constexpr char kTabSign[] = "\xC2\xBB";
+constexpr char kSpaceSign[] = "\xC2\xB7";
+constexpr char kLineEndSign[] = "\xC2\xB6";
+constexpr char kReplacementChar[] = "\xEF\xBF\xBD";
 
 // Writes the page into out. The settings are normalised once here so the
 // per-byte code never divides by a zero tab size.
@@ -50,6 +57,7 @@ private:
   void Cell(int side, int32_t row);
   void LineNumber(int side, int32_t row);
   void Text(int side, int32_t row);
+  uint32_t NonAscii(const char* text, uint32_t count, bool utf8);
   uint32_t Colour(int side, RowKind kind) const;
 
   const CompareState& state_;
@@ -63,6 +71,8 @@ void PageBuilder::Header(const std::string& leftPath, const std::string& rightPa
                          const HtmlExportTexts& texts) {
   Line("<HTML>");
   Line("<HEAD>");
+  // Before the title, so that the browser reads the title in it too.
+  Line("<META http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">");
   out_ += "<TITLE>" + EscapeHtml(leftPath) + ", " + EscapeHtml(rightPath) + "</TITLE>";
   out_ += kNewLine;
   Line("</HEAD>");
@@ -192,10 +202,11 @@ void PageBuilder::LineNumber(int side, int32_t row) {
   out_ += kNbsp;
 }
 
-// The row's bytes on the side, its LF included. Runs of spaces alternate
+// The row's text on the side, its LF included. Runs of spaces alternate
 // non-breaking and plain spaces, and tabs are expanded the same way, so the
 // columns survive the browser's collapsing of white space while long lines
-// may still wrap.
+// may still wrap. Columns count characters: on a UTF-8 side a character of
+// several bytes is one column.
 void PageBuilder::Text(int side, int32_t row) {
   const TextDoc& doc = state_.side[side].doc;
   const uint32_t start = list_.Row(row).Offset(side);
@@ -204,30 +215,37 @@ void PageBuilder::Text(int side, int32_t row) {
     out_ += kNbsp;
     return;
   }
+  // A character may straddle the document's gap: read a copy of the row.
+  const std::unique_ptr<char[]> copy = doc.CopyRange(start, end);
+  if (!copy) return;  // no memory: an empty cell, and the page goes on
+  const char* text = copy.get();
+  const uint32_t count = end - start;
+  const bool utf8 = HoldsUtf8(state_.side[side].encoding);
   const uint32_t tabStop = settings_.TabStop;
   const bool showWhite = settings_.ShowWhiteSpace;
   uint32_t col = 0;
   uint32_t run = 0;
-  for (uint32_t at = start; at < end; ++at) {
-    const unsigned char c = doc.ByteAt(at);
+  for (uint32_t at = 0; at < count;) {
+    const unsigned char c = static_cast<unsigned char>(text[at]);
+    uint32_t length = 1;
     switch (c) {
       case '\t': {
         uint32_t width = tabStop - col % tabStop;
         if (showWhite) {
-          out_ += '\xBB';
+          out_ += kTabSign;
           --width;
           ++col;
         }
         for (uint32_t k = 0; k < width; ++k, ++col) out_ += k % 2 == 0 ? kNbsp : " ";
         break;
       }
-      case '\n': out_ += showWhite ? "\xB6" : kNbsp; break;
+      case '\n': out_ += showWhite ? kLineEndSign : kNbsp; break;
       case '\r': break;
       case ' ': {
-        const bool spaceBefore = at > start && doc.ByteAt(at - 1) == ' ';
-        const bool spaceAfter = at + 1 < end && doc.ByteAt(at + 1) == ' ';
+        const bool spaceBefore = at > 0 && text[at - 1] == ' ';
+        const bool spaceAfter = at + 1 < count && text[at + 1] == ' ';
         if (showWhite) {
-          out_ += '\xB7';
+          out_ += kSpaceSign;
         } else if (!spaceBefore && !spaceAfter) {
           out_ += ' ';
         } else {
@@ -242,13 +260,35 @@ void PageBuilder::Text(int side, int32_t row) {
         if (c < 0x20) {
           out_ += '^';
           out_ += static_cast<char>(c + 0x40);
-        } else {
+        } else if (c < 0x80) {
           out_ += static_cast<char>(c);
+        } else {
+          length = NonAscii(text + at, count - at, utf8);
         }
     }
     run = c == ' ' ? run + 1 : 0;
     if (c != '\t') ++col;
+    at += length;
   }
+}
+
+// Writes the character at text in UTF-8 and returns the bytes it took. A
+// legacy side's byte is its Windows-1252 character. On a UTF-8 side a valid
+// sequence is copied; an unpaired surrogate (from a UTF-16 file) is the
+// replacement character, and any other byte that is no UTF-8 is read as
+// Windows-1252, as the writer of UTF-16 files reads it.
+uint32_t PageBuilder::NonAscii(const char* text, uint32_t count, bool utf8) {
+  const TextChar ch = utf8 ? NextChar(text, count)
+                           : TextChar{static_cast<unsigned char>(text[0]), 1, CharKind::Invalid};
+  char buf[4];
+  switch (ch.kind) {
+    case CharKind::Scalar: out_.append(text, ch.length); break;
+    case CharKind::Surrogate: out_ += kReplacementChar; break;
+    case CharKind::Invalid:
+      out_.append(buf, PutUtf8(Windows1252Char(static_cast<unsigned char>(ch.code)), buf));
+      break;
+  }
+  return ch.length;
 }
 
 }  // namespace

@@ -50,19 +50,12 @@ void AddRows(std::vector<RowSpec>& rows, RowKind kind, int count) {
   }
 }
 
-// Expected pages are written with "\n" and the UTF-8 signs of the white-space
-// view; the page has CR LF and the single bytes of the ANSI code page.
+// Expected pages are written with "\n"; the page has CR LF.
 std::string Page(const std::string& text) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\n') {
-      out += "\r\n";
-    } else if (c == 0xC2 && i + 1 < text.size()) {
-      out += text[++i];  // U+00B6, U+00B7, U+00BB: the second byte is the Latin-1 byte
-    } else {
-      out += text[i];
-    }
+  for (const char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
   }
   return out;
 }
@@ -82,6 +75,7 @@ std::string Export(const CompareState& state, const HtmlExportSettings& settings
 
 const char kHeader[] = R"(<HTML>
 <HEAD>
+<META http-equiv="Content-Type" content="text/html; charset=UTF-8">
 <TITLE>C:\left\a.txt, C:\right\a.txt</TITLE>
 </HEAD>
 <BODY BGCOLOR="#FFFFFF">
@@ -275,9 +269,11 @@ TEST(HtmlSections, ChosenRowsPerMode) {
 // --- Cells -----------------------------------------------------------------
 
 // The body of the left cell of a one-row comparison showing text.
-std::string LeftCell(const std::string& text, const HtmlExportSettings& settings) {
+std::string LeftCell(const std::string& text, const HtmlExportSettings& settings,
+                     TextEncoding encoding = TextEncoding::Legacy) {
   CompareState state;
   Fill(state, {{S, text, text}});
+  state.side[0].encoding = encoding;
   const std::string page = Export(state, settings);
   const size_t open = page.find("<CODE>");
   const size_t close = page.find("</CODE>", open);
@@ -317,7 +313,9 @@ TEST(HtmlCellText, Escaping) {
        "^A^[^_^@z"},
       {"a control byte is one column", "\x02\tx", 4, false, "^B&nbsp; &nbsp;x"},
       {"CR writes nothing but counts a column", "\r\tx\r\n", 4, false, "&nbsp; &nbsp;x&nbsp;"},
-      {"high bytes and DEL unchanged", "\xE9\xFF\x80\x7F", 4, false, "\xE9\xFF\x80\x7F"},
+      {"legacy high bytes are their Windows-1252 characters", "\xE9\xFF\x80\x9F\xA0\x7F", 4,
+       false, "\xC3\xA9\xC3\xBF\xE2\x82\xAC\xC5\xB8\xC2\xA0\x7F"},
+      {"a legacy byte is one column", "\xE9\tx", 4, false, "\xC3\xA9&nbsp; &nbsp;x"},
       {"empty line", "\n", 4, false, "&nbsp;"},
       {"empty line with white space", "\n", 4, true, "¶"},
       {"no bytes at all", "", 4, false, "&nbsp;"},
@@ -328,6 +326,31 @@ TEST(HtmlCellText, Escaping) {
     settings.ShowWhiteSpace = c.showWhiteSpace;
     // Page() would turn a "\n" of the expectation into CR LF; cells have none.
     EXPECT_EQ(LeftCell(c.text, settings), Page(c.cell)) << c.name;
+  }
+}
+
+// A UTF-8 side (also what a UTF-16 file is read as) keeps its characters;
+// a tab counts them, not their bytes.
+TEST(HtmlCellText, Utf8SideCharacters) {
+  const EscapeCase cases[] = {
+      {"characters copied", "caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80", 4, false,
+       "caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80"},
+      {"a two-byte character is one column", "\xC3\xA9\tx", 4, false,
+       "\xC3\xA9&nbsp; &nbsp;x"},
+      {"an emoji is one column", "ab\xF0\x9F\x98\x80\tx", 4, true,
+       "ab\xF0\x9F\x98\x80\xC2\xBBx"},
+      {"a byte that is no UTF-8 is its Windows-1252 character", "\xE9\x80!", 4, false,
+       "\xC3\xA9\xE2\x82\xAC!"},
+      {"an unpaired surrogate is the replacement character", "\xED\xA0\x80\tx", 4, false,
+       "\xEF\xBF\xBD&nbsp; &nbsp;x"},
+  };
+  for (const EscapeCase& c : cases) {
+    HtmlExportSettings settings;
+    settings.TabStop = c.tabStop;
+    settings.ShowWhiteSpace = c.showWhiteSpace;
+    for (TextEncoding e : {TextEncoding::Utf8, TextEncoding::Utf16Be}) {
+      EXPECT_EQ(LeftCell(c.text, settings, e), c.cell) << c.name;
+    }
   }
 }
 

@@ -2,11 +2,15 @@
 // the rows of the comparison, one per line, for tests and benchmarks.
 //
 //   rowdump [--ignore-case] [--blanks MASK] [--no-changed] [--fragment N]
-//           [--match PERCENT] [--summary]
+//           [--match PERCENT] [--summary] [--encodings]
 //           [--html OUT [--how 0|1|2] [--numbers 0|1|2] [--white-space] [--tab N]
 //            [--no-arrows] [--date TEXT] [--time TEXT]] LEFT RIGHT
 //
-// Output: "formats L R", then per row "<kind> <left> <right>" (1-based real
+// Files of any encoding are read as a text window reads them (UTF-16 as
+// UTF-8 text), so rows and highlight positions are those of the text.
+// Output: "formats L R", with --encodings "encoding left: E (F)" and
+// "encoding right: E (F)" for each side's detected encoding and line format
+// (E as the status bar names it: ANSI, UTF-8, UTF-8 BOM, UTF-16 LE ...), then per row "<kind> <left> <right>" (1-based real
 // line numbers, "-" on a filler; a changed row adds " L=<ranges> R=<ranges>"
 // of highlighted byte positions), then "diffs D lines N edits E".
 // --html also writes the comparison as an HTML page to OUT with the export
@@ -40,6 +44,7 @@ constexpr int kExitFailure = 2;
 struct RowdumpOptions {
   CompareSettings settings;
   bool summary = false;
+  bool encodings = false;
   std::string left;
   std::string right;
   std::string html;  // the page's path; empty: no page
@@ -51,7 +56,7 @@ struct RowdumpOptions {
 void Usage() {
   std::fputs(
       "usage: rowdump [--ignore-case] [--blanks MASK] [--no-changed] [--fragment N]\n"
-      "               [--match PERCENT] [--summary]\n"
+      "               [--match PERCENT] [--summary] [--encodings]\n"
       "               [--html OUT [--how 0|1|2] [--numbers 0|1|2] [--white-space] [--tab N]\n"
       "                [--no-arrows] [--date TEXT] [--time TEXT]] LEFT RIGHT\n",
       stderr);
@@ -116,6 +121,8 @@ bool ParseArguments(int argc, char** argv, RowdumpOptions* out) {
       o.CompareChanges = false;
     } else if (arg == "--summary") {
       out->summary = true;
+    } else if (arg == "--encodings") {
+      out->encodings = true;
     } else if (arg == "--blanks" && hasValue && ParseNumber(argv[++i], 0, 0xFFFFFFFFll, &v)) {
       o.IgnoreBlanks2 = static_cast<uint32_t>(v);
     } else if (arg == "--fragment" && hasValue && ParseNumber(argv[++i], 0, 0xFFFFFFFFll, &v)) {
@@ -242,6 +249,18 @@ void PrintRows(Output& out, const CompareState& state) {
   }
 }
 
+void PrintEncodings(Output& out, const CompareState& state) {
+  static const char* const kSides[] = {"encoding left: ", "encoding right: "};
+  for (int s = 0; s < 2; ++s) {
+    out.Text(kSides[s]);
+    out.Text(EncodingLabel(static_cast<unsigned>(state.side[s].encoding)));
+    out.Text(" (");
+    out.Text(LineFormatLabel(static_cast<unsigned>(state.side[s].format)));
+    out.Char(')');
+    out.EndLine();
+  }
+}
+
 void PrintTotals(Output& out, const DiffList& list) {
   uint64_t edits = 0;
   for (int32_t r = 0; r < list.RowCount(); ++r) {
@@ -313,6 +332,7 @@ int main(int argc, char** argv) {
     out.Char(' ');
     out.Text(LineFormatLabel(static_cast<unsigned>(state.side[1].format)));
     out.EndLine();
+    if (options.encodings) PrintEncodings(out, state);
     if (!options.summary) PrintRows(out, state);
     PrintTotals(out, *state.list);
   }
