@@ -35,6 +35,7 @@
 
 namespace qm {
 
+struct CellRules;
 struct DisplayCell;
 
 // What the pane asks of and reports to the window that owns it.
@@ -249,6 +250,13 @@ private:
   void CreateSystemCaret();
   int32_t RowAtY(int y) const;
   int CellWidth(HDC dc, const DisplayCell& cell) const;
+  // How side's bytes are read: in characters on a UTF-8 side (any side
+  // whose encoding is not the legacy one), a byte at a time otherwise.
+  bool IsUtf8(int side) const;
+  CellRules Rules(int side) const;
+  // offset moved back to the start of the character that holds it, within
+  // a row of side; offsets on a legacy side, and outside the row, stay.
+  uint32_t CharStart(int side, int32_t row, uint32_t offset) const;
   // The offset of a row of side nearest x pixels from its text start.
   uint32_t OffsetAtPixel(int side, int32_t row, int x);
   // Caret and anchor to a row and offset without scrolling or repainting.
