@@ -15,6 +15,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include "app/settings.h"
@@ -207,6 +208,19 @@ TEST_F(TextWindowTest, TheStatusBarNamesEachSidesEncodingAfterItsLineEndings) {
   EXPECT_EQ(window_->StatusText(2), "UNIX UTF-8, DOS UTF-16 BE");
   window_->Pane().SwapSides();
   EXPECT_EQ(window_->StatusText(2), "DOS UTF-16 BE, UNIX UTF-8") << "the labels follow the sides";
+  // The longest pair of labels fits its part.
+  HWND bar = FindWindowExA(window_->hwnd(), nullptr, STATUSCLASSNAMEA, nullptr);
+  ASSERT_TRUE(bar);
+  RECT part{};
+  SendMessageA(bar, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&part));
+  HDC dc = GetDC(bar);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(bar, WM_GETFONT, 0, 0)));
+  const std::string longest = "DOS UTF-16 BE, UNIX UTF-8 BOM";
+  SIZE size{};
+  GetTextExtentPoint32A(dc, longest.c_str(), static_cast<int>(longest.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(bar, dc);
+  EXPECT_LT(size.cx + 8, part.right - part.left);
 }
 
 TEST_F(TextWindowTest, TheLayoutFollowsTheWindowSize) {
