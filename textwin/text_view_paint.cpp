@@ -206,9 +206,13 @@ void TextViewPainter::DrawText(int side, int32_t row, int y, COLORREF background
         run.x = x;
         run.highlighted = highlighted;
       }
+      // The cell's advance goes to the last unit of its first character
+      // (the low half of a surrogate pair draws over the high half); marks
+      // after it advance nothing and draw over it.
+      const int base = cell.length > 1 && IS_HIGH_SURROGATE(cell.text[0]) ? 1 : 0;
       for (int i = 0; i < cell.length; ++i) {
         run.chars[run.count] = cell.text[i];
-        run.dx[run.count++] = cell.spread ? charWidth : i == 0 ? width : 0;
+        run.dx[run.count++] = cell.spread ? charWidth : i == base ? width : 0;
       }
       run.width += width;
     }

@@ -1171,6 +1171,35 @@ TEST_F(TextViewChars, ALegacyFileDrawsItsCodePageAsTheSameTextInUtf8Does) {
   EXPECT_GT(inked, 100) << "the legacy text was drawn";
 }
 
+TEST_F(TextViewChars, Utf8ComparisonScreenshot) {
+  Settings.ShowLineNumbers = 1;
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
+  Fill({{RowKind::Same, "# \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E / \xE4\xB8\xAD\xE6\x96\x87 / "
+                        "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9",
+         "# \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E / \xE4\xB8\xAD\xE6\x96\x87 / "
+         "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9"},
+        {RowKind::Changed, "greeting = \"\xE4\xBD\xA0\xE5\xA5\xBD\"\t# hello",
+         "greeting = \"\xE6\x82\xA8\xE5\xA5\xBD\"\t# hello"},
+        {RowKind::Changed, "name = \"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\"",
+         "name = \"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82!\""},
+        {RowKind::Same, "mood = \"\xF0\x9F\x98\x80\" # emoji", "mood = \"\xF0\x9F\x98\x80\" # emoji"},
+        {RowKind::RightOnly, "", "cafe\xCC\x81 = \"caf\xC3\xA9\"  # combining and precomposed"},
+        {RowKind::Same, "bad = \"\xFF\xFE\"", "bad = \"\xFF\xFE\""},
+        {RowKind::Same, "columns|1234567890", "columns|1234567890"}},
+       TextEncoding::Utf8);
+  view_->PlaceCaret(1, view_->List().Row(1).leftOffset + 15, false);
+  Snapshot shot(*view_);
+  if (const char* path = std::getenv("QM_TEXTVIEW_UTF8_SCREENSHOT")) EXPECT_TRUE(shot.SaveBmp(path));
+  // Byte 15 follows 你: column 12 + 2.
+  EXPECT_EQ(view_->CaretColumn(), 14);
+  // The last row's "|" and the first row's wide characters line up: the
+  // three Japanese characters end at column 8, where " / " begins.
+  const int y = RowTop(0);
+  EXPECT_GT(shot.CountOther(ColumnX(0, 2), y, ColumnX(0, 8), y + view_->LineHeight(),
+                            Settings.SameBkColor),
+            30);
+}
+
 // ---- Repaint areas after an edit ----
 
 using TextViewRepaint = TextViewTest;
