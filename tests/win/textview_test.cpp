@@ -1189,7 +1189,9 @@ TEST_F(TextViewChars, Utf8ComparisonScreenshot) {
        TextEncoding::Utf8);
   view_->PlaceCaret(1, view_->List().Row(1).leftOffset + 15, false);
   Snapshot shot(*view_);
-  if (const char* path = std::getenv("QM_TEXTVIEW_UTF8_SCREENSHOT")) EXPECT_TRUE(shot.SaveBmp(path));
+  if (const char* path = std::getenv("QM_TEXTVIEW_UTF8_SCREENSHOT")) {
+    EXPECT_TRUE(shot.SaveBmp(path));
+  }
   // Byte 15 follows 你: column 12 + 2.
   EXPECT_EQ(view_->CaretColumn(), 14);
   // The last row's "|" and the first row's wide characters line up: the
