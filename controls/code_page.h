@@ -11,6 +11,11 @@
 
 namespace qm {
 
+// Bytes a path of MAX_PATH characters may take in the program's UTF-8: at
+// most three a character (a character beyond the BMP takes four bytes but
+// two of the MAX_PATH UTF-16 units), and the terminator.
+constexpr DWORD kMaxPathBytes = MAX_PATH * 3 + 1;
+
 // The system's default ANSI code page (LOCALE_IDEFAULTANSICODEPAGE of the
 // system locale); 1252 when the locale names none, names UTF-8 or names a
 // code page the system cannot convert.

@@ -75,6 +75,19 @@ TEST_F(UnicodeNames, FilesNamedInChineseAndJapaneseOpenFromTheNameBoxesAndEnterT
   EXPECT_EQ(StoredWide("RecentFileHistory.0"), Wide(left_ + "\n" + right_));
 }
 
+TEST_F(UnicodeNames, APathOfFewerThanMaxPathCharactersButMoreBytesOpens) {
+  // 70 CJK characters take 210 bytes: with the folder, more than MAX_PATH
+  // bytes of UTF-8 but fewer than MAX_PATH characters.
+  std::string name;
+  for (int i = 0; i < 70; ++i) name += "\xE5\xAD\x97";  // 字
+  const std::string left = dir_.Write(name + ".txt", "one\ntwo\nthree\n");
+  ASSERT_GT(left.size(), static_cast<size_t>(MAX_PATH));
+  ASSERT_LT(Wide(left).size(), static_cast<size_t>(MAX_PATH));
+  auto window = Launch(Quote(left) + " " + Quote(right_));
+  EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 1, Lines: 1")) << window.StatusPart(3);
+  EXPECT_EQ(window.NameText(0), left);
+}
+
 TEST_F(UnicodeNames, ANameStoredByALegacyCodePageReleaseLoadsAsTheSameCharacters) {
   const std::string cafe = dir_.Write("caf\xC3\xA9.txt", "one\ntwo\nthree\n");  // café.txt
   // What an earlier release running in Windows-1252 stored for the bytes
