@@ -1,6 +1,7 @@
 // The text pane's pure arithmetic: split position, gutter width, display
-// cells of bytes (tabs, control bytes, visible white space) and display
-// columns. No windows here, so every rule can be checked without a screen.
+// cells of characters (UTF-8 or legacy bytes; tabs, control bytes, visible
+// white space) and display columns. No windows here, so every rule can be
+// checked without a screen.
 #pragma once
 
 #include <cstdint>

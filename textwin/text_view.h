@@ -16,6 +16,12 @@
 // user-interface thread. While the owner reports a comparison in progress
 // (TextViewHost::IsComparing) the pane paints only its background.
 //
+// Text. A side's document holds bytes: UTF-8 when its encoding is any but
+// the legacy one, else single-byte text in the legacy code page. Columns,
+// the caret, selections and highlights go by characters (display cells,
+// pane_layout.h); the caret never rests inside one. A row is decoded only
+// when it is painted or measured, and drawn with the W functions.
+//
 // Painting. WM_PAINT draws through Paint(hdc, rect) into a back buffer; the
 // printing code draws pages through the Print* calls with the same code.
 // Only the rows inside the update rectangle are drawn, and nothing per paint
