@@ -1171,6 +1171,56 @@ TEST_F(TextViewChars, ALegacyFileDrawsItsCodePageAsTheSameTextInUtf8Does) {
   EXPECT_GT(inked, 100) << "the legacy text was drawn";
 }
 
+TEST_F(TextViewChars, HorizontalRangeAndScrollingCountColumnsNotBytes) {
+  // 3000 wide characters and 500 Cyrillic ones: 6500 columns in 10000 bytes.
+  std::string line;
+  for (int i = 0; i < 3000; ++i) line += "\xE6\x97\xA5";
+  for (int i = 0; i < 500; ++i) line += "\xD0\xB6";
+  Settings.SyncScroll = false;
+  Fill({{RowKind::Same, "short", "short"}, {RowKind::Same, line, line}, {RowKind::Same, "end", "end"}},
+       TextEncoding::Utf8);
+  EXPECT_EQ(view_->ColumnRange(0), 6501);
+  const int32_t page = view_->Geometry().visibleColumns[0];
+  SendMessageA(frame_, WM_HSCROLL, SB_BOTTOM, reinterpret_cast<LPARAM>(lbar_));
+  EXPECT_EQ(view_->HorizontalScroll(0), 6501 - page);
+
+  // The caret after the last character is in view, at column 6500.
+  SendMessageA(frame_, WM_HSCROLL, SB_TOP, reinterpret_cast<LPARAM>(lbar_));
+  const uint32_t rowStart = view_->List().Row(1).leftOffset;
+  view_->PlaceCaret(1, rowStart + static_cast<uint32_t>(line.size()), false);
+  EXPECT_EQ(view_->CaretColumn(), 6500);
+  EXPECT_LE(view_->HorizontalScroll(0), 6500);
+  EXPECT_GT(view_->HorizontalScroll(0) + page, 6500);
+
+  // An edit widens the range by the characters it adds: 2000 e-acutes.
+  std::string wider;
+  for (int i = 0; i < 2000; ++i) wider += "\xC3\xA9";
+  TextDoc& left = view_->State().side[0].doc;
+  ASSERT_TRUE(left.Insert(rowStart, wider.data(), static_cast<uint32_t>(wider.size())));
+  view_->State().list->ShiftOffsets(0, 2, static_cast<uint32_t>(wider.size()));
+  view_->RecompareAfterEdit(1, 1);
+  EXPECT_EQ(view_->ColumnRange(0), 8501);
+}
+
+TEST_F(TextViewChars, ProportionalFontsMeasureWholeCharacters) {
+  Settings.FontFace = "Tahoma";
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
+  const std::string line = "W\xD0\xB6" + kJapanese + kAcute + kEmoji + "i\xFFx";
+  Fill({{RowKind::Same, line, "x"}}, TextEncoding::Utf8);
+  Settings.FontFace = "Courier New";
+  // Offsets where a character starts, and the line's end.
+  const std::vector<uint32_t> boundaries = {0, 1, 3, 6, 9, 12, 15, 19, 20, 21, 22};
+  ASSERT_EQ(boundaries.back(), line.size());
+  int previous = -1;
+  for (uint32_t offset : boundaries) {
+    const int pixel = view_->PixelOf(0, 0, offset);
+    EXPECT_GT(pixel, previous) << "offset " << offset;
+    previous = pixel;
+    Click(Side(0).textStart + pixel + 1, RowTop(0) + 2);
+    EXPECT_EQ(view_->CaretOffset(0), offset) << "pixel " << pixel;
+  }
+}
+
 TEST_F(TextViewChars, Utf8ComparisonScreenshot) {
   Settings.ShowLineNumbers = 1;
   view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
