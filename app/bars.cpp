@@ -110,7 +110,8 @@ void SetStatusText(HWND statusbar, int part, const std::string& text, bool noBor
 
 std::vector<int> TextStatusParts(int clientWidth, bool maximized) {
   const int w = clientWidth - (maximized ? 0 : GetSystemMetrics(SM_CXVSCROLL));
-  return {w - 375, w - 215, w - 140, w};
+  // Part 2 holds "DOS UTF-16 BE, UNIX UTF-8 BOM" at its longest.
+  return {w - 500, w - 340, w - 140, w};
 }
 
 std::string TooltipFromString(const std::string& text) {

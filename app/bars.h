@@ -31,7 +31,7 @@ HWND CreateStatusBar(HWND parent, UINT id, bool visible);
 void SetStatusParts(HWND statusbar, const std::vector<int>& rightEdges);
 void SetStatusText(HWND statusbar, int part, const std::string& text, bool noBorders = false);
 // The right edges of the text window's four parts for a client width: W -
-// 375, W - 215, W - 140 and W, W being the width less SM_CXVSCROLL for the
+// 500, W - 340, W - 140 and W, W being the width less SM_CXVSCROLL for the
 // size grip unless the window is maximised.
 std::vector<int> TextStatusParts(int clientWidth, bool maximized);
 

@@ -2,15 +2,16 @@
 
 #include <sys/stat.h>
 
+#include "controls/code_page.h"
 #include "resources/resource.h"
 
 namespace qm {
 
 std::string FileSystemProbe::FullPath(const std::string& argument) const {
-  char full[MAX_PATH];
-  const DWORD n = GetFullPathNameA(argument.c_str(), MAX_PATH, full, nullptr);
+  char full[kMaxPathBytes];
+  const DWORD n = GetFullPathNameA(argument.c_str(), kMaxPathBytes, full, nullptr);
   // A path that does not fit is not one the program can open.
-  if (n == 0 || n >= MAX_PATH) return std::string();
+  if (n == 0 || n >= kMaxPathBytes) return std::string();
   return std::string(full, n);
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/history_list.h"
 #include "app/settings.h"
+#include "controls/code_page.h"
 #include "controls/module_instance.h"
 
 namespace qm {
@@ -39,7 +40,7 @@ bool HistoryCombo::Create(HWND parent, UINT id, HistoryList* history, const char
 }
 
 std::string HistoryCombo::Text() const {
-  char text[MAX_PATH + 1] = "";
+  char text[kMaxPathBytes] = "";
   if (combo_) GetWindowTextA(combo_, text, sizeof text);
   return text;
 }

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "controls/code_page.h"
+
 namespace qm {
 
 const char kSettingsKey[] = "SOFTWARE\\Ambervale\\Quillmere\\Settings";
@@ -70,7 +72,13 @@ std::optional<std::string> ReadRegString(HKEY root, const char* key, const char*
   }
   RegCloseKey(handle);
   if (rc != ERROR_SUCCESS) return std::nullopt;
-  return std::string(buffer.data());
+  std::string text(buffer.data());
+  // Text that is not UTF-8 was stored by a release that ran in the legacy
+  // code page; shown as UTF-8 it would be broken, so it is converted. A
+  // process that does not run in UTF-8 (an older system ignores the
+  // manifest's request) keeps its own code page's text as it is.
+  if (GetACP() == CP_UTF8) text = Utf8FromLegacy(text);
+  return text;
 }
 
 bool ReadRegBool(HKEY root, const char* key, const char* name, bool def) {

@@ -8,7 +8,9 @@
 // - booleans are REG_SZ "true" or "false"; only the exact, case-sensitive
 //   text "true" reads as true, any other stored value as false, an absent
 //   value gives the default;
-// - strings are REG_SZ written with their terminating zero.
+// - strings are REG_SZ written with their terminating zero, in the
+//   program's code page, UTF-8; a stored string that is not UTF-8 comes
+//   from a release that used the legacy code page and reads converted.
 //
 // Writes create the key when needed (KEY_WRITE) and close it again; a write
 // failure is not reported, the program goes on with its in-memory values.

@@ -235,10 +235,13 @@ void SettingsRecord::Load() {
   ReadFlagTable(this, kFindFlags);
   FindDialog = nullptr;
 
-  // Dialogs copy this into MAX_PATH buffers; a longer value is no usable
-  // path, so it is dropped rather than cut into a different one.
+  // Dialogs take MAX_PATH characters (of UTF-8, up to kMaxPathBytes bytes);
+  // a longer value is no usable path, so it is dropped rather than cut into
+  // a different one.
   ExportResults = ReadSettingString("ExportResults").value_or(std::string());
-  if (ExportResults.size() >= MAX_PATH) ExportResults.clear();
+  size_t characters = 0;
+  for (const char byte : ExportResults) characters += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+  if (characters >= MAX_PATH) ExportResults.clear();
   ExportHow = ReadRanged("ExportHow", 0, 2, 0);
 
   UINT lines = 0;

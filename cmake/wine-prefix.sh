@@ -43,6 +43,10 @@ qm_make_prefix() {
   fi
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
   cp -f /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
+  # CJK and emoji glyphs, linked to the test faces by wine-test.reg.
+  cp -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc \
+    /usr/share/fonts/truetype/ancient-scripts/Symbola_hint.ttf \
+    "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   wine regedit /S "$(winepath -w "$here/wine-test.reg" 2>/dev/null)" >/dev/null 2>&1
   wineserver -w
   touch "$WINEPREFIX/.qm-ready"

@@ -2,13 +2,14 @@
 
 #include <commdlg.h>
 
+#include "controls/code_page.h"
 #include "controls/res_string.h"
 
 namespace qm {
 
 bool AskForFileName(const FileDialogRequest& request, std::string* path) {
-  char name[MAX_PATH] = "";
-  lstrcpynA(name, path->c_str(), MAX_PATH);
+  char name[kMaxPathBytes] = "";
+  lstrcpynA(name, path->c_str(), kMaxPathBytes);
   std::string filter = LoadResString(request.filterId);
   for (char& c : filter)
     if (c == '|') c = '\0';
@@ -18,7 +19,7 @@ bool AskForFileName(const FileDialogRequest& request, std::string* path) {
   ofn.hwndOwner = request.owner;
   ofn.lpstrFilter = filter.c_str();
   ofn.lpstrFile = name;
-  ofn.nMaxFile = MAX_PATH;
+  ofn.nMaxFile = kMaxPathBytes;
   ofn.lpstrTitle = title.c_str();
   ofn.lpstrDefExt = request.defaultExtension;
   ofn.Flags = request.flags;

@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-i686-dev mingw-w64-x86-64-dev
   wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool imagemagick ghostscript
-  fonts-wine fonts-liberation fonts-liberation2 fonts-dejavu-core
+  fonts-wine fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-wqy-microhei fonts-symbola
   python3 time util-linux procps
 )
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/settings.h"
+#include "controls/code_page.h"
 #include "controls/file_dialog.h"
 #include "controls/window_base.h"
 #include "resources/resource.h"
@@ -43,7 +44,7 @@ private:
   }
 
   static std::string FileText(HWND dialog) {
-    char text[MAX_PATH + 1] = "";
+    char text[kMaxPathBytes] = "";
     GetDlgItemTextA(dialog, IDC_EXPORT_FILE, text, sizeof text);
     return text;
   }

@@ -335,6 +335,8 @@ void TextView::RefreshPositions(bool repeat) {
 // ---- Caret ----
 
 void TextView::SetCaretFields(int32_t row, uint32_t offset, bool extend) {
+  // Whoever asks, the caret never stops inside a character.
+  offset = CharStart(activeSide_, row, offset);
   caretRow_ = row;
   caretOffset_[activeSide_] = offset;
   if (!extend) anchor_ = offset;
@@ -352,7 +354,7 @@ void TextView::MoveCaret(int32_t row, uint32_t offset, bool extend, bool keepX) 
   const uint32_t previousCaret = caretOffset_[activeSide_];
   const uint32_t previousAnchor = anchor_;
   SetCaretFields(row, offset, extend);
-  if (!keepX) rememberedX_ = PixelOf(activeSide_, row, offset);
+  if (!keepX) rememberedX_ = PixelOf(activeSide_, row, caretOffset_[activeSide_]);
   ScrollCaretIntoView();
   if (display_.DrawCaretBox && previousRow != caretRow_) {
     InvalidateRows(activeSide_, previousRow, previousRow);

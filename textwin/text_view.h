@@ -16,6 +16,12 @@
 // user-interface thread. While the owner reports a comparison in progress
 // (TextViewHost::IsComparing) the pane paints only its background.
 //
+// Text. A side's document holds bytes: UTF-8 when its encoding is any but
+// the legacy one, else single-byte text in the legacy code page. Columns,
+// the caret, selections and highlights go by characters (display cells,
+// pane_layout.h); the caret never rests inside one. A row is decoded only
+// when it is painted or measured, and drawn with the W functions.
+//
 // Painting. WM_PAINT draws through Paint(hdc, rect) into a back buffer; the
 // printing code draws pages through the Print* calls with the same code.
 // Only the rows inside the update rectangle are drawn, and nothing per paint
@@ -35,6 +41,7 @@
 
 namespace qm {
 
+struct CellRules;
 struct DisplayCell;
 
 // What the pane asks of and reports to the window that owns it.
@@ -249,6 +256,13 @@ private:
   void CreateSystemCaret();
   int32_t RowAtY(int y) const;
   int CellWidth(HDC dc, const DisplayCell& cell) const;
+  // How side's bytes are read: in characters on a UTF-8 side (any side
+  // whose encoding is not the legacy one), a byte at a time otherwise.
+  bool IsUtf8(int side) const;
+  CellRules Rules(int side) const;
+  // offset moved back to the start of the character that holds it, within
+  // a row of side; offsets on a legacy side, and outside the row, stay.
+  uint32_t CharStart(int side, int32_t row, uint32_t offset) const;
   // The offset of a row of side nearest x pixels from its text start.
   uint32_t OffsetAtPixel(int side, int32_t row, int x);
   // Caret and anchor to a row and offset without scrolling or repainting.

@@ -4,6 +4,7 @@
 
 #include "app/settings.h"
 #include "engine/text_doc.h"
+#include "controls/code_page.h"
 #include "controls/gdi_owner.h"
 #include "textwin/pane_layout.h"
 #include "textwin/text_view.h"
@@ -135,7 +136,7 @@ void TextView::MeasureLongestLines() {
   measuredTabStop_ = display_.TabStop;
   for (int s = 0; s < 2; ++s) {
     const TextDoc& doc = state_.side[s].doc;
-    longestLine_[s] = LongestLineColumns(doc, 0, doc.Length(), measuredTabStop_);
+    longestLine_[s] = LongestLineColumns(doc, 0, doc.Length(), measuredTabStop_, IsUtf8(s));
   }
 }
 
@@ -155,7 +156,7 @@ bool TextView::WidenLongestLines(int32_t firstRow, int32_t lastRow) {
     while (start > 0 && doc.ByteAt(start - 1) != '\n') --start;
     const uint32_t end = list.RowEnd(s, lastRow, doc);
     const uint32_t stop = doc.LineEnd(end > start ? end - 1 : start);
-    const int32_t columns = LongestLineColumns(doc, start, stop, measuredTabStop_);
+    const int32_t columns = LongestLineColumns(doc, start, stop, measuredTabStop_, IsUtf8(s));
     if (columns > longestLine_[s]) {
       longestLine_[s] = columns;
       wider = true;
@@ -184,8 +185,39 @@ bool TextView::IsSideModified(int side) const {
 int TextView::CellWidth(HDC dc, const DisplayCell& cell) const {
   if (fixedPitch_ || !dc) return cell.columns * charWidth_;
   SIZE size{};
-  GetTextExtentPoint32A(dc, cell.text, cell.length, &size);
+  GetTextExtentPoint32W(dc, cell.text, cell.length, &size);
   return size.cx;
+}
+
+bool TextView::IsUtf8(int side) const {
+  return state_.side[side].encoding != TextEncoding::Legacy;
+}
+
+CellRules TextView::Rules(int side) const {
+  CellRules rules;
+  rules.tabStop = display_.TabStop;
+  rules.showWhiteSpace = display_.ShowWhiteSpace;
+  rules.utf8 = IsUtf8(side);
+  rules.legacy = LegacyCharTable();
+  return rules;
+}
+
+uint32_t TextView::CharStart(int side, int32_t row, uint32_t offset) const {
+  const DiffList& list = *state_.list;
+  if (!IsUtf8(side) || row < 0 || row >= list.RowCount()) return offset;
+  const TextDoc& doc = state_.side[side].doc;
+  const uint32_t start = list.Row(row).Offset(side);
+  const uint32_t end = list.RowEnd(side, row, doc);
+  if (offset <= start || offset >= end) return offset;
+  const CellRules rules = Rules(side);
+  DisplayCell cell;
+  uint32_t p = start;
+  // Tabs are one byte whatever their column: column 0 serves for all.
+  for (;;) {
+    MakeDisplayCell(doc, p, end, 0, rules, &cell);
+    if (p + cell.bytes > offset) return p;
+    p += cell.bytes;
+  }
 }
 
 int32_t TextView::ColumnOf(int side, int32_t row, uint32_t offset) const {
@@ -193,7 +225,9 @@ int32_t TextView::ColumnOf(int side, int32_t row, uint32_t offset) const {
   if (row < 0 || row >= list.RowCount()) return 0;
   const uint32_t start = list.Row(row).Offset(side);
   const uint32_t end = std::min(offset, list.RowEnd(side, row, state_.side[side].doc));
-  return offset > start ? DisplayColumns(state_.side[side].doc, start, end, display_.TabStop) : 0;
+  return offset > start ? DisplayColumns(state_.side[side].doc, start, end, display_.TabStop,
+                                         IsUtf8(side))
+                        : 0;
 }
 
 int TextView::PixelOf(int side, int32_t row, uint32_t offset) {
@@ -202,14 +236,16 @@ int TextView::PixelOf(int side, int32_t row, uint32_t offset) {
   if (row < 0 || row >= list.RowCount()) return 0;
   const TextDoc& doc = state_.side[side].doc;
   const uint32_t start = list.Row(row).Offset(side);
-  const uint32_t end = std::min(offset, list.RowEnd(side, row, doc));
+  const uint32_t rowEnd = list.RowEnd(side, row, doc);
+  const uint32_t end = std::min(offset, rowEnd);
   WindowDC window(hwnd());
   SelectScope select(window.get(), fonts_->text.get());
+  const CellRules rules = Rules(side);
   int x = 0;
   int32_t column = 0;
   DisplayCell cell;
-  for (uint32_t p = start; p < end; ++p) {
-    MakeDisplayCell(doc.ByteAt(p), column, display_.TabStop, display_.ShowWhiteSpace, &cell);
+  for (uint32_t p = start; p < end; p += cell.bytes) {
+    MakeDisplayCell(doc, p, rowEnd, column, rules, &cell);
     x += CellWidth(window.get(), cell);
     column += cell.columns;
   }
@@ -229,11 +265,12 @@ uint32_t TextView::OffsetAtPixel(int side, int32_t row, int x) {
     select = std::make_unique<SelectScope>(window->get(), fonts_->text.get());
   }
   HDC dc = window ? window->get() : nullptr;
+  const CellRules rules = Rules(side);
   int left = 0;
   int32_t column = 0;
   DisplayCell cell;
-  for (uint32_t p = start; p < end; ++p) {
-    MakeDisplayCell(doc.ByteAt(p), column, display_.TabStop, display_.ShowWhiteSpace, &cell);
+  for (uint32_t p = start; p < end; p += cell.bytes) {
+    MakeDisplayCell(doc, p, end, column, rules, &cell);
     const int width = CellWidth(dc, cell);
     // A point in the right half of a cell puts the caret after it.
     if (x < left + (width + 1) / 2) return p;

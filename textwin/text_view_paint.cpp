@@ -57,7 +57,7 @@ private:
   // A run of characters drawn with one ExtTextOut: same colours, and for a
   // fixed-pitch font every character exactly one column wide.
   struct Run {
-    char chars[kMaxRunChars];
+    wchar_t chars[kMaxRunChars];
     INT dx[kMaxRunChars];
     int count = 0;
     int x = 0;
@@ -159,7 +159,7 @@ void TextViewPainter::FlushRun(Run& run, const RECT& area, COLORREF background,
                   std::min<LONG>(run.x + run.width, area.right), area.bottom};
   SetBkColor(dc_, run.highlighted ? highlightBackground : background);
   SetTextColor(dc_, run.highlighted ? highlightText : textColor);
-  ExtTextOutA(dc_, run.x, area.top, ETO_OPAQUE | ETO_CLIPPED, &clip, run.chars,
+  ExtTextOutW(dc_, run.x, area.top, ETO_OPAQUE | ETO_CLIPPED, &clip, run.chars,
               static_cast<UINT>(run.count), view_.fixedPitch_ ? run.dx : nullptr);
   run.x += run.width;
   run.width = 0;
@@ -180,8 +180,7 @@ void TextViewPainter::DrawText(int side, int32_t row, int y, COLORREF background
   const COLORREF highlightText = InvertColor(textColor);
   const RECT area{s.textStart, y, s.right, y + lineHeight_};
   const int charWidth = view_.charWidth_;
-  const int tabStop = view_.display_.TabStop;
-  const bool showWhiteSpace = view_.display_.ShowWhiteSpace;
+  const CellRules rules = view_.Rules(side);
   const bool fixedPitch = view_.fixedPitch_;
 
   SelectScope font(dc_, view_.fonts_->text.get());
@@ -191,11 +190,15 @@ void TextViewPainter::DrawText(int side, int32_t row, int y, COLORREF background
   run.x = x;
   int32_t column = 0;
   DisplayCell cell;
-  for (uint32_t p = start; p < end && x < s.right; ++p) {
-    MakeDisplayCell(doc.ByteAt(p), column, tabStop, showWhiteSpace, &cell);
+  // Cells are whole characters: only the painted row is decoded, and a
+  // character is highlighted when any of its bytes is marked.
+  for (uint32_t p = start; p < end && x < s.right; p += cell.bytes) {
+    MakeDisplayCell(doc, p, end, column, rules, &cell);
     const int width = view_.CellWidth(dc_, cell);
     if (x + width > s.textStart) {
-      const bool highlighted = marks && (marks[p - start] & kHighlightBit);
+      bool highlighted = false;
+      for (uint32_t b = 0; marks && b < cell.bytes && !highlighted; ++b)
+        highlighted = (marks[p - start + b] & kHighlightBit) != 0;
       if (run.count > 0 && (highlighted != run.highlighted || !fixedPitch ||
                             run.count + cell.length > kMaxRunChars))
         FlushRun(run, area, background, textColor, highlightBackground, highlightText);
@@ -203,9 +206,13 @@ void TextViewPainter::DrawText(int side, int32_t row, int y, COLORREF background
         run.x = x;
         run.highlighted = highlighted;
       }
+      // The cell's advance goes to the last unit of its first character
+      // (the low half of a surrogate pair draws over the high half); marks
+      // after it advance nothing and draw over it.
+      const int base = cell.length > 1 && IS_HIGH_SURROGATE(cell.text[0]) ? 1 : 0;
       for (int i = 0; i < cell.length; ++i) {
         run.chars[run.count] = cell.text[i];
-        run.dx[run.count++] = charWidth;
+        run.dx[run.count++] = cell.spread ? charWidth : i == base ? width : 0;
       }
       run.width += width;
     }

@@ -274,10 +274,15 @@ std::string TextWindow::StatusText(int part) const {
                          static_cast<DWORD_PTR>(pane_->CaretColumn() + 1)});
     }
     case 2: {
-      const char* left = LineFormatLabel(static_cast<unsigned>(pane_->Format(0)));
-      const char* right = LineFormatLabel(static_cast<unsigned>(pane_->Format(1)));
-      return FormatResString(IDS_STATUS_FORMATS, {reinterpret_cast<DWORD_PTR>(left),
-                                             reinterpret_cast<DWORD_PTR>(right)});
+      // Each side as "DOS UTF-8": its line endings, then its encoding.
+      std::string labels[2];
+      for (int s = 0; s < 2; ++s) {
+        labels[s] = LineFormatLabel(static_cast<unsigned>(pane_->Format(s)));
+        labels[s] += ' ';
+        labels[s] += EncodingLabel(static_cast<unsigned>(pane_->State().side[s].encoding));
+      }
+      return FormatResString(IDS_STATUS_FORMATS, {reinterpret_cast<DWORD_PTR>(labels[0].c_str()),
+                                             reinterpret_cast<DWORD_PTR>(labels[1].c_str())});
     }
     default:
       if (pane_->DiffCount() == 0) return LoadResString(IDS_STATUS_NO_DIFFS);

@@ -10,6 +10,7 @@
 #include "engine/platform.h"
 #include "engine/text_file.h"
 #include "resources/resource.h"
+#include "controls/code_page.h"
 #include "controls/file_dialog.h"
 #include "controls/message_box.h"
 #include "controls/res_string.h"
@@ -267,8 +268,8 @@ LRESULT TextWindow::OnDropFiles(HWND hwnd, UINT, WPARAM wParam, LPARAM) {
   std::vector<std::string> paths;
   UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
-    char path[MAX_PATH] = "";
-    DragQueryFileA(drop, i, path, MAX_PATH);
+    char path[kMaxPathBytes] = "";
+    DragQueryFileA(drop, i, path, kMaxPathBytes);
     paths.push_back(path);
   }
   POINT point{};

@@ -31,7 +31,7 @@ protected:
     EXPECT_EQ(window.Title(), title);
     EXPECT_EQ(window.NameText(0), left);
     EXPECT_EQ(window.NameText(1), right);
-    EXPECT_EQ(window.StatusPart(2), "UNIX, UNIX");
+    EXPECT_EQ(window.StatusPart(2), "UNIX ANSI, UNIX ANSI");
   }
 
   std::string left_, right_, third_;
@@ -120,7 +120,7 @@ TEST_F(CommandLine, ContextOptionIsCaseSensitive) {
   HWND handle = program_.WaitWindow("TextWindow");
   ASSERT_NE(handle, nullptr);
   TextWindowProbe window(program_, handle);
-  EXPECT_TRUE(WaitStatus(window, 2, "UNIX, UNIX")) << "the comparison must have run";
+  EXPECT_TRUE(WaitStatus(window, 2, "UNIX ANSI, UNIX ANSI")) << "the comparison must have run";
   EXPECT_EQ(window.StatusPart(3), kNoDifferences);
 }
 
@@ -138,7 +138,7 @@ TEST_F(CommandLine, IdenticalFilesWithTheMessageOffKeepTheWindow) {
   std::string copy = dir_.Write("copy.txt", kLeftText);
   auto window = Launch(Quote(left_) + " " + Quote(copy));
   EXPECT_TRUE(WaitStatus(window, 3, kNoDifferences));
-  EXPECT_TRUE(WaitStatus(window, 2, "UNIX, UNIX"));
+  EXPECT_TRUE(WaitStatus(window, 2, "UNIX ANSI, UNIX ANSI"));
   Sleep(300);
   EXPECT_EQ(program_.FindMessageBox(), nullptr);
   EXPECT_TRUE(program_.Running());

@@ -150,7 +150,7 @@ TEST_F(RefreshResult, TheStatusBarShowsAResultOnlyAfterASuccessfulComparison) {
     RefreshAgain(window, text, other);
     ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 1, Lines: 1")) << window.StatusPart(3);
     EXPECT_EQ(window.StatusPart(1), "Virt 1, Ln 1, Col 1");
-    EXPECT_EQ(window.StatusPart(2), "UNIX, DOS");
+    EXPECT_EQ(window.StatusPart(2), "UNIX ANSI, DOS ANSI");
     RefreshAgain(window, text, bad);
     EXPECT_NE(program_.AnswerNext(IDOK), "(no message box)");
     program_.Settle(window.Handle());

@@ -29,10 +29,10 @@ TEST_F(Saving, SaveAsWritesEachSideInItsOwnFormat) {
     std::string left, right, format, expected;
     How how;
   } cases[] = {
-      {unix, dos, "UNIX, DOS", kUnix, kLeftSide},
-      {unix, dos, "UNIX, DOS", kDos, kAfterSwitch},
-      {unix, dos, "UNIX, DOS", kDos, kRightSideByF4},
-      {mac, unix, "MAC, UNIX", kMac, kLeftSide},
+      {unix, dos, "UNIX ANSI, DOS ANSI", kUnix, kLeftSide},
+      {unix, dos, "UNIX ANSI, DOS ANSI", kDos, kAfterSwitch},
+      {unix, dos, "UNIX ANSI, DOS ANSI", kDos, kRightSideByF4},
+      {mac, unix, "MAC ANSI, UNIX ANSI", kMac, kLeftSide},
   };
   int n = 0;
   for (const auto& c : cases) {

@@ -37,7 +37,7 @@ TEST_F(Navigation, WithoutDifferencesTheCommandsAreDisabledAndDoNothing) {
   std::string left = dir_.Write("left.txt", kLeft);
   std::string right = dir_.Write("right.txt", kLeft);
   auto window = Launch(Quote(left) + " " + Quote(right));
-  ASSERT_TRUE(WaitStatus(window, 2, "UNIX, UNIX"));
+  ASSERT_TRUE(WaitStatus(window, 2, "UNIX ANSI, UNIX ANSI"));
   EXPECT_EQ(window.StatusPart(3), kNoDifferences);
   EXPECT_FALSE(window.ToolButtonEnabled(kNextDiff));
   EXPECT_FALSE(window.ToolButtonEnabled(kPrevDiff));
@@ -84,7 +84,7 @@ TEST_F(SwitchSides, ExchangesNamesFormatsAndTitleWithoutComparingAgain) {
   std::string left = dir_.Write("unix.txt", "a\nb\nc\n");
   std::string right = dir_.Write("dos.txt", "a\r\nB\r\nc\r\nd\r\n");
   auto window = Launch(Quote(left) + " " + Quote(right));
-  ASSERT_TRUE(WaitStatus(window, 2, "UNIX, DOS"));
+  ASSERT_TRUE(WaitStatus(window, 2, "UNIX ANSI, DOS ANSI"));
   std::string diffs = window.StatusPart(3);
   EXPECT_NE(diffs, kNoDifferences);
 
@@ -95,14 +95,14 @@ TEST_F(SwitchSides, ExchangesNamesFormatsAndTitleWithoutComparingAgain) {
   EXPECT_EQ(window.Title(), "Quillmere - [dos.txt, unix.txt]");
   EXPECT_EQ(window.NameText(0), right);
   EXPECT_EQ(window.NameText(1), left);
-  EXPECT_EQ(window.StatusPart(2), "DOS, UNIX");
+  EXPECT_EQ(window.StatusPart(2), "DOS ANSI, UNIX ANSI");
   EXPECT_EQ(window.StatusPart(3), diffs) << "Switch Sides must not compare again";
   EXPECT_FALSE(window.ToolButtonEnabled(kSaveAll)) << "switching modifies nothing";
   Shot(window, "switched-sides");
 
   window.Send(kSwitchSides);
   EXPECT_EQ(window.Title(), "Quillmere - [unix.txt, dos.txt]");
-  EXPECT_EQ(window.StatusPart(2), "UNIX, DOS");
+  EXPECT_EQ(window.StatusPart(2), "UNIX ANSI, DOS ANSI");
 }
 
 class Export : public E2eTest {

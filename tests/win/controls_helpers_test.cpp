@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "controls/code_page.h"
 #include "controls/com_ptr.h"
 #include "controls/gdi_owner.h"
 #include "controls/masked_bitmap.h"
@@ -156,6 +157,32 @@ TEST(MaskedBitmap, ColourMaskMakesThatColourTransparent) {
   EXPECT_EQ(canvas.At(2, 2), kRed);
   EXPECT_EQ(canvas.At(3, 2), Canvas::kBlue) << "white was the transparent colour";
   EXPECT_FALSE(MakeColourMask(nullptr, RGB(255, 255, 255)));
+}
+
+TEST(LegacyCodePage, TheProgramRunsInUtf8AndReadsOldTextInTheSystemCodePage) {
+  // The manifest's request, which the test program shares with compare.exe.
+  EXPECT_EQ(GetACP(), static_cast<UINT>(CP_UTF8));
+  const UINT legacy = LegacyCodePage();
+  EXPECT_NE(legacy, static_cast<UINT>(CP_UTF8));
+  EXPECT_TRUE(IsValidCodePage(legacy));
+  // The test prefix's system locale is a Western one.
+  ASSERT_EQ(legacy, 1252u);
+  EXPECT_EQ(LegacyCharTable()[0xE9], L'\u00E9');
+  EXPECT_EQ(LegacyCharTable()[0x80], L'\u20AC');
+  EXPECT_EQ(LegacyCharTable()['A'], L'A');
+  struct Case {
+    const char* what;
+    std::string stored;
+    std::string shown;
+  } const cases[] = {
+      {"a Windows-1252 path", "C:\\caf\xE9.txt", "C:\\caf\xC3\xA9.txt"},
+      {"the euro sign and more", "\x80 \xFC\xDF", "\xE2\x82\xAC \xC3\xBC\xC3\x9F"},
+      {"UTF-8 stays", "C:\\caf\xC3\xA9\\\xE6\x97\xA5.txt", "C:\\caf\xC3\xA9\\\xE6\x97\xA5.txt"},
+      {"ASCII stays", "Courier New", "Courier New"},
+      {"empty", "", ""},
+      {"one stray byte makes the whole text legacy", "\xC3\xA9\xE9", "\xC3\x83\xC2\xA9\xC3\xA9"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Utf8FromLegacy(c.stored), c.shown) << c.what;
 }
 
 }  // namespace

@@ -87,11 +87,20 @@ TEST(PaneLayout, DisplayCellsExpandTabsControlBytesAndWhiteSpace) {
       {0xE9, 2, 4, true, "\xE9"},
   };
   for (const Case& c : cases) {
+    // Legacy text is Windows-1252 here, whose first 256 characters the
+    // expected texts are written in.
+    TextDoc doc;
+    ASSERT_TRUE(doc.Insert(0, reinterpret_cast<const char*>(&c.byte), 1));
+    CellRules rules;
+    rules.tabStop = c.tabStop;
+    rules.showWhiteSpace = c.showWhiteSpace;
     DisplayCell cell;
-    MakeDisplayCell(c.byte, c.column, c.tabStop, c.showWhiteSpace, &cell);
-    EXPECT_EQ(std::string(cell.text, static_cast<size_t>(cell.length)), c.text)
-        << "byte " << int(c.byte) << " at column " << c.column;
+    MakeDisplayCell(doc, 0, 1, c.column, rules, &cell);
+    std::string text;
+    for (int i = 0; i < cell.length; ++i) text += static_cast<char>(cell.text[i]);
+    EXPECT_EQ(text, c.text) << "byte " << int(c.byte) << " at column " << c.column;
     EXPECT_EQ(cell.columns, static_cast<int>(c.text.size())) << "byte " << int(c.byte);
+    EXPECT_EQ(cell.bytes, 1u);
   }
 }
 
@@ -102,7 +111,9 @@ TEST(PaneLayout, DisplayColumnsCountTabStopsFromTheRowStart) {
   // a b -> 2, tab -> 4, c -> 5, ^A -> 7, tab -> 8, tab -> 12, d -> 13.
   const int32_t expected[] = {0, 1, 2, 4, 5, 7, 8, 12, 13};
   for (uint32_t end = 0; end < 9; ++end)
-    EXPECT_EQ(DisplayColumns(doc, 0, end, 4), expected[end]) << "end " << end;
+    EXPECT_EQ(DisplayColumns(doc, 0, end, 4, false), expected[end]) << "end " << end;
+  for (uint32_t end = 0; end < 9; ++end)
+    EXPECT_EQ(DisplayColumns(doc, 0, end, 4, true), expected[end]) << "ASCII as UTF-8, end " << end;
 }
 
 TEST(PaneLayout, LongestLineIsMeasuredInDisplayColumnsAcrossTheGap) {
@@ -125,7 +136,8 @@ TEST(PaneLayout, LongestLineIsMeasuredInDisplayColumnsAcrossTheGap) {
     TextDoc doc;
     ASSERT_TRUE(doc.Insert(0, c.text.data(), static_cast<uint32_t>(c.text.size())));
     const uint32_t end = c.end ? c.end : doc.Length();
-    EXPECT_EQ(LongestLineColumns(doc, c.start, end, 4), c.columns) << c.what;
+    EXPECT_EQ(LongestLineColumns(doc, c.start, end, 4, false), c.columns) << c.what;
+    EXPECT_EQ(LongestLineColumns(doc, c.start, end, 4, true), c.columns) << "UTF-8 " << c.what;
   }
   // A line split by the gap counts as one line.
   TextDoc doc;
@@ -133,7 +145,7 @@ TEST(PaneLayout, LongestLineIsMeasuredInDisplayColumnsAcrossTheGap) {
   ASSERT_TRUE(doc.Insert(4, "xxxxxxxxxx", 10));
   ASSERT_GT(doc.GapStart(), 4u);
   ASSERT_LT(doc.GapStart(), doc.Length());
-  EXPECT_EQ(LongestLineColumns(doc, 0, doc.Length(), 4), 15);
+  EXPECT_EQ(LongestLineColumns(doc, 0, doc.Length(), 4, false), 15);
 }
 
 TEST(PaneLayout, HorizontalRangeCoversTheLongestLineAndOneColumn) {
@@ -262,7 +274,8 @@ protected:
   // them out: lines end in LF but for the last one of each side (so that no
   // empty last row follows), fillers sit at the next line's offset, changed
   // rows mark every byte that differs from the other line.
-  void Fill(const std::vector<RowSpec>& rows) {
+  // Both sides take encoding, as the loader would have set it.
+  void Fill(const std::vector<RowSpec>& rows, TextEncoding encoding = TextEncoding::Legacy) {
     view_->Reset();
     CompareState& state = view_->State();
     auto list = std::make_unique<DiffList>();
@@ -289,6 +302,7 @@ protected:
     list->CountDifferences();
     state.list = std::move(list);
     state.side[0].loaded = state.side[1].loaded = true;  // as a comparison leaves them
+    state.side[0].encoding = state.side[1].encoding = encoding;
     view_->FinishCompare();
     Pump();
   }
@@ -1000,6 +1014,242 @@ TEST_F(TextViewPixels, SampleComparisonScreenshot) {
   EXPECT_GT(shot.CountOther(Side(0).textStart, 0, Side(0).right, view_->LineHeight(),
                             Settings.SameBkColor),
             20);
+}
+
+// ---- Text in characters ----
+
+using TextViewChars = TextViewTest;
+
+// True when offset of side's text starts a display cell: not inside a
+// multi-byte sequence and not at a combining mark that joins the character
+// before it (the tests use U+0301, bytes CC 81).
+bool StartsCell(const std::string& text, uint32_t offset) {
+  if (offset >= text.size()) return offset == text.size();
+  const unsigned char byte = static_cast<unsigned char>(text[offset]);
+  if (byte >= 0x80 && byte < 0xC0) return false;
+  return !(byte == 0xCC && offset + 1 < text.size() &&
+           static_cast<unsigned char>(text[offset + 1]) == 0x81);
+}
+
+const std::string kJapanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";  // 日本語
+const std::string kEmoji = "\xF0\x9F\x98\x80";                        // U+1F600
+const std::string kAcute = "e\xCC\x81";                               // e + combining acute
+
+TEST_F(TextViewChars, ColumnsCountCharactersWideCellsAndJoinedMarks) {
+  Settings.TabStop = 4;
+  Fill({{RowKind::Same, kJapanese + "x", kJapanese + "x"},
+        {RowKind::Same, "caf\xC3\xA9\t|", "caf\xC3\xA9\t|"},
+        {RowKind::Same, kAcute + kEmoji + "z", kAcute + kEmoji + "z"},
+        {RowKind::Same, "a\xFF\xE6\x97" "b", "a\xFF\xE6\x97" "b"}},
+       TextEncoding::Utf8);
+  const std::string text = Text(0);
+  struct Case {
+    const char* what;
+    int32_t row;
+    uint32_t offset;  // from the row start
+    int32_t column;
+  } const cases[] = {
+      {"after one wide character", 0, 3, 2},
+      {"after three", 0, 9, 6},
+      {"after the x", 0, 10, 7},
+      {"e acute is one column", 1, 5, 4},
+      {"the tab reaches column 8", 1, 6, 8},
+      {"a mark joins its letter", 2, 3, 1},
+      {"an emoji is two columns", 2, 7, 3},
+      {"malformed bytes are one column each", 3, 4, 4},
+  };
+  for (const Case& c : cases) {
+    const uint32_t start = view_->List().Row(c.row).leftOffset;
+    view_->PlaceCaret(c.row, start + c.offset, false);
+    EXPECT_EQ(view_->CaretOffset(0), start + c.offset) << c.what;
+    EXPECT_EQ(view_->CaretColumn(), c.column) << c.what;
+  }
+  // The longest line is measured the same way: row 1 is 9 columns, not 10.
+  EXPECT_EQ(LongestLineColumns(view_->State().side[0].doc, 0, static_cast<uint32_t>(text.size()),
+                               4, true),
+            9);
+  EXPECT_EQ(Text(0).substr(view_->List().Row(3).leftOffset), "a\xFF\xE6\x97" "b")
+      << "malformed bytes are shown, never altered";
+}
+
+TEST_F(TextViewChars, CaretAndSelectionStopOnlyOnCharacterBoundaries) {
+  const std::string line = kJapanese + " " + kAcute + kEmoji + "\xC3\xA9z\xFF!";
+  Fill({{RowKind::Same, "0123456789012345678901234", "x"},
+        {RowKind::Same, line, "x"},
+        {RowKind::Same, "0123456789012345678901234", "x"}},
+       TextEncoding::Utf8);
+  const std::string text = Text(0);
+  const uint32_t start = view_->List().Row(1).leftOffset;
+  const uint32_t end = start + static_cast<uint32_t>(line.size());
+  // Every offset asked for, by any caller, lands on the cell that holds it.
+  int32_t previousColumn = -1;
+  for (uint32_t offset = start; offset <= end; ++offset) {
+    view_->PlaceCaret(1, offset, false);
+    const uint32_t caret = view_->CaretOffset(0);
+    EXPECT_TRUE(StartsCell(text, caret)) << "asked " << offset << ", got " << caret;
+    EXPECT_LE(caret, offset);
+    EXPECT_GE(view_->CaretColumn(), previousColumn) << "offset " << offset;
+    previousColumn = view_->CaretColumn();
+  }
+  // Clicks at every pixel, and Up/Down through the line from every column
+  // of the rows around it, stop on boundaries too; so does a selection.
+  const int h = view_->LineHeight();
+  for (int x = Side(0).textStart; x < ColumnX(0, 16); ++x) {
+    Click(x, RowTop(1) + h / 2);
+    EXPECT_TRUE(StartsCell(text, view_->CaretOffset(0))) << "click at x " << x;
+    Click(ColumnX(0, 15.9), RowTop(1) + h / 2, MK_SHIFT);
+    EXPECT_TRUE(StartsCell(text, view_->AnchorOffset())) << "selection from x " << x;
+    EXPECT_TRUE(StartsCell(text, view_->CaretOffset(0)));
+    Click(x, RowTop(0) + h / 2);
+    SendMessageA(view_->hwnd(), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(view_->CaretRow(), 1);
+    EXPECT_TRUE(StartsCell(text, view_->CaretOffset(0))) << "down from x " << x;
+    Click(x, RowTop(2) + h / 2);
+    SendMessageA(view_->hwnd(), WM_KEYDOWN, VK_UP, 0);
+    EXPECT_TRUE(StartsCell(text, view_->CaretOffset(0))) << "up from x " << x;
+  }
+  view_->PlaceCaret(1, end, false);
+  EXPECT_EQ(view_->CaretColumn(), 6 + 1 + 1 + 2 + 1 + 1 + 1 + 1);
+}
+
+TEST_F(TextViewChars, WideCharactersFillTwoColumnsAndHighlightsNeverSplitThem) {
+  // 語 (E8 AA 9E) and 誠 (E8 AA A0) differ in their last byte only: the
+  // whole character is highlighted, both of its columns.
+  const std::string left = "ab" + kJapanese;
+  const std::string right = "ab\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\xA0";
+  Fill({{RowKind::Changed, left, right}, {RowKind::Same, kJapanese, "x"}}, TextEncoding::Utf8);
+  const int top = RowTop(0) + 1;
+  const COLORREF change = Settings.ChangeBkColor;
+  Snapshot shot(*view_);
+  for (int side = 0; side < 2; ++side) {
+    EXPECT_EQ(shot.At(ColumnX(side, 5.9), top), change) << "本 is the same, side " << side;
+    EXPECT_EQ(shot.At(ColumnX(side, 6.1), top), Highlighted(change)) << "side " << side;
+    EXPECT_EQ(shot.At(ColumnX(side, 7.9), top), Highlighted(change)) << "side " << side;
+    EXPECT_EQ(shot.At(ColumnX(side, 8.1), top), change) << "nothing after it, side " << side;
+  }
+  // Three characters draw within six columns, each pair of columns inked:
+  // read byte by byte they would spread over nine.
+  const int y0 = RowTop(1);
+  const COLORREF same = Settings.SameBkColor;
+  for (int cell = 0; cell < 3; ++cell)
+    EXPECT_GT(shot.CountOther(ColumnX(0, 2 * cell), y0, ColumnX(0, 2 * cell + 2),
+                              y0 + view_->LineHeight(), same),
+              5)
+        << "character " << cell;
+  EXPECT_EQ(shot.CountOther(ColumnX(0, 6), y0, ColumnX(0, 12), y0 + view_->LineHeight(), same),
+            0);
+}
+
+TEST_F(TextViewChars, ALegacyFileDrawsItsCodePageAsTheSameTextInUtf8Does) {
+  // Windows-1252 bytes on a legacy side and the same characters in UTF-8
+  // give the same pixels, changed-character highlights included.
+  const std::vector<RowSpec> legacy = {
+      {RowKind::Same, "caf\xE9 \x80 \xFC\tx \x01", "caf\xE9 \x80 \xFC\tx \x01"},
+      {RowKind::Changed, "nai\xEF", "naix"}};
+  const std::vector<RowSpec> utf8 = {
+      {RowKind::Same, "caf\xC3\xA9 \xE2\x82\xAC \xC3\xBC\tx \x01",
+       "caf\xC3\xA9 \xE2\x82\xAC \xC3\xBC\tx \x01"},
+      {RowKind::Changed, "nai\xC3\xAF", "naix"}};
+  Settings.ShowWhiteSpace = true;
+  Settings.DrawCaretBox = false;  // its colour follows the focus, which may come at any time
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
+  Fill(legacy);
+  view_->PlaceCaret(1, view_->List().Row(1).leftOffset, false);
+  Snapshot before(*view_);
+  Fill(utf8, TextEncoding::Utf8);
+  view_->PlaceCaret(1, view_->List().Row(1).leftOffset, false);
+  Snapshot after(*view_);
+  const int bottom = 2 * view_->LineHeight();
+  int differing = 0;
+  int inked = 0;
+  for (int y = 0; y < bottom; ++y)
+    for (int x = Side(0).textStart; x < Side(0).right; ++x) {
+      differing += before.At(x, y) != after.At(x, y);
+      inked += before.At(x, y) != Settings.SameBkColor;
+    }
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(inked, 100) << "the legacy text was drawn";
+}
+
+TEST_F(TextViewChars, HorizontalRangeAndScrollingCountColumnsNotBytes) {
+  // 3000 wide characters and 500 Cyrillic ones: 6500 columns in 10000 bytes.
+  std::string line;
+  for (int i = 0; i < 3000; ++i) line += "\xE6\x97\xA5";
+  for (int i = 0; i < 500; ++i) line += "\xD0\xB6";
+  Settings.SyncScroll = false;
+  Fill({{RowKind::Same, "short", "short"}, {RowKind::Same, line, line}, {RowKind::Same, "end", "end"}},
+       TextEncoding::Utf8);
+  EXPECT_EQ(view_->ColumnRange(0), 6501);
+  const int32_t page = view_->Geometry().visibleColumns[0];
+  SendMessageA(frame_, WM_HSCROLL, SB_BOTTOM, reinterpret_cast<LPARAM>(lbar_));
+  EXPECT_EQ(view_->HorizontalScroll(0), 6501 - page);
+
+  // The caret after the last character is in view, at column 6500.
+  SendMessageA(frame_, WM_HSCROLL, SB_TOP, reinterpret_cast<LPARAM>(lbar_));
+  const uint32_t rowStart = view_->List().Row(1).leftOffset;
+  view_->PlaceCaret(1, rowStart + static_cast<uint32_t>(line.size()), false);
+  EXPECT_EQ(view_->CaretColumn(), 6500);
+  EXPECT_LE(view_->HorizontalScroll(0), 6500);
+  EXPECT_GT(view_->HorizontalScroll(0) + page, 6500);
+
+  // An edit widens the range by the characters it adds: 2000 e-acutes.
+  std::string wider;
+  for (int i = 0; i < 2000; ++i) wider += "\xC3\xA9";
+  TextDoc& left = view_->State().side[0].doc;
+  ASSERT_TRUE(left.Insert(rowStart, wider.data(), static_cast<uint32_t>(wider.size())));
+  view_->State().list->ShiftOffsets(0, 2, static_cast<uint32_t>(wider.size()));
+  view_->RecompareAfterEdit(1, 1);
+  EXPECT_EQ(view_->ColumnRange(0), 8501);
+}
+
+TEST_F(TextViewChars, ProportionalFontsMeasureWholeCharacters) {
+  Settings.FontFace = "Tahoma";
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
+  const std::string line = "W\xD0\xB6" + kJapanese + kAcute + kEmoji + "i\xFFx";
+  Fill({{RowKind::Same, line, "x"}}, TextEncoding::Utf8);
+  Settings.FontFace = "Courier New";
+  // Offsets where a character starts, and the line's end.
+  const std::vector<uint32_t> boundaries = {0, 1, 3, 6, 9, 12, 15, 19, 20, 21, 22};
+  ASSERT_EQ(boundaries.back(), line.size());
+  int previous = -1;
+  for (uint32_t offset : boundaries) {
+    const int pixel = view_->PixelOf(0, 0, offset);
+    EXPECT_GT(pixel, previous) << "offset " << offset;
+    previous = pixel;
+    Click(Side(0).textStart + pixel + 1, RowTop(0) + 2);
+    EXPECT_EQ(view_->CaretOffset(0), offset) << "pixel " << pixel;
+  }
+}
+
+TEST_F(TextViewChars, Utf8ComparisonScreenshot) {
+  Settings.ShowLineNumbers = 1;
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
+  Fill({{RowKind::Same, "# \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E / \xE4\xB8\xAD\xE6\x96\x87 / "
+                        "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9",
+         "# \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E / \xE4\xB8\xAD\xE6\x96\x87 / "
+         "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9"},
+        {RowKind::Changed, "greeting = \"\xE4\xBD\xA0\xE5\xA5\xBD\"\t# hello",
+         "greeting = \"\xE6\x82\xA8\xE5\xA5\xBD\"\t# hello"},
+        {RowKind::Changed, "name = \"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\"",
+         "name = \"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82!\""},
+        {RowKind::Same, "mood = \"\xF0\x9F\x98\x80\" # emoji", "mood = \"\xF0\x9F\x98\x80\" # emoji"},
+        {RowKind::RightOnly, "", "cafe\xCC\x81 = \"caf\xC3\xA9\"  # combining and precomposed"},
+        {RowKind::Same, "bad = \"\xFF\xFE\"", "bad = \"\xFF\xFE\""},
+        {RowKind::Same, "columns|1234567890", "columns|1234567890"}},
+       TextEncoding::Utf8);
+  view_->PlaceCaret(1, view_->List().Row(1).leftOffset + 15, false);
+  Snapshot shot(*view_);
+  if (const char* path = std::getenv("QM_TEXTVIEW_UTF8_SCREENSHOT")) {
+    EXPECT_TRUE(shot.SaveBmp(path));
+  }
+  // Byte 15 follows 你: column 12 + 2.
+  EXPECT_EQ(view_->CaretColumn(), 14);
+  // The last row's "|" and the first row's wide characters line up: the
+  // three Japanese characters end at column 8, where " / " begins.
+  const int y = RowTop(0);
+  EXPECT_GT(shot.CountOther(ColumnX(0, 2), y, ColumnX(0, 8), y + view_->LineHeight(),
+                            Settings.SameBkColor),
+            30);
 }
 
 // ---- Repaint areas after an edit ----

@@ -15,6 +15,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include "app/settings.h"
@@ -191,13 +192,35 @@ TEST_F(TextWindowTest, RefreshComparesAndReportsInTitleAndStatus) {
   Compare();
   EXPECT_EQ(window_->LastResult().code, CompareCode::Ok);
   EXPECT_EQ(Title(), "Quillmere - [qm-textwindow-left.txt, qm-textwindow-right.txt]");
-  EXPECT_EQ(window_->StatusText(2), "UNIX, DOS");
+  EXPECT_EQ(window_->StatusText(2), "UNIX ANSI, DOS ANSI");
   EXPECT_EQ(window_->StatusText(3), "Diffs: 2, Lines: 2");
   EXPECT_TRUE(window_->NamesUnchanged());
   EXPECT_FALSE(window_->idle());
   EXPECT_EQ(Settings.LeftFileHistory.FirstText(), left_);
   EXPECT_EQ(Settings.RecentFileHistory.Pair(0).right, right_);
   EXPECT_EQ(window_->SidePathOf(0), left_);
+}
+
+TEST_F(TextWindowTest, TheStatusBarNamesEachSidesEncodingAfterItsLineEndings) {
+  Compare();
+  window_->Pane().State().side[0].encoding = TextEncoding::Utf8;
+  window_->Pane().State().side[1].encoding = TextEncoding::Utf16Be;
+  EXPECT_EQ(window_->StatusText(2), "UNIX UTF-8, DOS UTF-16 BE");
+  window_->Pane().SwapSides();
+  EXPECT_EQ(window_->StatusText(2), "DOS UTF-16 BE, UNIX UTF-8") << "the labels follow the sides";
+  // The longest pair of labels fits its part.
+  HWND bar = FindWindowExA(window_->hwnd(), nullptr, STATUSCLASSNAMEA, nullptr);
+  ASSERT_TRUE(bar);
+  RECT part{};
+  SendMessageA(bar, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&part));
+  HDC dc = GetDC(bar);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(bar, WM_GETFONT, 0, 0)));
+  const std::string longest = "DOS UTF-16 BE, UNIX UTF-8 BOM";
+  SIZE size{};
+  GetTextExtentPoint32A(dc, longest.c_str(), static_cast<int>(longest.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(bar, dc);
+  EXPECT_LT(size.cx + 8, part.right - part.left);
 }
 
 TEST_F(TextWindowTest, TheLayoutFollowsTheWindowSize) {
@@ -276,7 +299,7 @@ TEST_F(TextWindowTest, ModifiedSideGetsAnAsteriskAndSurvivesSwitchSides) {
   EXPECT_EQ(Title(), "Quillmere - [qm-textwindow-left.txt*, qm-textwindow-right.txt]");
   window_->SwitchSides();
   EXPECT_EQ(Title(), "Quillmere - [qm-textwindow-right.txt, qm-textwindow-left.txt*]");
-  EXPECT_EQ(window_->StatusText(2), "DOS, UNIX");
+  EXPECT_EQ(window_->StatusText(2), "DOS ANSI, UNIX ANSI");
   EXPECT_EQ(window_->SidePathOf(1), left_);
 }
 
@@ -544,7 +567,7 @@ TEST_F(TextWindowTest, DroppedFilesGoWhereTheyWereDropped) {
 
   DropOn(hwnd, onPaneRight, {left_, right_});
   Pump();
-  EXPECT_EQ(window_->StatusText(2), "UNIX, DOS") << "two files compare at once";
+  EXPECT_EQ(window_->StatusText(2), "UNIX ANSI, DOS ANSI") << "two files compare at once";
   EXPECT_EQ(window_->SidePathOf(1), right_);
   Settings.SmartRefresh = true;
   DeleteFileA(third.c_str());
@@ -559,7 +582,7 @@ TEST_F(TextWindowTest, SmartRefreshComparesOnceBothSidesAreChosen) {
   EXPECT_EQ(window_->StatusText(2), "");
   DropOn(window_->hwnd(), onRightBox, {right_});
   Pump();
-  EXPECT_EQ(window_->StatusText(2), "UNIX, DOS") << "the second choice starts the comparison";
+  EXPECT_EQ(window_->StatusText(2), "UNIX ANSI, DOS ANSI") << "the second choice starts the comparison";
 }
 
 }  // namespace

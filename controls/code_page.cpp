@@ -1,0 +1,71 @@
+#include "controls/code_page.h"
+
+#include <array>
+
+#include "common/utf8.h"
+
+namespace qm {
+
+namespace {
+
+constexpr UINT kFallbackCodePage = 1252;
+
+UINT QueryLegacyCodePage() {
+  wchar_t digits[8] = L"";
+  if (!GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, digits, 8))
+    return kFallbackCodePage;
+  const UINT page = static_cast<UINT>(wcstoul(digits, nullptr, 10));
+  // 0 is CP_ACP, which would now mean UTF-8 again.
+  if (page == 0 || page == CP_UTF8 || !IsValidCodePage(page)) return kFallbackCodePage;
+  return page;
+}
+
+std::array<wchar_t, 256> BuildTable() {
+  std::array<wchar_t, 256> table{};
+  const UINT page = LegacyCodePage();
+  for (int b = 0; b < 256; ++b) {
+    const char byte = static_cast<char>(b);
+    wchar_t c = 0;
+    if (MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, &byte, 1, &c, 1) != 1)
+      c = static_cast<wchar_t>(b);
+    table[static_cast<size_t>(b)] = c;
+  }
+  return table;
+}
+
+void AppendUtf8(std::string* out, uint32_t c) {
+  if (c < 0x80) {
+    *out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    *out += static_cast<char>(0xC0 | c >> 6);
+    *out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    *out += static_cast<char>(0xE0 | c >> 12);
+    *out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+}  // namespace
+
+UINT LegacyCodePage() {
+  static const UINT page = QueryLegacyCodePage();
+  return page;
+}
+
+const wchar_t* LegacyCharTable() {
+  static const std::array<wchar_t, 256> table = BuildTable();
+  return table.data();
+}
+
+std::string Utf8FromLegacy(const std::string& text) {
+  if (IsValidUtf8(text)) return text;
+  // Single-byte code pages map each byte to one BMP character.
+  const wchar_t* table = LegacyCharTable();
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (const char byte : text) AppendUtf8(&out, table[static_cast<unsigned char>(byte)]);
+  return out;
+}
+
+}  // namespace qm
