@@ -30,15 +30,6 @@ protected:
     Sleep(300);
   }
   bool AnyDialogOpen() const { return !program_.Windows("#32770").empty(); }
-  void OpenExportTo(const TextWindowProbe& window, const std::string& path) {
-    window.Post(kExport);
-    HWND dialog = program_.WaitDialog("Export");
-    ASSERT_NE(dialog, nullptr);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(GetDlgItem(dialog, 10603), WM_SETTEXT, 0,
-                        reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-  }
 };
 
 TEST_F(DataSafety, AWindowThatLoadedNothingWritesNothing) {
@@ -113,7 +104,7 @@ TEST_F(DataSafety, TheOtherComparedFileIsNeverATarget) {
 
   // Export onto either compared file is refused and the dialog stays open.
   for (const std::string& target : {left, right}) {
-    OpenExportTo(window, target);
+    ExportTo(window, target);
     HWND box = program_.WaitMessageBox();
     ASSERT_NE(box, nullptr);
     SaveScreenshot(window.Handle(), "export-onto-compared-file");
@@ -129,7 +120,7 @@ TEST_F(DataSafety, TheOtherComparedFileIsNeverATarget) {
 
   // Any other existing file is replaced only when the user says so.
   const std::string other = dir_.Write("page.html", "mine\n");
-  OpenExportTo(window, other);
+  ExportTo(window, other);
   EXPECT_NE(program_.AnswerNext(IDNO).find("already exists"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(other), "mine\n");
   HWND dialog = program_.WaitDialog("Export");
@@ -145,7 +136,7 @@ TEST_F(DataSafety, ADeviceIsNeverAWriteTarget) {
   ASSERT_TRUE(WaitFor([&] { return window.StatusPart(3) != ""; }));
   for (const std::string& device : {std::string("NUL"), std::string("COM1")}) {
     SCOPED_TRACE(device);
-    OpenExportTo(window, device);
+    ExportTo(window, device);
     std::string message;
     // Whether the name seems to exist (then the replace question comes
     // first) depends on the machine; the refusal does not.

@@ -120,6 +120,9 @@ std::string MessageBoxText(HWND box);
 // Saves the screen area of a window as a PNG under the build tree's
 // screenshots folder; returns the path written or empty.
 std::string SaveScreenshot(HWND window, const std::string& name);
+// The build tree's screenshots folder, created when missing; other files
+// kept for a person to look at go there too.
+std::string ScreenshotFolder();
 
 // Polls a condition every 20 ms up to timeoutMs.
 template <typename F>

@@ -85,6 +85,18 @@ protected:
     }));
   }
 
+  // Opens the export dialog, names the page and presses OK; what follows
+  // (a question, a refusal, the page) is the caller's to wait for.
+  void ExportTo(const TextWindowProbe& window, const std::string& path) {
+    window.Post(kExport);
+    HWND dialog = program_.WaitDialog("Export");
+    ASSERT_NE(dialog, nullptr);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, 10603), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  }
+
   void Shot(const TextWindowProbe& window, const std::string& name) {
     SaveScreenshot(window.Handle(), name);
   }

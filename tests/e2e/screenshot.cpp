@@ -82,6 +82,8 @@ std::vector<uint8_t> EncodePng(const std::vector<uint8_t>& rgb, int width, int h
   return png;
 }
 
+}  // namespace
+
 std::string ScreenshotFolder() {
   char path[MAX_PATH] = "";
   GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -91,8 +93,6 @@ std::string ScreenshotFolder() {
   CreateDirectoryA(folder.c_str(), nullptr);
   return folder;
 }
-
-}  // namespace
 
 std::string SaveScreenshot(HWND window, const std::string& name) {
   // Let the program paint what it has been asked to: a round trip through
