@@ -46,6 +46,7 @@ private:
   void DrawRow(int side, int32_t row, int y);
   void DrawNumber(int side, int32_t row, int y, COLORREF textColor);
   void DrawText(int side, int32_t row, int y, COLORREF background, COLORREF textColor);
+  bool MarkDrawsInItsOwnCell(wchar_t mark) const;
   void DrawSelection(int side, int32_t row, int y);
   void DrawStrip(int32_t first, int32_t last);
   void DrawBlock(RowKind kind, int32_t first, int32_t last);
@@ -166,6 +167,14 @@ void TextViewPainter::FlushRun(Run& run, const RECT& area, COLORREF background,
   run.count = 0;
 }
 
+bool TextViewPainter::MarkDrawsInItsOwnCell(wchar_t mark) const {
+  // A mark meant to follow its letter draws to the left of its origin
+  // (negative left bearing); one that starts at or after its origin sits in
+  // a cell of its own, as some fixed-pitch faces make them.
+  ABC abc{};
+  return GetCharABCWidthsW(dc_, mark, mark, &abc) && abc.abcA >= 0;
+}
+
 void TextViewPainter::DrawText(int side, int32_t row, int y, COLORREF background,
                                COLORREF textColor) {
   const SideGeometry& s = g_.side[side];
@@ -208,11 +217,18 @@ void TextViewPainter::DrawText(int side, int32_t row, int y, COLORREF background
       }
       // The cell's advance goes to the last unit of its first character
       // (the low half of a surrogate pair draws over the high half); marks
-      // after it advance nothing and draw over it.
+      // after it advance nothing and draw over it. A font whose marks are
+      // drawn inside a cell of their own (rather than to the left of their
+      // origin) gets them at the letter's origin instead, the advance then
+      // going to the last mark.
       const int base = cell.length > 1 && IS_HIGH_SURROGATE(cell.text[0]) ? 1 : 0;
+      const int advancing =
+          !cell.spread && cell.length > base + 1 && MarkDrawsInItsOwnCell(cell.text[base + 1])
+              ? cell.length - 1
+              : base;
       for (int i = 0; i < cell.length; ++i) {
         run.chars[run.count] = cell.text[i];
-        run.dx[run.count++] = cell.spread ? charWidth : i == base ? width : 0;
+        run.dx[run.count++] = cell.spread ? charWidth : i == advancing ? width : 0;
       }
       run.width += width;
     }

@@ -1140,6 +1140,31 @@ TEST_F(TextViewChars, WideCharactersFillTwoColumnsAndHighlightsNeverSplitThem) {
             0);
 }
 
+TEST_F(TextViewChars, ACombiningMarkDrawsOverItsLetterNotTheNextCell) {
+  // e + U+0301 and the precomposed é: the cell after them ("x") must look
+  // the same, and the mark must ink the letter's cell. The face stands for
+  // one whose marks sit in a cell of their own (DejaVu Sans Mono here).
+  Settings.FontFace = "Andale Mono";
+  Settings.DrawCaretBox = false;
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
+  Fill({{RowKind::Same, kAcute + "x", "x"},
+        {RowKind::Same, "\xC3\xA9x", "x"},
+        {RowKind::Same, "ex", "x"}},
+       TextEncoding::Utf8);
+  Snapshot shot(*view_);
+  const int h = view_->LineHeight();
+  const COLORREF same = Settings.SameBkColor;
+  int differing = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = ColumnX(0, 1); x < ColumnX(0, 3); ++x)
+      differing += shot.At(x, RowTop(0) + y) != shot.At(x, RowTop(1) + y);
+  EXPECT_EQ(differing, 0) << "the mark fell into the next cell";
+  auto ink = [&](int32_t row) {
+    return shot.CountOther(ColumnX(0, 0), RowTop(row), ColumnX(0, 1), RowTop(row) + h, same);
+  };
+  EXPECT_GT(ink(0), ink(2)) << "the mark is drawn over its letter";
+}
+
 TEST_F(TextViewChars, ALegacyFileDrawsItsCodePageAsTheSameTextInUtf8Does) {
   // Windows-1252 bytes on a legacy side and the same characters in UTF-8
   // give the same pixels, changed-character highlights included.
