@@ -53,60 +53,110 @@ bool InRanges(const Range (&ranges)[N], uint32_t c) {
   return it != std::begin(ranges) && c <= (it - 1)->last;
 }
 
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// The sequence a lead byte starts: its length (0 for a byte that starts
+// none) and the range its second byte must be in. The narrow ranges after
+// E0, F0 and F4, per RFC 3629's table, exclude overlong forms and code
+// points past 10FFFF; after ED the range A0-BF (surrogates) is let through
+// here and reported by NextChar.
+struct Lead {
+  uint32_t length;
+  unsigned char lo, hi;
+};
+
+Lead LeadOf(unsigned char c) {
+  if (c >= 0xC2 && c <= 0xDF) return {2, 0x80, 0xBF};
+  if (c >= 0xE0 && c <= 0xEF) return {3, static_cast<unsigned char>(c == 0xE0 ? 0xA0 : 0x80), 0xBF};
+  if (c >= 0xF0 && c <= 0xF4) {
+    return {4, static_cast<unsigned char>(c == 0xF0 ? 0x90 : 0x80),
+            static_cast<unsigned char>(c == 0xF4 ? 0x8F : 0xBF)};
+  }
+  return {0, 0, 0};
+}
 
 }  // namespace
 
+TextChar NextChar(const char* text, size_t count) {
+  if (count == 0) return {0, 0, CharKind::Invalid};
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  const unsigned char c = p[0];
+  if (c < 0x80) return {c, 1, CharKind::Scalar};
+  const TextChar invalid{c, 1, CharKind::Invalid};
+  const Lead lead = LeadOf(c);
+  if (lead.length == 0 || count < lead.length || p[1] < lead.lo || p[1] > lead.hi) return invalid;
+  for (uint32_t i = 2; i < lead.length; ++i) {
+    if (!IsContinuation(p[i])) return invalid;
+  }
+  uint32_t code = c & (0x7F >> lead.length);
+  for (uint32_t i = 1; i < lead.length; ++i) code = code << 6 | (p[i] & 0x3F);
+  const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+  return {code, lead.length, surrogate ? CharKind::Surrogate : CharKind::Scalar};
+}
+
+bool IsCutUtf8(const char* text, size_t count) {
+  if (count == 0) return false;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  const Lead lead = LeadOf(p[0]);
+  if (lead.length == 0 || count >= lead.length) return false;
+  if (count >= 2 && (p[1] < lead.lo || p[1] > lead.hi)) return false;
+  return count < 3 || IsContinuation(p[2]);
+}
+
 int DecodeUtf8(const unsigned char* bytes, size_t available, uint32_t* codePoint) {
-  const unsigned char b0 = bytes[0];
-  *codePoint = kReplacementChar;
-  if (b0 < 0x80) {
-    *codePoint = b0;
+  const TextChar ch = NextChar(reinterpret_cast<const char*>(bytes), available);
+  if (ch.kind != CharKind::Scalar) {
+    *codePoint = kReplacementChar;
     return 1;
   }
-  int length;
-  uint32_t value;
-  // The second byte's range rules out overlong forms, surrogates and
-  // values above U+10FFFF in one check.
-  unsigned char low = 0x80, high = 0xBF;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    length = 2;
-    value = b0 & 0x1F;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    length = 3;
-    value = b0 & 0x0F;
-    if (b0 == 0xE0) low = 0xA0;
-    if (b0 == 0xED) high = 0x9F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    length = 4;
-    value = b0 & 0x07;
-    if (b0 == 0xF0) low = 0x90;
-    if (b0 == 0xF4) high = 0x8F;
-  } else {
-    return 1;
-  }
-  if (available < static_cast<size_t>(length)) return 1;
-  if (bytes[1] < low || bytes[1] > high) return 1;
-  for (int i = 1; i < length; ++i) {
-    if (!IsContinuation(bytes[i])) return 1;
-    value = value << 6 | (bytes[i] & 0x3F);
-  }
-  *codePoint = value;
-  return length;
+  *codePoint = ch.code;
+  return static_cast<int>(ch.length);
 }
 
 bool IsValidUtf8(const std::string& text) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+  const char* p = text.data();
   size_t left = text.size();
   while (left > 0) {
-    uint32_t c;
-    const int n = DecodeUtf8(p, left, &c);
-    // A well-formed U+FFFD takes three bytes: one byte means malformed.
-    if (n == 1 && c == kReplacementChar) return false;
-    p += n;
-    left -= static_cast<size_t>(n);
+    const TextChar ch = NextChar(p, left);
+    if (ch.kind != CharKind::Scalar) return false;
+    p += ch.length;
+    left -= ch.length;
   }
   return true;
+}
+
+size_t PutUtf8(uint32_t code, char* out) {
+  if (code < 0x80) {
+    out[0] = static_cast<char>(code);
+    return 1;
+  }
+  if (code < 0x800) {
+    out[0] = static_cast<char>(0xC0 | code >> 6);
+    out[1] = static_cast<char>(0x80 | (code & 0x3F));
+    return 2;
+  }
+  if (code < 0x10000) {
+    out[0] = static_cast<char>(0xE0 | code >> 12);
+    out[1] = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    out[2] = static_cast<char>(0x80 | (code & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<char>(0xF0 | code >> 18);
+  out[1] = static_cast<char>(0x80 | (code >> 12 & 0x3F));
+  out[2] = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+  out[3] = static_cast<char>(0x80 | (code & 0x3F));
+  return 4;
+}
+
+uint32_t Windows1252Char(unsigned char byte) {
+  static const uint16_t kHighControls[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
+      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+  };
+  // Everything else is Latin-1: the byte is the code point.
+  return byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : byte;
 }
 
 bool IsCombiningChar(uint32_t codePoint) { return InRanges(kCombining, codePoint); }

@@ -33,19 +33,6 @@ std::array<wchar_t, 256> BuildTable() {
   return table;
 }
 
-void AppendUtf8(std::string* out, uint32_t c) {
-  if (c < 0x80) {
-    *out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    *out += static_cast<char>(0xC0 | c >> 6);
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    *out += static_cast<char>(0xE0 | c >> 12);
-    *out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 }  // namespace
 
 UINT LegacyCodePage() {
@@ -64,7 +51,9 @@ std::string Utf8FromLegacy(const std::string& text) {
   const wchar_t* table = LegacyCharTable();
   std::string out;
   out.reserve(text.size() * 2);
-  for (const char byte : text) AppendUtf8(&out, table[static_cast<unsigned char>(byte)]);
+  char buf[4];
+  for (const char byte : text)
+    out.append(buf, PutUtf8(table[static_cast<unsigned char>(byte)], buf));
   return out;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/utf8.h"
+
 namespace qm {
 
 namespace {
@@ -25,38 +27,12 @@ char* PutUnit(uint32_t unit, bool bigEndian, char* out) {
   return out + 2;
 }
 
-// The sequence a lead byte starts: its length (0 for a byte that starts
-// none) and the range its second byte must be in. The narrow ranges after
-// E0, F0 and F4, per RFC 3629's table, exclude overlong forms and code
-// points past 10FFFF; after ED the range A0-BF (surrogates) is let through
-// here and reported by NextChar.
-struct Lead {
-  uint32_t length;
-  unsigned char lo, hi;
-};
-
-Lead LeadOf(unsigned char c) {
-  if (c >= 0xC2 && c <= 0xDF) return {2, 0x80, 0xBF};
-  if (c >= 0xE0 && c <= 0xEF) return {3, static_cast<unsigned char>(c == 0xE0 ? 0xA0 : 0x80), 0xBF};
-  if (c >= 0xF0 && c <= 0xF4) {
-    return {4, static_cast<unsigned char>(c == 0xF0 ? 0x90 : 0x80),
-            static_cast<unsigned char>(c == 0xF4 ? 0x8F : 0xBF)};
-  }
-  return {0, 0, 0};
-}
-
-// True when the count bytes at p (fewer than the lead asks for) could still
-// become a whole sequence with the bytes that follow them.
-bool IsCutSequence(const unsigned char* p, size_t count) {
-  const Lead lead = LeadOf(p[0]);
-  if (lead.length == 0 || count >= lead.length) return false;
-  if (count >= 2 && (p[1] < lead.lo || p[1] > lead.hi)) return false;
-  return count < 3 || IsContinuation(p[2]);
-}
-
 // Checks bytes as UTF-8 up to the last whole sequence: returns the bytes
 // looked at (fewer than count only when a sequence is cut by the end), or
-// SIZE_MAX at an invalid byte.
+// SIZE_MAX at an invalid byte. This runs over every byte of every file
+// loaded without a byte order mark, so ASCII and the common forms are
+// checked inline; everything else goes to NextChar, where the rules of
+// well-formed UTF-8 live.
 size_t CheckUtf8(const char* bytes, size_t count, bool* nonAscii) {
   size_t i = 0;
   while (i < count) {
@@ -91,7 +67,7 @@ size_t CheckUtf8(const char* bytes, size_t count, bool* nonAscii) {
     const TextChar ch = NextChar(bytes + i, count - i);
     if (ch.kind != CharKind::Scalar) {
       // Cut by the end of the bytes, it may still be whole with what follows.
-      if (IsCutSequence(reinterpret_cast<const unsigned char*>(bytes + i), count - i)) return i;
+      if (IsCutUtf8(bytes + i, count - i)) return i;
       return SIZE_MAX;
     }
     *nonAscii = true;
@@ -118,23 +94,6 @@ TextEncoding EncodingFromBom(const char* bytes, size_t count) {
     if (head.substr(0, bom.size()) == bom) return e;
   }
   return TextEncoding::Legacy;
-}
-
-TextChar NextChar(const char* text, size_t count) {
-  if (count == 0) return {0, 0, CharKind::Invalid};
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  const unsigned char c = p[0];
-  if (c < 0x80) return {c, 1, CharKind::Scalar};
-  const TextChar invalid{c, 1, CharKind::Invalid};
-  const Lead lead = LeadOf(c);
-  if (lead.length == 0 || count < lead.length || p[1] < lead.lo || p[1] > lead.hi) return invalid;
-  for (uint32_t i = 2; i < lead.length; ++i) {
-    if (!IsContinuation(p[i])) return invalid;
-  }
-  uint32_t code = c & (0x7F >> lead.length);
-  for (uint32_t i = 1; i < lead.length; ++i) code = code << 6 | (p[i] & 0x3F);
-  const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-  return {code, lead.length, surrogate ? CharKind::Surrogate : CharKind::Scalar};
 }
 
 void Utf8Check::Add(const char* bytes, size_t count) {
@@ -170,40 +129,6 @@ TextEncoding DetectEncoding(const char* bytes, size_t count) {
   const TextEncoding bom = EncodingFromBom(bytes, count);
   if (bom != TextEncoding::Legacy) return bom;
   return IsUtf8WithNonAscii(bytes, count) ? TextEncoding::Utf8 : TextEncoding::Legacy;
-}
-
-uint32_t Windows1252Char(unsigned char byte) {
-  static const uint16_t kHighControls[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
-      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
-      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
-      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
-  };
-  // Everything else is Latin-1: the byte is the code point.
-  return byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : byte;
-}
-
-size_t PutUtf8(uint32_t code, char* out) {
-  if (code < 0x80) {
-    out[0] = static_cast<char>(code);
-    return 1;
-  }
-  if (code < 0x800) {
-    out[0] = static_cast<char>(0xC0 | code >> 6);
-    out[1] = static_cast<char>(0x80 | (code & 0x3F));
-    return 2;
-  }
-  if (code < 0x10000) {
-    out[0] = static_cast<char>(0xE0 | code >> 12);
-    out[1] = static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out[2] = static_cast<char>(0x80 | (code & 0x3F));
-    return 3;
-  }
-  out[0] = static_cast<char>(0xF0 | code >> 18);
-  out[1] = static_cast<char>(0x80 | (code >> 12 & 0x3F));
-  out[2] = static_cast<char>(0x80 | (code >> 6 & 0x3F));
-  out[3] = static_cast<char>(0x80 | (code & 0x3F));
-  return 4;
 }
 
 size_t Utf16Decoder::Unit(uint32_t unit, char* out) {

@@ -24,6 +24,9 @@
 // is written as the Windows-1252 character it stands for, as the HTML page
 // shows it.
 //
+// UTF-8 itself (the decoder that reports a surrogate's form, the encoder,
+// the Windows-1252 table) is common/utf8.h's.
+//
 // Pure functions and a small decoder object: no state between calls, safe
 // from any thread.
 #pragma once
@@ -79,30 +82,6 @@ private:
 
 // The whole detection over a file's bytes, in the order given above.
 TextEncoding DetectEncoding(const char* bytes, size_t count);
-
-// One character of a UTF-8 side's text.
-enum class CharKind : uint8_t {
-  Scalar,     // a valid UTF-8 sequence; code is its code point
-  Surrogate,  // the 3-byte form of an unpaired surrogate; code is D800-DFFF
-  Invalid,    // a byte that starts no sequence; code is the byte, length 1
-};
-struct TextChar {
-  uint32_t code;
-  uint32_t length;  // bytes taken, 1 to 4; 0 only when count is 0
-  CharKind kind;
-};
-// Reads the character at the start of text[0, count).
-TextChar NextChar(const char* text, size_t count);
-
-// The Unicode character a Windows-1252 byte stands for. The five bytes the
-// code page leaves undefined (81, 8D, 8F, 90, 9D) give the C1 control of
-// the same number, as the system's own conversion does.
-uint32_t Windows1252Char(unsigned char byte);
-
-// Writes the UTF-8 form of code (at most 0x10FFFF; surrogates get their
-// generalised 3-byte form) to out, which has room for 4 bytes. Returns the
-// bytes written.
-size_t PutUtf8(uint32_t code, char* out);
 
 // UTF-16 bytes (after the byte order mark) to UTF-8 text, in pieces of any
 // size, so that a file can be converted as it is read: a unit or a surrogate

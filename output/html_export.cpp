@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/text_format.h"
+#include "common/utf8.h"
 #include "engine/encoding.h"
 #include "engine/platform.h"
 #include "engine/text_file.h"
@@ -19,11 +20,10 @@ namespace {
 // the page is the same byte for byte on every platform.
 constexpr char kNewLine[] = "\r\n";
 constexpr char kNbsp[] = "&nbsp;";
-// The white-space view's signs, in the page's UTF-8: », ·, ¶, and U+FFFD.
+// The white-space view's signs, in the page's UTF-8: », · and ¶.
 constexpr char kTabSign[] = "\xC2\xBB";
 constexpr char kSpaceSign[] = "\xC2\xB7";
 constexpr char kLineEndSign[] = "\xC2\xB6";
-constexpr char kReplacementChar[] = "\xEF\xBF\xBD";
 
 // Writes the page into out. The settings are normalised once here so the
 // per-byte code never divides by a zero tab size.
@@ -283,7 +283,7 @@ uint32_t PageBuilder::NonAscii(const char* text, uint32_t count, bool utf8) {
   char buf[4];
   switch (ch.kind) {
     case CharKind::Scalar: out_.append(text, ch.length); break;
-    case CharKind::Surrogate: out_ += kReplacementChar; break;
+    case CharKind::Surrogate: out_.append(buf, PutUtf8(kReplacementChar, buf)); break;
     case CharKind::Invalid:
       out_.append(buf, PutUtf8(Windows1252Char(static_cast<unsigned char>(ch.code)), buf));
       break;

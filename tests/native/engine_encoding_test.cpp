@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/utf8.h"
 #include "engine/compare_state.h"
 #include "engine/text_file.h"
 #include "engine_test_util.h"
