@@ -479,7 +479,9 @@ TEST_F(TextWindowTest, MenusAndToolBarAgreeWithTheCommandTable) {
         const CommandState want = window_->CommandStateOf(id);
         const UINT got = GetMenuState(popup, i, MF_BYPOSITION);
         EXPECT_EQ((got & MF_GRAYED) == 0, want.enabled) << when << ": menu item " << id;
-        if (want.checkable) EXPECT_EQ((got & MF_CHECKED) != 0, want.checked) << when << ": " << id;
+        if (want.checkable) {
+          EXPECT_EQ((got & MF_CHECKED) != 0, want.checked) << when << ": " << id;
+        }
       }
     }
     for (UINT id : kToolBarCommands) {
