@@ -56,6 +56,7 @@ bool CompareDocument::Splice(int side, uint32_t offset, uint32_t count, const st
   TextDoc& doc = state_.side[side].doc;
   DiffList& list = *state_.list;
   const uint32_t added = static_cast<uint32_t>(text.size());
+  if (static_cast<uint64_t>(offset) + count > doc.Length()) return false;
   // Inserting first: when that fails nothing has changed yet.
   if (added > 0 && !doc.Insert(offset, text.data(), added)) return false;
   if (count > 0) doc.Delete(offset + added, count);

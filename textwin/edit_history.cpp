@@ -37,10 +37,9 @@ void EditHistory::RedoApplied() {
 }
 
 void EditHistory::MarkEdited(int side) {
-  while (redoCount_ > 0) {
-    records_.pop_front();
-    --redoCount_;
-  }
+  // The records no longer describe the text: none can be undone or redone.
+  records_.clear();
+  redoCount_ = 0;
   // A number no record carries, so no undo or save can match it by chance.
   current_[side] = ++sequence_;
 }

@@ -71,7 +71,8 @@ public:
   bool IsModified(int side) const { return current_[side] != saved_[side]; }
   bool AnyModified() const { return IsModified(0) || IsModified(1); }
   // A change to side that no record can take back (e.g. a replaced side
-  // whose write failed): the side is modified and the redo records go.
+  // whose write failed): the side is modified, and every record goes since
+  // none describes the text any longer.
   void MarkEdited(int side);
   // The side was written to its file.
   void MarkSaved(int side) { saved_[side] = current_[side]; }

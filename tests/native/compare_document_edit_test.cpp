@@ -318,6 +318,10 @@ TEST(HistoryEdges, UndoPastASaveIsModifiedAgainAndRedoBackIsNot) {
   ASSERT_TRUE(doc.Undo().done);
   ASSERT_TRUE(doc.InsertText(1, 0, "y"));
   EXPECT_FALSE(doc.CanRedo());
+  // A change no record describes leaves nothing that could be undone.
+  doc.MarkEdited(0);
+  EXPECT_FALSE(doc.CanUndo());
+  EXPECT_TRUE(doc.IsModified(0));
 }
 
 TEST(HistoryEdges, UndoAfterSwitchSidesUndoesWhereTheTextNowIs) {
