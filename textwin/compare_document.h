@@ -8,6 +8,12 @@
 // pane, the compare window, later printing) register and are told what
 // changed; they never change the sides behind the document's back.
 //
+// Every change of a side's text goes through the document (the edits, the
+// merges, undo and redo): the text changes, the rows' offsets follow, the
+// rows around the change are re-aligned, one undo step is recorded and the
+// views hear Edited. The document keeps no caret; a view passes its caret
+// in with an edit (CaretPlace) and gets it back from Undo and Redo.
+//
 // Writes are guarded here, whatever route asked for them: a side that was
 // not loaded by a successful comparison is never written, and the caller
 // can ask whether a target is one of the compared files or whether the

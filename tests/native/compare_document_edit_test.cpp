@@ -191,6 +191,21 @@ std::string Step(CompareDocument& doc, Model& model, Sequence& gen) {
       return "redo";
     }
     default:
+      if (gen.Below(4) == 0) {
+        // Replace: a fresh history in which only the replaced side may be
+        // modified, and it is unless the write succeeded.
+        const bool written = gen.Below(2) == 0;
+        EXPECT_EQ(doc.ReplaceSide(side, [&](int) { return written ? 0u : kErrorAccessDenied; }),
+                  written ? 0u : kErrorAccessDenied);
+        Model::Snapshot only = {{model.Now().text[0], model.Now().text[1]}, {0, 0}};
+        only.text[side] = only.text[1 - side];
+        only.version[side] = model.nextVersion++;
+        model.states = {only};
+        model.current = 0;
+        model.saved[0] = model.saved[1] = 0;
+        if (written) model.saved[side] = only.version[side];
+        return "replace side";
+      }
       if (gen.Below(2) == 0) {
         doc.History().MarkSaved(side);
         model.saved[side] = model.Now().version[side];
