@@ -339,6 +339,30 @@ TEST(HistoryEdges, UndoPastASaveIsModifiedAgainAndRedoBackIsNot) {
   EXPECT_TRUE(doc.IsModified(0));
 }
 
+struct CountingView : DocumentView {
+  int edited = 0;
+  std::vector<int> modifiedSides;
+  void OnDocumentChanged(DocumentChange change, int side) override {
+    if (change == DocumentChange::Edited) ++edited;
+    if (change == DocumentChange::ModifiedState) modifiedSides.push_back(side);
+  }
+};
+
+TEST(HistoryEdges, ViewsHearEachEditAndEachFlipOfTheModifiedState) {
+  CompareDocument doc;
+  Load(doc, "a\n", "b\n");
+  CountingView view;
+  doc.AddView(&view);
+  ASSERT_TRUE(doc.InsertText(1, 0, "x"));
+  ASSERT_TRUE(doc.InsertText(1, 0, "y"));
+  ASSERT_TRUE(doc.Undo().done);
+  ASSERT_TRUE(doc.Undo().done);
+  EXPECT_FALSE(doc.Undo().done);
+  EXPECT_EQ(view.edited, 4);
+  EXPECT_EQ(view.modifiedSides, (std::vector<int>{1, 1}));
+  doc.RemoveView(&view);
+}
+
 TEST(HistoryEdges, UndoAfterSwitchSidesUndoesWhereTheTextNowIs) {
   CompareDocument doc;
   Load(doc, "left\n", "right\n");
