@@ -166,6 +166,11 @@ public:
   // again. outcome.done false when there was nothing to do or memory ran out.
   EditOutcome Undo();
   EditOutcome Redo();
+  // What the re-alignment of the last edit, merge, undo or redo reported:
+  // 0 same layout, 1 highlights may differ, 2 layout changed, or
+  // kRecompareOutOfMemory (the rows may not match the text until the next
+  // comparison). The views repaint accordingly.
+  int LastRealignment() const { return lastRealignment_; }
   bool CanUndo() const { return history_.CanUndo(); }
   bool CanRedo() const { return history_.CanRedo(); }
   // True when path names the file of a loaded side other than side (side
@@ -209,6 +214,7 @@ private:
   CompareState state_;
   EditHistory history_;
   CompareSettings options_;
+  int lastRealignment_ = 0;
   std::vector<DocumentView*> views_;  // borrowed; each removes itself
 };
 

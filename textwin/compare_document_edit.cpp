@@ -75,7 +75,7 @@ bool CompareDocument::Splice(int side, uint32_t offset, uint32_t count, const st
   if (lastRow >= 0) last = std::max(last, std::min(lastRow, list.RowCount() - 1));
   // Out of memory leaves rows that no longer match the text until the next
   // comparison; the text itself has changed, so the edit stands.
-  Recompare(first, last);
+  lastRealignment_ = Recompare(first, last);
   Notify(DocumentChange::Edited, side);
   return true;
 }
@@ -103,7 +103,16 @@ bool CompareDocument::ApplyRecord(const EditRecord& record, bool forward, int32_
   const uint32_t from = forward ? source : record.position;
   const uint32_t to = forward ? record.position : source;
   if (!Splice(side, from, static_cast<uint32_t>(gone.size()), std::string())) return false;
-  if (Splice(side, to, 0, back)) return true;
+  const int taken = lastRealignment_;
+  if (Splice(side, to, 0, back)) {
+    // Report the larger of the two re-alignments; running out of memory wins.
+    if (taken == kRecompareOutOfMemory || lastRealignment_ == kRecompareOutOfMemory) {
+      lastRealignment_ = kRecompareOutOfMemory;
+    } else {
+      lastRealignment_ = std::max(taken, lastRealignment_);
+    }
+    return true;
+  }
   Splice(side, from, 0, gone);
   return false;
 }

@@ -287,6 +287,25 @@ TEST(MergeEdges, CopyOfALastLineWithoutLineFeedIntoTheMiddleGetsOne) {
   EXPECT_EQ(Text(doc.Doc(1)), "a\nb\n");
 }
 
+TEST(EditRealignment, ACharacterThatLeavesTheLayoutKeepsCountsAndLineNumbers) {
+  CompareDocument doc;
+  Load(doc, "same\nleft line\nend\n", "same\nright line\nend\n");
+  const std::string kinds = test::Kinds(doc.List());
+  const int32_t diffs = doc.List().diffCount;
+  ASSERT_TRUE(doc.InsertText(0, 1, "a"));  // "saame" against "same": a new difference
+  EXPECT_EQ(doc.LastRealignment(), 2);
+  ASSERT_TRUE(doc.Undo().done);
+  EXPECT_EQ(doc.LastRealignment(), 2);
+  ASSERT_TRUE(doc.InsertText(0, 5, "x"));  // inside the changed line
+  EXPECT_GE(doc.LastRealignment(), 0);
+  EXPECT_LE(doc.LastRealignment(), 1);
+  EXPECT_EQ(test::Kinds(doc.List()), kinds);
+  EXPECT_EQ(doc.List().diffCount, diffs);
+  for (int32_t r = 0; r < doc.List().RowCount(); ++r) {
+    EXPECT_EQ(doc.List().Row(r).leftLine, r) << "row " << r;
+  }
+}
+
 TEST(MergeEdges, DeleteDifferenceOnUnchangedRowsTakesTheWholeRun) {
   CompareDocument doc;
   Load(doc, "x\ns1\ns2\ns3\ny\n", "z\ns1\ns2\ns3\nw\n");
