@@ -8,6 +8,12 @@
 // pane, the compare window, later printing) register and are told what
 // changed; they never change the sides behind the document's back.
 //
+// Every change of a side's text goes through the document (the edits, the
+// merges, undo and redo): the text changes, the rows' offsets follow, the
+// rows around the change are re-aligned, one undo step is recorded and the
+// views hear Edited. The document keeps no caret; a view passes its caret
+// in with an edit (CaretPlace) and gets it back from Undo and Redo.
+//
 // Writes are guarded here, whatever route asked for them: a side that was
 // not loaded by a successful comparison is never written, and the caller
 // can ask whether a target is one of the compared files or whether the
@@ -20,6 +26,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +42,29 @@ enum class DocumentChange {
   Saved,          // a side was written (its read-only flag may have cleared)
   Swapped,        // the two sides exchanged places
   ModifiedState,  // a side became modified or unmodified
+  Edited,         // a side's text and the rows around it changed (edit, merge, undo,
+                  // redo)
+  Replaced,       // a side was replaced by the other: new rows, history cleared
+};
+
+// Where the caret of the view that made an edit stands once the edit is
+// done; undo brings it back. activeSide -1: the edited side, with the caret
+// at the end of the edit.
+struct CaretPlace {
+  int activeSide = -1;
+  uint32_t caret = 0;
+  uint32_t anchor = 0;
+};
+
+// What an undo or redo did, for the view to follow: the side to make active
+// and the caret and anchor to restore (those of the record).
+struct EditOutcome {
+  bool done = false;
+  int activeSide = 0;
+  int editedSide = 0;
+  uint32_t position = 0;
+  uint32_t caret = 0;
+  uint32_t anchor = 0;
 };
 
 class DocumentView {
@@ -84,8 +115,64 @@ public:
   // options (LocalRecompare's result; kRecompareOutOfMemory leaves the list).
   int Recompare(int32_t firstRow, int32_t lastRow);
 
-  // An edit changed side: it is modified from now on.
+  // A change to side that cannot be undone: it is modified from now on.
   void MarkEdited(int side);
+
+  // Edits of one side. Each changes the text, shifts the rows' offsets,
+  // re-aligns the rows around the change with the document's options and
+  // records one undo step. Offsets are byte offsets on character
+  // boundaries. Each returns false and changes nothing on a read-only side,
+  // for a range outside the text or not on character boundaries of a UTF-8
+  // side, for an empty edit, or when memory runs out.
+  bool InsertText(int side, uint32_t offset, const std::string& text, CaretPlace caret = {});
+  bool DeleteText(int side, uint32_t offset, uint32_t count, CaretPlace caret = {});
+  // Replaces count bytes at offset by text (a paste over a selection).
+  bool ReplaceText(int side, uint32_t offset, uint32_t count, const std::string& text,
+                   CaretPlace caret = {});
+  // Overwrite mode: the character at offset (count bytes) becomes character.
+  bool OverwriteChar(int side, uint32_t offset, uint32_t count, const std::string& character,
+                     CaretPlace caret = {});
+  // Drag-and-drop of text to offset of side, followed by an LF when it does
+  // not end with one. moveFrom >= 0: the text is moved from that offset of
+  // the same side (offset is then where it goes in the text without it).
+  bool DropText(int side, uint32_t offset, const std::string& text, int64_t moveFrom = -1,
+                CaretPlace caret = {});
+
+  // Merges, on the row the caret is on. Copy towards toSide is possible when
+  // that side is writable and the row holds text of the other side only or
+  // a changed pair; delete is possible when side is writable and the row is
+  // not a filler of side.
+  bool CanCopy(int toSide, int32_t row) const;
+  bool CanDelete(int side, int32_t row) const;
+  // Copies the difference around row (CopyDifference) or the row alone
+  // (CopyLine) from the other side to toSide. False when not possible or
+  // out of memory (nothing changed).
+  bool CopyDifference(int toSide, int32_t row, CaretPlace caret = {});
+  bool CopyLine(int toSide, int32_t row, CaretPlace caret = {});
+  // Deletes from side the whole run of rows of one kind around row, or the
+  // row's line alone.
+  bool DeleteDifference(int side, int32_t row, CaretPlace caret = {});
+  bool DeleteLine(int side, int32_t row, CaretPlace caret = {});
+  // Replaces side by a copy of the other side (its text and line-ending
+  // format), rebuilds the rows as all unchanged, clears the history and
+  // writes side through write (Save to its own file when write is empty).
+  // Returns write's code: 0, or an error after which the side stays modified
+  // since its text is on no disk. kOutOfMemoryError when the copy failed
+  // (nothing changed); kErrorAccessDenied for a read-only side.
+  using SideWriter = std::function<uint32_t(int side)>;
+  uint32_t ReplaceSide(int side, const SideWriter& write = {});
+
+  // Takes back the newest applied record, or applies the newest undone one
+  // again. outcome.done false when there was nothing to do or memory ran out.
+  EditOutcome Undo();
+  EditOutcome Redo();
+  // What the re-alignment of the last edit, merge, undo or redo reported:
+  // 0 same layout, 1 highlights may differ, 2 layout changed, or
+  // kRecompareOutOfMemory (the rows may not match the text until the next
+  // comparison). The views repaint accordingly.
+  int LastRealignment() const { return lastRealignment_; }
+  bool CanUndo() const { return history_.CanUndo(); }
+  bool CanRedo() const { return history_.CanRedo(); }
   // True when path names the file of a loaded side other than side (side
   // -1: of either loaded side).
   bool IsOpenFile(const std::string& path, int side) const;
@@ -104,10 +191,30 @@ public:
 
 private:
   void Notify(DocumentChange change, int side);
+  bool EditAllowed(int side, uint32_t offset, uint32_t count) const;
+  // Records and applies the edit replacing count bytes at offset by text.
+  bool EditRange(EditKind kind, int side, uint32_t offset, uint32_t count, const std::string& text,
+                 CaretPlace caret);
+  // Replaces count bytes at offset of side by text, shifts the offsets and
+  // re-aligns from the edited rows widened to firstRow..lastRow (-1: none).
+  bool Splice(int side, uint32_t offset, uint32_t count, const std::string& text,
+              int32_t firstRow = -1, int32_t lastRow = -1);
+  // Applies record forward (its removed text becomes its inserted text) or
+  // backward, through Splice.
+  bool ApplyRecord(const EditRecord& record, bool forward, int32_t firstRow = -1,
+                   int32_t lastRow = -1);
+  // Applies a new record forward and pushes it.
+  bool Apply(std::unique_ptr<EditRecord> record, int32_t firstRow = -1, int32_t lastRow = -1);
+  bool CopyBlock(int toSide, const DiffBlock& block, CaretPlace caret);
+  bool DeleteBlock(int side, const DiffBlock& block, CaretPlace caret);
+  void PushRecord(std::unique_ptr<EditRecord> record);
+  // Undo (forward false) or redo of the history's next record.
+  EditOutcome Replay(bool forward);
 
   CompareState state_;
   EditHistory history_;
   CompareSettings options_;
+  int lastRealignment_ = 0;
   std::vector<DocumentView*> views_;  // borrowed; each removes itself
 };
 

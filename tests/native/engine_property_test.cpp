@@ -12,46 +12,13 @@
 
 #include "engine/compare_state.h"
 #include "engine_test_util.h"
+#include "list_check.h"
 
 namespace qm {
 namespace {
 
-bool Blank(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
-
-// The line as the options see it, written from the option descriptions.
-std::string Key(std::string line, const CompareOptions& o) {
-  const bool lf = !line.empty() && line.back() == '\n';
-  if (lf) line.pop_back();
-  std::string out;
-  if (o.IgnoreBlanks2 & kIgnoreAllBlanks) {
-    for (char c : line) {
-      if (!Blank(c)) out += c;
-    }
-  } else {
-    size_t b = 0;
-    size_t e = line.size();
-    if (o.IgnoreBlanks2 & kIgnoreLeadingBlanks) {
-      while (b < e && Blank(line[b])) ++b;
-    }
-    if (o.IgnoreBlanks2 & kIgnoreTrailingBlanks) {
-      while (e > b && Blank(line[e - 1])) --e;
-    }
-    for (size_t i = b; i < e; ++i) {
-      const bool collapse = (o.IgnoreBlanks2 & kIgnoreBlankRuns) && Blank(line[i]);
-      if (!collapse) {
-        out += line[i];
-      } else if (out.empty() || i == b || !Blank(line[i - 1])) {
-        out += ' ';
-      }
-    }
-  }
-  if (o.IgnoreCase) {
-    for (char& c : out) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    }
-  }
-  return out + (lf ? "\n" : "");
-}
+using test::CheckList;
+using test::Key;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -77,54 +44,6 @@ size_t MinimalEdits(const std::vector<std::string>& a, const std::vector<std::st
     }
   }
   return a.size() + b.size() - 2 * lcs[0][0];
-}
-
-// Checks the list against both documents; returns the edit count.
-size_t CheckList(const DiffList& list, const TextDoc* docs[2], const CompareOptions& o,
-                 const std::string& where) {
-  size_t edits = 0;
-  std::string rebuilt[2];
-  int32_t next[2] = {0, 0};
-  int32_t runs = 0;
-  int32_t diffLines = 0;
-  EXPECT_GE(list.RowCount(), 1) << where;
-  for (int32_t r = 0; r < list.RowCount(); ++r) {
-    const DiffRow& row = list.Row(r);
-    edits += row.kind == RowKind::Changed ? 2 : (row.kind == RowKind::Same ? 0 : 1);
-    if (row.kind != RowKind::Same) {
-      ++diffLines;
-      if (r == 0 || list.Kind(r - 1) != row.kind) ++runs;
-    }
-    std::string text[2];
-    for (int side = 0; side < 2; ++side) {
-      const uint32_t end = list.RowEnd(side, r, *docs[side]);
-      if (r > 0) {
-        EXPECT_LE(list.Row(r - 1).Offset(side), row.Offset(side)) << where << " row " << r;
-      }
-      EXPECT_LE(row.Offset(side), end) << where << " row " << r;
-      text[side] = test::Text(*docs[side], row.Offset(side), end);
-      rebuilt[side] += text[side];
-      if (list.IsFiller(side, r)) {
-        EXPECT_EQ(row.Line(side), -1) << where << " row " << r;
-        EXPECT_TRUE(text[side].empty()) << where << " row " << r;
-      } else {
-        EXPECT_EQ(row.Line(side), next[side]++) << where << " row " << r;
-      }
-    }
-    if (row.kind == RowKind::Same) {
-      EXPECT_EQ(Key(text[0], o), Key(text[1], o)) << where << " row " << r;
-    }
-    if (row.kind == RowKind::Changed) {
-      EXPECT_NE(Key(text[0], o), Key(text[1], o)) << where << " row " << r;
-    }
-  }
-  for (int side = 0; side < 2; ++side) {
-    EXPECT_EQ(rebuilt[side], test::Text(*docs[side], 0, docs[side]->Length()))
-        << where << " side " << side;
-  }
-  EXPECT_EQ(list.diffCount, runs) << where;
-  EXPECT_EQ(list.diffLineCount, diffLines) << where;
-  return edits;
 }
 
 class RandomPairs {
