@@ -15,7 +15,8 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <commctrl.h>
+#include <objbase.h>
+#include <shobjidl.h>
 #include <shlobj.h>
 
 #include "app/settings.h"
@@ -420,6 +421,41 @@ TEST_F(TextWindowTest, SavingOverSomeoneElsesChangeAsksFirst) {
     Sleep(100);
     EXPECT_TRUE(answers.Texts().empty());
   }
+}
+
+// A shortcut made the way the shell makes one; false when it could not be.
+bool MakeShortcut(const std::string& link, const std::string& target) {
+  CoInitialize(nullptr);
+  IShellLinkA* shellLink = nullptr;
+  bool saved = false;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&shellLink)))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(shellLink->SetPath(target.c_str())) &&
+        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      wchar_t wide[MAX_PATH];
+      MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+      saved = SUCCEEDED(file->Save(wide, TRUE));
+      file->Release();
+    }
+    shellLink->Release();
+  }
+  CoUninitialize();
+  return saved;
+}
+
+TEST_F(TextWindowTest, SavingASideComparedThroughAShortcutWritesItsTarget) {
+  const std::string link = left_ + ".lnk";
+  ASSERT_TRUE(MakeShortcut(link, left_));
+  const std::string linkBytes = ReadBytes(link);
+  window_->SetNames(link, right_, true);
+  Pump();
+  ASSERT_EQ(window_->LastResult().code, CompareCode::Ok);
+  Edit(0);
+  EXPECT_TRUE(window_->SaveSide(0));
+  EXPECT_EQ(ReadBytes(link), linkBytes) << "the shortcut itself is left alone";
+  EXPECT_EQ(ReadBytes(left_).rfind("new ", 0), 0u) << "the file it points to takes the text";
+  DeleteFileA(link.c_str());
 }
 
 TEST_F(TextWindowTest, FailedRefreshForgetsTheSidePaths) {
