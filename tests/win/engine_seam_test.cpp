@@ -13,6 +13,7 @@
 #include "engine/compare_state.h"
 #include "engine/platform.h"
 #include "engine/text_file.h"
+#include "tests/win/test_shortcut.h"
 
 namespace qm {
 namespace {
@@ -58,26 +59,6 @@ protected:
     return std::string(data.data.get(), data.size);
   }
 
-  // A shortcut made the way the shell makes one.
-  bool MakeShortcut(const std::string& link, const std::string& target) {
-    IShellLinkA* shellLink = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&shellLink)))) {
-      return false;
-    }
-    IPersistFile* file = nullptr;
-    bool saved = false;
-    if (SUCCEEDED(shellLink->SetPath(target.c_str())) &&
-        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      wchar_t wide[MAX_PATH];
-      MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-      saved = SUCCEEDED(file->Save(wide, TRUE));
-      file->Release();
-    }
-    shellLink->Release();
-    return saved;
-  }
-
   std::string folder_;
 };
 
@@ -90,7 +71,7 @@ std::string Lower(std::string s) {
 TEST_F(EngineSeam, ShortcutResolvesToItsTarget) {
   const std::string target = Write("target.txt", "from the target\n");
   const std::string link = folder_ + "target.lnk";
-  ASSERT_TRUE(MakeShortcut(link, target));
+  ASSERT_TRUE(test::MakeShortcut(link, target));
   EXPECT_EQ(Lower(ResolveShortcut(link)), Lower(target));
   // Anything that is not a shortcut stays as given.
   EXPECT_EQ(ResolveShortcut(target), target);

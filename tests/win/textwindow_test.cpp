@@ -15,14 +15,13 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
-#include <shobjidl.h>
 #include <shlobj.h>
 
 #include "app/settings.h"
 #include "app/window_manager.h"
 #include "resources/resource.h"
 #include "textwin/text_window.h"
+#include "tests/win/test_shortcut.h"
 
 namespace qm {
 namespace {
@@ -423,30 +422,9 @@ TEST_F(TextWindowTest, SavingOverSomeoneElsesChangeAsksFirst) {
   }
 }
 
-// A shortcut made the way the shell makes one; false when it could not be.
-bool MakeShortcut(const std::string& link, const std::string& target) {
-  CoInitialize(nullptr);
-  IShellLinkA* shellLink = nullptr;
-  bool saved = false;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&shellLink)))) {
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(shellLink->SetPath(target.c_str())) &&
-        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      wchar_t wide[MAX_PATH];
-      MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-      saved = SUCCEEDED(file->Save(wide, TRUE));
-      file->Release();
-    }
-    shellLink->Release();
-  }
-  CoUninitialize();
-  return saved;
-}
-
 TEST_F(TextWindowTest, SavingASideComparedThroughAShortcutWritesItsTarget) {
   const std::string link = left_ + ".lnk";
-  ASSERT_TRUE(MakeShortcut(link, left_));
+  ASSERT_TRUE(test::MakeShortcut(link, left_));
   const std::string linkBytes = ReadBytes(link);
   window_->SetNames(link, right_, true);
   Pump();
