@@ -363,8 +363,8 @@ void TextWindow::OnContentChanged() {
   }
 }
 
-void TextWindow::OnSideSaved(int side) {
-  history_.MarkSaved(side);
+void TextWindow::OnSideSaved(int) {
+  // The document has already marked the side saved.
   OnContentChanged();
 }
 

@@ -166,10 +166,7 @@ bool TextWindow::WriteSide(int side, const std::string& path) {
   }
   // The pane shows the failure; the side stays modified and its path as it was.
   bool written = pane_->SaveSide(side, path);
-  if (written) {
-    sidePath_[side] = path;
-    OnContentChanged();
-  }
+  if (written) sidePath_[side] = path;
   UpdateTitle();
   return written;
 }
