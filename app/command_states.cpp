@@ -20,7 +20,10 @@ bool Active(const bool (&flags)[2], const CommandContext& c) { return flags[c.ac
 // loaded (an empty window, a failed comparison) is never written.
 bool CanWriteActive(const CommandContext& c) { return Active(c.loaded, c); }
 bool CanSaveSide(const CommandContext& c, int s) { return c.loaded[s] && c.modified[s]; }
-bool ActiveEditable(const CommandContext& c) { return !Active(c.readOnly, c); }
+// Text can change only on a side that holds a loaded file and may be written.
+bool ActiveEditable(const CommandContext& c) {
+  return Active(c.loaded, c) && !Active(c.readOnly, c);
+}
 bool CanReplace(const CommandContext& c, int s) {
   return !c.readOnly[s] && c.loaded[0] && c.loaded[1];
 }
