@@ -7,7 +7,6 @@
 #include <shellapi.h>
 
 #include "app/bars.h"
-#include "app/quick_bar.h"
 #include "app/settings.h"
 #include "app/window_manager.h"
 #include "common/paths.h"
@@ -81,10 +80,7 @@ bool TextWindow::PreTranslateMessage(MSG* msg) {
       if (name_[side].Owns(window)) return side;
     return -1;
   };
-  auto anyDropped = [this] {
-    return name_[0].IsDropped() || name_[1].IsDropped() ||
-           (quickBar_ && quickBar_->Combo().IsDropped());
-  };
+  auto anyDropped = [this] { return name_[0].IsDropped() || name_[1].IsDropped(); };
   const bool ctrl = GetKeyState(VK_CONTROL) < 0;
   switch (msg->wParam) {
     case VK_ESCAPE:

@@ -85,12 +85,21 @@ TEST_F(QuickBar, ChoosingARecentComparisonOpensAndComparesIt) {
   EXPECT_EQ(Pair(a1_, a2_), Entry(combo, 1));
   EXPECT_EQ(0, Ask(combo, CB_GETCURSEL));
 
-  // Open the list, move to A and press Enter, as with the keyboard.
+  // Esc closes the open list and nothing else, even where Esc ends the
+  // program.
   SetForegroundWindow(window.Handle());
   Ask(combo, CB_SHOWDROPDOWN, TRUE);
   EXPECT_TRUE(Ask(combo, CB_GETDROPPEDSTATE));
-  Ask(combo, CB_SETCURSEL, 1);
   Shot(window, "quick-bar-open");
+  PostMessageA(combo, WM_KEYDOWN, VK_ESCAPE, 1);
+  program_.Settle(window.Handle());
+  EXPECT_TRUE(WaitFor([&] { return !Ask(combo, CB_GETDROPPEDSTATE); }, 5000));
+  ASSERT_TRUE(program_.Running());
+  EXPECT_EQ("Quillmere - [b1.txt, b2.txt]", window.Title());
+
+  // Open the list, move to A and press Enter, as with the keyboard.
+  Ask(combo, CB_SHOWDROPDOWN, TRUE);
+  Ask(combo, CB_SETCURSEL, 1);
   PostMessageA(combo, WM_KEYDOWN, VK_RETURN, 1);
   ASSERT_TRUE(WaitStatus(window, 3, kStatusA)) << window.StatusPart(3);
   EXPECT_EQ("Quillmere - [a1.txt, a2.txt]", window.Title());

@@ -97,7 +97,6 @@ protected:
   // The histories outlive the box, as those of Settings outlive every window.
   HistoryList list_{"LeftFileHistory"};
   HistoryList many_{"LeftFileHistory"};
-  HistoryList pairs_{"RecentFileHistory", HistoryList::Kind::Pairs};
   HistoryCombo box_;
 };
 
@@ -154,25 +153,6 @@ TEST_F(HistoryComboTest, TypingInsideTheTextKeepsTheUsersSelection) {
   EXPECT_EQ(Sel(5, 5), Selection()) << "the caret stays after the typed character";
 }
 
-TEST_F(HistoryComboTest, TextSetByTheProgramIsNeverCompleted) {
-  Fill(list_, {"c:\\proj"});
-  Make(HistoryCombo::kAcceptFile, &list_);
-  box_.SetText("c:\\pr");
-  EXPECT_EQ("c:\\pr", box_.Text());
-  list_.Add("c:\\prize");  // refreshes the box's entries and puts its text back
-  EXPECT_EQ("c:\\pr", box_.Text());
-  box_.SelectFirst();
-  EXPECT_EQ("c:\\prize", box_.Text());
-}
-
-TEST_F(HistoryComboTest, NoHistoryNoCompletionAndAnEmptyFirstText) {
-  Make(HistoryCombo::kAcceptFile, nullptr);
-  Type("c:\\x");
-  EXPECT_EQ("c:\\x", box_.Text());
-  box_.SelectFirst();
-  EXPECT_EQ("", box_.Text());
-}
-
 TEST_F(HistoryComboTest, EnterTellsTheParentOnlyWhileTheListIsClosed) {
   Fill(list_, {"c:\\one", "c:\\two"});
   Make(HistoryCombo::kAcceptFile, &list_);
@@ -194,17 +174,6 @@ TEST_F(HistoryComboTest, EnterTellsTheParentOnlyWhileTheListIsClosed) {
   SendMessageA(box_.hwnd(), CB_SHOWDROPDOWN, FALSE, 0);
   EXPECT_FALSE(HistoryCombo::AnyListOpen());
   EXPECT_TRUE(Posted().empty());
-}
-
-TEST_F(HistoryComboTest, DropDownListPostsEnterItselfAndHasNoEditField) {
-  pairs_.Add(RecentComparison{"a", "b"});
-  Make(HistoryCombo::kListOnly, &pairs_);
-  EXPECT_EQ(nullptr, Edit());
-  EXPECT_EQ(0, GetWindowLongA(box_.hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-  box_.SelectFirst();
-  EXPECT_EQ(0, box_.Selection());
-  SendMessageA(box_.hwnd(), WM_KEYDOWN, VK_RETURN, 1);
-  EXPECT_EQ(Codes{HistoryCombo::kEnter}, Posted());
 }
 
 // A DROPFILES block with the paths, as the shell hands it to WM_DROPFILES.
