@@ -12,9 +12,14 @@
 #include <vector>
 
 #include "app/history_list.h"
+#include "app/quick_bar.h"
+#include "tests/win/app_fake_window.h"
 #include "tests/win/test_shortcut.h"
 
 namespace qm {
+
+std::unique_ptr<ComparisonWindow> NewTextWindow() { return std::make_unique<test::FakeWindow>(); }
+
 namespace {
 
 constexpr UINT kId = 4711;
@@ -335,6 +340,42 @@ TEST_F(HistoryComboTest, EitherMayGoFirstWindowOrWrapper) {
   EXPECT_EQ(nullptr, box.hwnd());
   list_.Add("c:\\three");  // would refresh a destroyed window
   EXPECT_EQ("", box.Text());
+}
+
+// The bar of a folder window: its own label and history, and a chosen pair
+// goes to the owner's two fields with the comparison started.
+TEST_F(HistoryComboTest, FolderQuickBarOpensTheChosenPairInItsOwner) {
+  test::FakeWindow owner;
+  owner.kind_ = WindowKind::Folder;
+  ASSERT_TRUE(owner.CreateFrame());
+  Settings.RecentFolderHistory.Clear();
+  Settings.RecentFolderHistory.Add(RecentComparison{"c:\\old1", "c:\\new1"});
+  {
+    qm::QuickBar bar;
+    ASSERT_TRUE(bar.Create(owner.hwnd(), &owner, true));
+    bar.SetWidth(400);
+    char label[64] = "";
+    GetWindowTextA(bar.Label(), label, sizeof label);
+    EXPECT_STREQ("Recent:", label);
+    RECT barRect, comboRect;
+    GetWindowRect(bar.hwnd(), &barRect);
+    GetWindowRect(bar.Combo().hwnd(), &comboRect);
+    EXPECT_EQ(comboRect.bottom - comboRect.top + 4, barRect.bottom - barRect.top);
+    EXPECT_EQ(barRect.right - 8, comboRect.right);
+
+    bar.AddRecentComparison("c:\\old2", "c:\\new2");
+    EXPECT_EQ(0, bar.Combo().Selection());
+    bar.Combo().Select(1);
+    SetFocus(bar.hwnd());
+    EXPECT_EQ(bar.Combo().hwnd(), GetFocus()) << "the bar hands the focus to its list";
+    SendMessageA(bar.Combo().hwnd(), WM_KEYDOWN, VK_RETURN, 1);
+    Posted();
+    EXPECT_EQ("c:\\old1", owner.names[0]);
+    EXPECT_EQ("c:\\new1", owner.names[1]);
+    EXPECT_EQ(1, owner.compares);
+  }
+  Settings.RecentFolderHistory.Clear();
+  DestroyWindow(owner.hwnd());
 }
 
 }  // namespace
