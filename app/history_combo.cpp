@@ -40,6 +40,14 @@ WNDPROC Hook(HWND window, WNDPROC proc, HistoryCombo* self) {
   return previous;
 }
 
+// A message that reaches a procedure of the wrapper after it let go of the
+// window (through a procedure saved before) goes to the window's own.
+LRESULT Unbound(WNDPROC ours, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
+  if (current == ours) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return CallWindowProcA(current, hwnd, msg, wParam, lParam);
+}
+
 void Unhook(HWND window, WNDPROC previous) {
   if (!previous) return;
   SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
@@ -138,6 +146,7 @@ void HistoryCombo::Notify(WORD code) const {
 
 LRESULT CALLBACK HistoryCombo::ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<HistoryCombo*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return Unbound(&ComboProc, hwnd, msg, wParam, lParam);
   const WNDPROC previous = self->comboPrevious_;
   switch (msg) {
     case WM_KEYDOWN:
@@ -161,6 +170,7 @@ LRESULT CALLBACK HistoryCombo::ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
 
 LRESULT CALLBACK HistoryCombo::EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<HistoryCombo*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return Unbound(&EditProc, hwnd, msg, wParam, lParam);
   const WNDPROC previous = self->editPrevious_;
   switch (msg) {
     case WM_KEYDOWN:

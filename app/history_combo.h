@@ -54,7 +54,7 @@ public:
   // bound to history (may be null), its text persisting under registryName
   // (may be null). False when the window could not be made.
   bool Create(HWND parent, UINT id, HistoryList* history, const char* registryName,
-              unsigned flags = kAcceptFile);
+              unsigned flags);
   // Takes over the combo box id of a dialog instead. False when the dialog
   // has no such control or it is already taken.
   bool Attach(HWND dialog, UINT id, HistoryList* history, unsigned flags = 0);
