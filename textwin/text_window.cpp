@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/bars.h"
+#include "app/quick_bar.h"
 #include "app/settings.h"
 #include "app/window_manager.h"
 #include "resources/resource.h"
@@ -135,7 +136,7 @@ void TextWindow::CreateChildren() {
   for (int side = 0; side < 2; ++side) {
     name_[side].Create(hwnd, nameIds[side],
                        side == 0 ? &Settings.LeftFileHistory : &Settings.RightFileHistory,
-                       names[side]);
+                       names[side], HistoryCombo::kAcceptFile);
     name_[side].LoadText(LoadResString(IDS_NO_FILE));
   }
 
@@ -152,6 +153,15 @@ void TextWindow::CreateChildren() {
     SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
   CreateToolBar();
+  quickBar_ = std::make_unique<QuickBar>();
+  if (quickBar_->Create(hwnd, this, false)) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    quickBar_->SetWidth(client.right);
+    if (!Settings.ViewQuickBar) ShowWindow(quickBar_->hwnd(), SW_HIDE);
+  } else {
+    quickBar_.reset();
+  }
   CreateStatusBar();
 }
 
@@ -220,7 +230,7 @@ void TextWindow::PaneLayout() {
   in.clientWidth = client.right;
   in.clientHeight = client.bottom;
   in.toolBarHeight = Settings.ViewToolBar ? kToolBarHeight : 0;
-  in.quickBarHeight = Settings.ViewQuickBar && quickBar_ ? WindowHeight(quickBar_) : 0;
+  in.quickBarHeight = Settings.ViewQuickBar && quickBar_ ? WindowHeight(quickBar_->hwnd()) : 0;
   in.statusBarHeight = Settings.ViewStatusBar ? WindowHeight(statusBar_) : 0;
   RECT box;
   GetWindowRect(name_[0].hwnd(), &box);
@@ -236,6 +246,7 @@ void TextWindow::PaneLayout() {
   layout_ = ComputePaneLayout(in);
 
   if (toolBar_ && Settings.ViewToolBar) LayoutToolBar(toolBar_, client.right);
+  if (quickBar_) Place(quickBar_->hwnd(), layout_.quickBar);
   Place(pane_->hwnd(), layout_.pane);
   Place(verticalBar_, layout_.vScroll);
   Place(summary_, layout_.summary);
@@ -322,7 +333,7 @@ std::string TextWindow::SideMenuName(int side) const {
 
 void TextWindow::ApplyBars() {
   if (toolBar_) ShowWindow(toolBar_, Settings.ViewToolBar ? SW_SHOWNA : SW_HIDE);
-  if (quickBar_) ShowWindow(quickBar_, Settings.ViewQuickBar ? SW_SHOWNA : SW_HIDE);
+  if (quickBar_) ShowWindow(quickBar_->hwnd(), Settings.ViewQuickBar ? SW_SHOWNA : SW_HIDE);
   if (statusBar_) ShowWindow(statusBar_, Settings.ViewStatusBar ? SW_SHOWNA : SW_HIDE);
   PaneLayout();
   InvalidateRect(hwnd(), nullptr, TRUE);

@@ -43,6 +43,7 @@
 
 namespace qm {
 
+class QuickBar;
 class SplitterThumb;
 
 // The tool bar's buttons in order; 0 is a separator.
@@ -161,7 +162,7 @@ private:
   HWND modifiedMark_[2] = {nullptr, nullptr};
   HWND readOnlyMark_[2] = {nullptr, nullptr};
   HWND toolBar_ = nullptr;
-  HWND quickBar_ = nullptr;
+  std::unique_ptr<QuickBar> quickBar_;
   HWND statusBar_ = nullptr;
   HWND toolTip_ = nullptr;
   PaneLayoutResult layout_;
