@@ -49,6 +49,10 @@ const Rule kRules[] = {
     {ID_EDIT_PASTE, ActiveEditable, nullptr},
     {ID_EDIT_DELETE, ActiveEditable, nullptr},
     {ID_EDIT_SELECT_ALL, nullptr, nullptr},
+    // Find reads the rows, which a running comparison is rewriting.
+    {ID_EDIT_FIND, nullptr, nullptr},
+    {ID_EDIT_FIND_NEXT, nullptr, nullptr},
+    {ID_EDIT_FIND_PREV, nullptr, nullptr},
     {ID_EDIT_REPLACE_LEFT, [](const CommandContext& c) { return !c.readOnly[0]; }, nullptr},
     {ID_EDIT_REPLACE_RIGHT, [](const CommandContext& c) { return !c.readOnly[1]; }, nullptr},
     // Merges work on the edit history, which takes no steps yet: until it

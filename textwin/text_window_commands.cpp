@@ -69,6 +69,7 @@ void TextWindow::RegisterCommands() {
     m.OnCommand(id, toPane);
   m.OnCommandRange(ID_MERGE_COPY_LINE_LEFT, ID_MERGE_CLIP_BLOCK, toPane);
   m.OnCommandRange(ID_MERGE_COPY_LINE_ANY, ID_MERGE_COPY_BLOCK_ANY, toPane);
+  RegisterFind();
 }
 
 bool TextWindow::PreTranslateMessage(MSG* msg) {
