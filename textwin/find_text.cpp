@@ -1,3 +1,5 @@
+// The search behind Find: rows of one side, read in place, compared by
+// characters (see find_text.h).
 #include "textwin/find_text.h"
 
 #include <algorithm>
