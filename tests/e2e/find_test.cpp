@@ -120,6 +120,22 @@ TEST_F(Find, WithSearchSelectedTheSelectionBecomesTheSearchText) {
   EXPECT_EQ(GetSettingText("FindText"), "Bar") << "the selection searched is kept";
 }
 
+TEST_F(Find, AWholeLineSelectedIsFoundOnOtherLinesAndNotAgainItself) {
+  SetSetting("SearchSelected", "true");
+  const std::string left = dir_.Write("left.txt", "foo\nbar\nfoo\nend\n");
+  const std::string right = dir_.Write("right.txt", "foo\nbar\nfoo\nend!\n");
+  auto window = Launch(Quote(left) + " " + Quote(right));
+  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 1, Lines: 1")) << window.StatusPart(3);
+  window.Chord(VK_SHIFT, VK_DOWN);
+  ASSERT_TRUE(WaitCaret(window, "Virt 2, Ln 2, Col 1")) << window.StatusPart(1);
+  // "foo" and its LF: the caret ends at the start of the line after.
+  window.Key(VK_F3);
+  EXPECT_TRUE(WaitCaret(window, "Virt 4, Ln 4, Col 1")) << window.StatusPart(1);
+  window.CtrlKey(VK_F3);
+  EXPECT_TRUE(WaitCaret(window, "Virt 2, Ln 2, Col 1")) << "the first one, not the same again: "
+                                                        << window.StatusPart(1);
+}
+
 TEST_F(Find, TheDialogStaysWithTheWindowThatOpenedIt) {
   const std::string left = dir_.Write("left.txt", "one\ntwo needle\nthree\n");
   const std::string right = dir_.Write("right.txt", "one\ntwo\nthree\n");
