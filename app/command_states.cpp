@@ -56,6 +56,10 @@ const Rule kRules[] = {
     {ID_EDIT_PASTE, ActiveEditable, nullptr},
     {ID_EDIT_DELETE, ActiveEditable, nullptr},
     {ID_EDIT_SELECT_ALL, nullptr, nullptr},
+    // Find reads the rows, which a running comparison is rewriting.
+    {ID_EDIT_FIND, nullptr, nullptr},
+    {ID_EDIT_FIND_NEXT, nullptr, nullptr},
+    {ID_EDIT_FIND_PREV, nullptr, nullptr},
     // Replacing writes one side with the other's text at once: both must
     // hold a loaded file, or an empty side would be written over a file.
     {ID_EDIT_REPLACE_LEFT, [](const CommandContext& c) { return CanReplace(c, 0); }, nullptr},

@@ -136,6 +136,14 @@ private:
   // Replace <-- / -->: after the user confirms, side becomes a copy of the
   // other and is written to its file at once.
   void ReplaceSide(int side);
+  // Find (text_window_find.cpp): commands 20107-20109 and the find
+  // dialog's notifications. FindAgain does nothing while there is no
+  // search text; a miss is reported in a message box.
+  void RegisterFind();
+  void OpenFindDialog();
+  void TakeSelectionAsSearchText();
+  void FindAgain(bool forwards);
+  LRESULT OnFindReplace(HWND, UINT, WPARAM, LPARAM);
   void Export();
   void OpenWithShell(int command);
 

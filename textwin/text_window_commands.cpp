@@ -91,6 +91,7 @@ void TextWindow::RegisterCommands() {
     m.OnCommand(id, toPane);
   for (UINT id : {ID_MERGE_CLIP_LINE, ID_MERGE_CLIP_BLOCK}) m.OnCommand(id, toPane);
   RegisterMergeCommands(command);
+  RegisterFind();
 }
 
 void TextWindow::RegisterMergeCommands(const std::function<void(UINT, std::function<void()>)>& command) {
