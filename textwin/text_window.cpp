@@ -14,6 +14,7 @@
 #include "controls/res_string.h"
 #include "common/text_format.h"
 #include "textwin/splitter_thumb.h"
+#include "textwin/summary_bar.h"
 
 namespace qm {
 
@@ -124,6 +125,8 @@ void TextWindow::CreateChildren() {
   pane_->Create(hwnd, 0, empty, verticalBar_, horizontalBar_[0], horizontalBar_[1], this);
   thumb_ = std::make_unique<SplitterThumb>();
   thumb_->Create(hwnd, pane_.get(), [this] { PaneLayout(); });
+  summaryBar_ = std::make_unique<SummaryBar>();
+  if (summaryBar_->Create(hwnd, pane_.get(), this, display_)) summary_ = summaryBar_->hwnd();
 
   for (int side = 0; side < 2; ++side) modifiedMark_[side] = child("static", SS_OWNERDRAW, 0);
   for (int side = 0; side < 2; ++side) readOnlyMark_[side] = child("static", SS_OWNERDRAW, 0);
@@ -333,6 +336,7 @@ void TextWindow::ApplyDisplay(const DisplaySettings& snapshot) {
   display_ = snapshot;
   if (change == DisplayChange::None) return;
   if (pane_) pane_->ApplyDisplay(snapshot, change);
+  if (summaryBar_) summaryBar_->SetDisplay(snapshot);
   if (change >= DisplayChange::Relayout) PaneLayout();
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
@@ -350,6 +354,7 @@ void TextWindow::OnCaretMoved(bool rowChanged) {
 void TextWindow::OnContentChanged() {
   UpdateStatus(3);
   UpdateCommandStates();
+  if (summary_) InvalidateRect(summary_, nullptr, FALSE);
   bool changed = false;
   for (int side = 0; side < 2; ++side) {
     bool modified = history_.IsModified(side), readOnly = pane_->IsReadOnly(side);
