@@ -43,6 +43,7 @@ std::string Hex(COLORREF color) {
   return text;
 }
 #define EXPECT_COLOR(actual, expected) EXPECT_EQ(Hex(actual), Hex(expected))
+#define ASSERT_COLOR(actual, expected) ASSERT_EQ(Hex(actual), Hex(expected))
 
 class SummaryBarTest : public ::testing::Test {
 protected:
@@ -239,6 +240,33 @@ TEST_F(SummaryBarTest, WithoutDifferencesARightClickActsLikeALeftClick) {
   pane.PlaceCaret(0, 0, false);
   Click(WM_RBUTTONDOWN, 4 * pane.LineHeight() + 2);
   EXPECT_EQ(pane.CaretRow(), 4);
+}
+
+// A window that is running a comparison: the list belongs to the worker.
+class ComparingHost : public TextViewHost {
+public:
+  bool IsComparing() const override { return true; }
+};
+
+TEST_F(SummaryBarTest, WhileItsWindowComparesTheBarShowsOnlyItsBackgroundAndIgnoresClicks) {
+  Compare(kShortLeft, kShortRight);
+  TextView& pane = window_->Pane();
+  pane.PlaceCaret(0, 0, false);
+  ComparingHost host;
+  SummaryBar bar;
+  ASSERT_TRUE(bar.Create(window_->hwnd(), &pane, &host, Settings.DisplaySnapshot()));
+  MoveWindow(bar.hwnd(), 0, 0, Width(), Height(), FALSE);
+  {
+    Picture picture(bar, Width(), Height());
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    for (int y = 0; y < Height(); y += 3)
+      for (int x = 0; x < Width(); ++x) ASSERT_COLOR(picture.At(x, y), face) << x << "," << y;
+  }
+  SendMessageA(bar.hwnd(), WM_LBUTTONDOWN, 0, MAKELPARAM(Width() / 2, 6 * pane.LineHeight() + 2));
+  SendMessageA(bar.hwnd(), WM_RBUTTONDOWN, 0, MAKELPARAM(Width() / 2, 5 * pane.LineHeight() + 2));
+  EXPECT_EQ(pane.CaretRow(), 0);
+  // The class cursor: the help viewer's hand, or the standard hand.
+  EXPECT_NE(GetClassLongPtrA(bar.hwnd(), GCLP_HCURSOR), 0);
 }
 
 }  // namespace
