@@ -32,6 +32,8 @@ public:
     draw(dc_);
     GdiFlush();
   }
+  PaintedBitmap(const PaintedBitmap&) = delete;
+  PaintedBitmap& operator=(const PaintedBitmap&) = delete;
   ~PaintedBitmap() {
     SelectObject(dc_, previous_);
     DeleteObject(bitmap_);
