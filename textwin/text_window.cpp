@@ -39,7 +39,10 @@ void Place(HWND window, const Box& box) {
     ShowWindow(window, SW_HIDE);
     return;
   }
-  MoveWindow(window, box.x, box.y, box.w, box.h, TRUE);
+  // No bits copied: a child moved over the old place of a sibling (the
+  // browse button past its name box) would keep the sibling's pixels.
+  SetWindowPos(window, nullptr, box.x, box.y, box.w, box.h,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
   ShowWindow(window, SW_SHOWNA);
 }
 
