@@ -15,6 +15,7 @@
 #include "controls/res_string.h"
 #include "common/text_format.h"
 #include "textwin/splitter_thumb.h"
+#include "textwin/summary_bar.h"
 
 namespace qm {
 
@@ -39,7 +40,10 @@ void Place(HWND window, const Box& box) {
     ShowWindow(window, SW_HIDE);
     return;
   }
-  MoveWindow(window, box.x, box.y, box.w, box.h, TRUE);
+  // No bits copied: a child moved over the old place of a sibling (the
+  // browse button past its name box) would keep the sibling's pixels.
+  SetWindowPos(window, nullptr, box.x, box.y, box.w, box.h,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
   ShowWindow(window, SW_SHOWNA);
 }
 
@@ -125,6 +129,8 @@ void TextWindow::CreateChildren() {
   pane_->Create(hwnd, 0, empty, verticalBar_, horizontalBar_[0], horizontalBar_[1], this);
   thumb_ = std::make_unique<SplitterThumb>();
   thumb_->Create(hwnd, pane_.get(), [this] { PaneLayout(); });
+  summaryBar_ = std::make_unique<SummaryBar>();
+  if (summaryBar_->Create(hwnd, pane_.get(), this, display_)) summary_ = summaryBar_->hwnd();
 
   for (int side = 0; side < 2; ++side) modifiedMark_[side] = child("static", SS_OWNERDRAW, 0);
   for (int side = 0; side < 2; ++side) readOnlyMark_[side] = child("static", SS_OWNERDRAW, 0);
@@ -344,6 +350,7 @@ void TextWindow::ApplyDisplay(const DisplaySettings& snapshot) {
   display_ = snapshot;
   if (change == DisplayChange::None) return;
   if (pane_) pane_->ApplyDisplay(snapshot, change);
+  if (summaryBar_) summaryBar_->SetDisplay(snapshot);
   if (change >= DisplayChange::Relayout) PaneLayout();
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
@@ -361,6 +368,7 @@ void TextWindow::OnCaretMoved(bool rowChanged) {
 void TextWindow::OnContentChanged() {
   UpdateStatus(3);
   UpdateCommandStates();
+  if (summary_) InvalidateRect(summary_, nullptr, FALSE);
   bool changed = false;
   for (int side = 0; side < 2; ++side) {
     bool modified = history_.IsModified(side), readOnly = pane_->IsReadOnly(side);

@@ -45,6 +45,7 @@ namespace qm {
 
 class QuickBar;
 class SplitterThumb;
+class SummaryBar;
 
 // The tool bar's buttons in order; 0 is a separator.
 extern const UINT kToolBarCommands[24];
@@ -162,9 +163,10 @@ private:
   EditHistory& history_ = document_.History();
   std::unique_ptr<TextView> pane_;
   std::unique_ptr<SplitterThumb> thumb_;
+  std::unique_ptr<SummaryBar> summaryBar_;  // borrows the pane: declared after it
   HWND verticalBar_ = nullptr;
   HWND horizontalBar_[2] = {nullptr, nullptr};
-  HWND summary_ = nullptr;
+  HWND summary_ = nullptr;  // summaryBar_'s window
   HistoryCombo name_[2];
   HWND browse_[2] = {nullptr, nullptr};
   HWND modifiedMark_[2] = {nullptr, nullptr};
