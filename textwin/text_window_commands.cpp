@@ -141,7 +141,7 @@ bool TextWindow::PreTranslateMessage(MSG* msg) {
   // would cut, paste, delete or undo in the pane the user is not looking at.
   if (nameBoxOf(msg->hwnd) >= 0 && IsTextEditingKey(msg->wParam, ctrl)) {
     TranslateMessage(msg);
-    DispatchMessageA(msg);
+    DispatchMessageW(msg);
     return true;
   }
   switch (msg->wParam) {
