@@ -40,6 +40,17 @@ void Place(HWND window, const Box& box) {
     ShowWindow(window, SW_HIDE);
     return;
   }
+  // A child that stays where it is is left alone: the layout runs again
+  // whenever a side's modified mark comes or goes, and the pane's repaint
+  // is the expensive part of that.
+  RECT now;
+  if (IsWindowVisible(window) && GetWindowRect(window, &now)) {
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&now), 2);
+    if (now.left == box.x && now.top == box.y && now.right - now.left == box.w &&
+        now.bottom - now.top == box.h) {
+      return;
+    }
+  }
   // No bits copied: a child moved over the old place of a sibling (the
   // browse button past its name box) would keep the sibling's pixels.
   SetWindowPos(window, nullptr, box.x, box.y, box.w, box.h,
