@@ -31,11 +31,13 @@ HWND FindEditField(HWND combo) {
 }
 
 // Puts proc in front of window's procedure with self in its user data.
-// Returns the previous procedure, or null when nothing was changed.
+// Returns the previous procedure, or null when nothing was changed. The
+// procedures are Unicode ones: a character typed into the field reaches it
+// as UTF-16, never through a code page that has no place for it.
 WNDPROC Hook(HWND window, WNDPROC proc, HistoryCombo* self) {
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   auto previous = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
   if (!previous) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
   return previous;
 }
@@ -43,14 +45,14 @@ WNDPROC Hook(HWND window, WNDPROC proc, HistoryCombo* self) {
 // A message that reaches a procedure of the wrapper after it let go of the
 // window (through a procedure saved before) goes to the window's own.
 LRESULT Unbound(WNDPROC ours, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
-  if (current == ours) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return CallWindowProcA(current, hwnd, msg, wParam, lParam);
+  auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+  if (current == ours) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return CallWindowProcW(current, hwnd, msg, wParam, lParam);
 }
 
 void Unhook(HWND window, WNDPROC previous) {
   if (!previous) return;
-  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+  SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
   SetWindowLongPtrA(window, GWLP_USERDATA, 0);
 }
 
@@ -165,7 +167,7 @@ LRESULT CALLBACK HistoryCombo::ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     default:
       break;
   }
-  return CallWindowProcA(previous, hwnd, msg, wParam, lParam);
+  return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK HistoryCombo::EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -179,7 +181,7 @@ LRESULT CALLBACK HistoryCombo::EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         if (self->IsDropped()) {
           // The open list ends here, as its combo box ends it for the
           // keyboard (not every edit field hands these keys on).
-          return CallWindowProcA(self->comboPrevious_, self->combo_, msg, wParam, lParam);
+          return CallWindowProcW(self->comboPrevious_, self->combo_, msg, wParam, lParam);
         }
         if (wParam == VK_RETURN) {
           self->Notify(kEnter);
@@ -200,7 +202,7 @@ LRESULT CALLBACK HistoryCombo::EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
       Unhook(hwnd, previous);
       self->edit_ = nullptr;
       self->editPrevious_ = nullptr;
-      return CallWindowProcA(previous, hwnd, msg, wParam, lParam);
+      return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
     default:
       break;
   }
@@ -212,12 +214,12 @@ LRESULT CALLBACK HistoryCombo::EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     case WM_PASTE:
     case WM_UNDO: {
       self->typing_ = true;
-      const LRESULT result = CallWindowProcA(previous, hwnd, msg, wParam, lParam);
+      const LRESULT result = CallWindowProcW(previous, hwnd, msg, wParam, lParam);
       self->typing_ = false;
       return result;
     }
     default:
-      return CallWindowProcA(previous, hwnd, msg, wParam, lParam);
+      return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
   }
 }
 

@@ -75,6 +75,22 @@ TEST_F(UnicodeNames, FilesNamedInChineseAndJapaneseOpenFromTheNameBoxesAndEnterT
   EXPECT_EQ(StoredWide("RecentFileHistory.0"), Wide(left_ + "\n" + right_));
 }
 
+TEST_F(UnicodeNames, CharactersTypedIntoANameBoxArriveWhole) {
+  // Typed characters reach the box as the keyboard makes them (UTF-16), not
+  // through a code page that has no place for them.
+  auto window = Launch("");
+  HWND edit = GetWindow(GetDlgItem(window.Handle(), 20402), GW_CHILD);
+  ASSERT_NE(edit, nullptr);
+  window.SetNameText(0, "");
+  const std::wstring typed = Wide(left_);
+  for (wchar_t ch : typed) PostMessageW(edit, WM_CHAR, ch, 1);
+  EXPECT_TRUE(WaitFor([&] { return window.NameText(0) == left_; }, 5000)) << window.NameText(0);
+  window.SetNameText(1, right_);
+  window.Key(VK_F5);
+  EXPECT_TRUE(WaitStatus(window, 3, "Diffs: 1, Lines: 1"))
+      << window.StatusPart(3) << program_.AnswerNext(IDOK, 100);
+}
+
 TEST_F(UnicodeNames, APathOfFewerThanMaxPathCharactersButMoreBytesOpens) {
   // 70 CJK characters take 210 bytes: with the folder, more than MAX_PATH
   // bytes of UTF-8 but fewer than MAX_PATH characters.
