@@ -57,4 +57,26 @@ std::string Utf8FromLegacy(const std::string& text) {
   return out;
 }
 
+std::wstring WideFromUtf8(const std::string& text) {
+  std::wstring wide;
+  if (text.empty()) return wide;
+  const int count = static_cast<int>(text.size());
+  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), count, nullptr, 0);
+  if (size <= 0) return wide;
+  wide.resize(static_cast<size_t>(size));
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), count, wide.data(), size);
+  return wide;
+}
+
+std::string Utf8FromWide(const wchar_t* text, size_t count) {
+  std::string bytes;
+  if (!text || count == 0) return bytes;
+  const int wide = static_cast<int>(count);
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, wide, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return bytes;
+  bytes.resize(static_cast<size_t>(size));
+  WideCharToMultiByte(CP_UTF8, 0, text, wide, bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+
 }  // namespace qm

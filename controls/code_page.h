@@ -30,4 +30,9 @@ const wchar_t* LegacyCharTable();
 // legacy code page, byte by byte, to UTF-8.
 std::string Utf8FromLegacy(const std::string& text);
 
+// UTF-8 and UTF-16, for the W functions (a malformed sequence becomes the
+// replacement character).
+std::wstring WideFromUtf8(const std::string& text);
+std::string Utf8FromWide(const wchar_t* text, size_t count);
+
 }  // namespace qm

@@ -278,8 +278,10 @@ bool TextView::Redo() {
 }
 
 std::string TextView::BytesForSide(int side, const std::wstring& text) const {
+  if (IsUtf8(side)) return Utf8FromWide(text.data(), text.size());
   if (text.empty()) return std::string();
-  const UINT codePage = IsUtf8(side) ? CP_UTF8 : LegacyCodePage();
+  // The legacy code page has no place for some characters: they become "?".
+  const UINT codePage = LegacyCodePage();
   const int wide = static_cast<int>(text.size());
   const int size = WideCharToMultiByte(codePage, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
   if (size <= 0) return std::string();
@@ -289,20 +291,12 @@ std::string TextView::BytesForSide(int side, const std::wstring& text) const {
 }
 
 std::wstring TextView::WideFromSide(int side, const std::string& bytes) const {
+  if (IsUtf8(side)) return WideFromUtf8(bytes);
+  // The same table the pane draws a legacy side with.
+  const wchar_t* table = LegacyCharTable();
   std::wstring text;
-  if (bytes.empty()) return text;
-  if (!IsUtf8(side)) {
-    // The same table the pane draws a legacy side with.
-    const wchar_t* table = LegacyCharTable();
-    text.reserve(bytes.size());
-    for (unsigned char byte : bytes) text.push_back(table[byte]);
-    return text;
-  }
-  const int count = static_cast<int>(bytes.size());
-  const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), count, nullptr, 0);
-  if (size <= 0) return text;
-  text.resize(static_cast<size_t>(size));
-  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), count, text.data(), size);
+  text.reserve(bytes.size());
+  for (unsigned char byte : bytes) text.push_back(table[byte]);
   return text;
 }
 

@@ -10,6 +10,7 @@
 #include <dlgs.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <cstring>
 
 #include "app/registered_messages.h"
@@ -28,10 +29,21 @@ namespace {
 // The structure and buffer the dialog works on must outlive the call that
 // opens it, and may outlive the window that opened it by a few messages:
 // they live as long as the process.
+// The dialog is a Unicode one, so that text of any script typed into it
+// arrives whole; the search text is kept in UTF-8.
 struct FindDialogData {
-  FINDREPLACEA request{};
-  char buffer[SettingsRecord::kMaxFindText + 1] = {};
+  FINDREPLACEW request{};
+  wchar_t buffer[SettingsRecord::kMaxFindText + 1] = {};
 };
+
+// At most the stored length, cut before a character rather than inside it.
+std::string CutToStoredLength(std::string text) {
+  if (text.size() <= SettingsRecord::kMaxFindText) return text;
+  size_t end = SettingsRecord::kMaxFindText;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
+  return text;
+}
 
 FindDialogData& DialogData() {
   static FindDialogData data;
@@ -87,37 +99,38 @@ void TextWindow::OpenFindDialog() {
   if (HWND open = OpenDialog()) {
     // Another window's dialog, or this one's: it keeps its owner.
     if (Settings.SearchSelected && pane_->HasSelection())
-      SetDlgItemTextA(open, edt1, Settings.FindText.c_str());
+      SetDlgItemTextW(open, edt1, WideFromUtf8(Settings.FindText).c_str());
     SetActiveWindow(open);
     SetFocus(GetDlgItem(open, edt1));
     return;
   }
   FindDialogData& data = DialogData();
-  data.request = FINDREPLACEA{};
+  data.request = FINDREPLACEW{};
   data.request.lStructSize = sizeof data.request;
   data.request.hwndOwner = hwnd();
   data.request.Flags = (Settings.FindMatchCase ? FR_MATCHCASE : 0) |
                        (Settings.FindWholeWord ? FR_WHOLEWORD : 0) |
                        (Settings.FindDownwards ? FR_DOWN : 0);
-  const size_t length = std::min(Settings.FindText.size(), Settings.kMaxFindText);
-  std::memcpy(data.buffer, Settings.FindText.data(), length);
-  data.buffer[length] = '\0';
+  const std::wstring text = WideFromUtf8(Settings.FindText);
+  const size_t length = std::min(text.size(), Settings.kMaxFindText);
+  std::wmemcpy(data.buffer, text.data(), length);
+  data.buffer[length] = L'\0';
   data.request.lpstrFindWhat = data.buffer;
   data.request.wFindWhatLen = sizeof data.buffer;
-  Settings.FindDialog = FindTextA(&data.request);
+  Settings.FindDialog = FindTextW(&data.request);
 }
 
 LRESULT TextWindow::OnFindReplace(HWND, UINT, WPARAM, LPARAM lParam) {
-  const auto* request = reinterpret_cast<const FINDREPLACEA*>(lParam);
+  const auto* request = reinterpret_cast<const FINDREPLACEW*>(lParam);
   if (!request) return 0;
   if (request->Flags & FR_DIALOGTERM) {
     Settings.FindDialog = nullptr;
     return 0;
   }
   if (!(request->Flags & FR_FINDNEXT)) return 0;
-  const char* text = request->lpstrFindWhat;
-  Settings.FindText.assign(text, strnlen(text, std::min<size_t>(request->wFindWhatLen,
-                                                                Settings.kMaxFindText)));
+  const wchar_t* text = request->lpstrFindWhat;
+  const size_t units = wcsnlen(text, request->wFindWhatLen / sizeof(wchar_t));
+  Settings.FindText = CutToStoredLength(Utf8FromWide(text, units));
   Settings.FindMatchCase = (request->Flags & FR_MATCHCASE) != 0;
   Settings.FindWholeWord = (request->Flags & FR_WHOLEWORD) != 0;
   Settings.FindDownwards = (request->Flags & FR_DOWN) != 0;

@@ -91,12 +91,16 @@ TEST_F(Find, ASearchTextInAnotherScriptIsFoundWhateverItsCase) {
   ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 2, Lines: 2")) << window.StatusPart(3);
   HWND dialog = OpenFindDialog(window);
   ASSERT_NE(dialog, nullptr);
-  // The dialog holds the text as the system's edit control does, in
-  // UTF-16; the program reads it back through its UTF-8 code page.
+  // Typed as the keyboard makes characters, in UTF-16: none may be lost
+  // to a code page on the way into the dialog.
+  HWND field = GetDlgItem(dialog, kFindWhat);
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(GetDlgItem(dialog, kFindWhat), WM_SETTEXT, 0,
-                      reinterpret_cast<LPARAM>(L"\x0436\x0443\x0440\x043D\x0430\x043B"),
-                      SMTO_ABORTIFHUNG, 5000, &ignored);
+  SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""), SMTO_ABORTIFHUNG, 5000,
+                      &ignored);
+  for (wchar_t ch : std::wstring(L"\x0436\x0443\x0440\x043D\x0430\x043B"))
+    PostMessageW(field, WM_CHAR, ch, 1);
+  const std::string typed = "\xD0\xB6\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB";
+  ASSERT_TRUE(WaitFor([&] { return WindowText(field) == typed; }, 5000)) << WindowText(field);
   Click(dialog, kFindNext);
   EXPECT_TRUE(WaitCaret(window, "Virt 2, Ln 2, Col 7")) << window.StatusPart(1);
   EXPECT_EQ(program_.FindMessageBox(), nullptr);
