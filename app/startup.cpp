@@ -74,7 +74,7 @@ bool InitInstance(const std::vector<std::string>& args) {
 
 bool PreTranslate(MSG* msg) {
   if (Settings.FindDialog && IsWindow(Settings.FindDialog) &&
-      IsDialogMessageA(Settings.FindDialog, msg)) {
+      IsDialogMessageW(Settings.FindDialog, msg)) {
     return true;
   }
   if (DialogBase::TranslateModeless(msg)) return true;
@@ -85,13 +85,15 @@ bool PreTranslate(MSG* msg) {
   // PreTranslateMessage may have closed the window.
   if (!WindowBase::IsLive(object) || !object->hwnd()) return false;
   return object->accelerators() &&
-         TranslateAcceleratorA(object->hwnd(), object->accelerators(), msg) != 0;
+         TranslateAcceleratorW(object->hwnd(), object->accelerators(), msg) != 0;
 }
 
 int RunMessageLoop() {
   MSG msg{};
   for (;;) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    // Messages are taken as UTF-16: typed characters reach a Unicode window
+    // (the text pane) whole, and the system converts them for the others.
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) {
       char line[80];
@@ -102,7 +104,7 @@ int RunMessageLoop() {
     }
     if (!PreTranslate(&msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
     // Nothing of a window's handlers is on the stack here.
     ReapClosedWindows();

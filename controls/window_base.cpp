@@ -291,7 +291,7 @@ bool DialogBase::TranslateModeless(MSG* msg) {
     if (d->modeless_ && d->hwnd_) open.push_back(d->hwnd_);
   }
   for (HWND hwnd : open) {
-    if (IsWindow(hwnd) && IsDialogMessageA(hwnd, msg)) return true;
+    if (IsWindow(hwnd) && IsDialogMessageW(hwnd, msg)) return true;
   }
   return false;
 }
