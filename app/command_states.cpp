@@ -21,6 +21,10 @@ bool Active(const bool (&flags)[2], const CommandContext& c) { return flags[c.ac
 bool CanWriteActive(const CommandContext& c) { return Active(c.loaded, c); }
 bool CanSaveSide(const CommandContext& c, int s) { return c.loaded[s] && c.modified[s]; }
 bool ActiveEditable(const CommandContext& c) { return !Active(c.readOnly, c); }
+bool CanReplace(const CommandContext& c, int s) {
+  return !c.readOnly[s] && c.loaded[0] && c.loaded[1];
+}
+bool CanCopyEither(const CommandContext& c) { return c.canCopyLeft || c.canCopyRight; }
 
 const Rule kRules[] = {
     // File
@@ -49,18 +53,19 @@ const Rule kRules[] = {
     {ID_EDIT_PASTE, ActiveEditable, nullptr},
     {ID_EDIT_DELETE, ActiveEditable, nullptr},
     {ID_EDIT_SELECT_ALL, nullptr, nullptr},
-    {ID_EDIT_REPLACE_LEFT, [](const CommandContext& c) { return !c.readOnly[0]; }, nullptr},
-    {ID_EDIT_REPLACE_RIGHT, [](const CommandContext& c) { return !c.readOnly[1]; }, nullptr},
-    // Merges work on the edit history, which takes no steps yet: until it
-    // does they stay off by every route.
-    {ID_MERGE_COPY_LINE_LEFT, [](const CommandContext&) { return false; }, nullptr},
-    {ID_MERGE_COPY_LINE_RIGHT, [](const CommandContext&) { return false; }, nullptr},
-    {ID_MERGE_DELETE_LINE, [](const CommandContext&) { return false; }, nullptr},
-    {ID_MERGE_COPY_LEFT, [](const CommandContext&) { return false; }, nullptr},
-    {ID_MERGE_COPY_RIGHT, [](const CommandContext&) { return false; }, nullptr},
-    {ID_MERGE_DELETE_DIFF, [](const CommandContext&) { return false; }, nullptr},
-    {ID_MERGE_COPY_LINE_ANY, [](const CommandContext&) { return false; }, nullptr},
-    {ID_MERGE_COPY_BLOCK_ANY, [](const CommandContext&) { return false; }, nullptr},
+    // Replacing writes one side with the other's text at once: both must
+    // hold a loaded file, or an empty side would be written over a file.
+    {ID_EDIT_REPLACE_LEFT, [](const CommandContext& c) { return CanReplace(c, 0); }, nullptr},
+    {ID_EDIT_REPLACE_RIGHT, [](const CommandContext& c) { return CanReplace(c, 1); }, nullptr},
+    // Merges
+    {ID_MERGE_COPY_LINE_LEFT, [](const CommandContext& c) { return c.canCopyLeft; }, nullptr},
+    {ID_MERGE_COPY_LINE_RIGHT, [](const CommandContext& c) { return c.canCopyRight; }, nullptr},
+    {ID_MERGE_DELETE_LINE, [](const CommandContext& c) { return c.canDelete; }, nullptr},
+    {ID_MERGE_COPY_LEFT, [](const CommandContext& c) { return c.canCopyLeft; }, nullptr},
+    {ID_MERGE_COPY_RIGHT, [](const CommandContext& c) { return c.canCopyRight; }, nullptr},
+    {ID_MERGE_DELETE_DIFF, [](const CommandContext& c) { return c.canDelete; }, nullptr},
+    {ID_MERGE_COPY_LINE_ANY, CanCopyEither, nullptr},
+    {ID_MERGE_COPY_BLOCK_ANY, CanCopyEither, nullptr},
     // View
     {ID_VIEW_TOOLBAR, nullptr, [](const CommandContext& c) { return c.viewToolBar; }},
     {ID_VIEW_QUICKBAR, nullptr, [](const CommandContext& c) { return c.viewQuickBar; }},

@@ -31,6 +31,11 @@ struct CommandContext {
   int32_t diffCount = 0;
   bool canUndo = false;
   bool canRedo = false;
+  // Merges on the caret row: a copy towards the left or the right side,
+  // deleting from the active side.
+  bool canCopyLeft = false;
+  bool canCopyRight = false;
+  bool canDelete = false;
   // The window manager's tests (reuse settings).
   bool canNewTextWindow = true;
   bool canNewFolderWindow = true;

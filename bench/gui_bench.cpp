@@ -22,7 +22,8 @@
 // exit code 0 when every run finished, 1 when the program did not show a
 // result in time.
 #include <windows.h>
-#include <commctrl.h>
+
+#include "bench/gui_probe.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -33,89 +34,9 @@
 
 namespace {
 
+using namespace qm::bench;
+
 constexpr UINT kNextDiffCommand = 20211;
-constexpr UINT kStatusBarId = 20401;
-constexpr DWORD kResultTimeoutMs = 180000;
-constexpr UINT kSendTimeoutMs = 60000;
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-struct WindowSearch {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindTextWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char name[64] = "";
-  if (pid == search->pid && GetClassNameA(hwnd, name, sizeof name) &&
-      std::strcmp(name, "TextWindow") == 0 && IsWindowVisible(hwnd)) {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// Reads one part of another process's status bar: the text must be copied
-// through memory of that process (a pointer into ours would be written
-// there, not here).
-std::string StatusText(HANDLE process, HWND statusBar, int part) {
-  const SIZE_T size = 512;
-  void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-  if (!remote)
-    return std::string();
-  std::string text;
-  DWORD_PTR length = 0;
-  if (SendMessageTimeoutA(statusBar, SB_GETTEXTLENGTHA, part, 0, SMTO_BLOCK, kSendTimeoutMs,
-                          &length) &&
-      LOWORD(length) < size &&
-      SendMessageTimeoutA(statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(remote),
-                          SMTO_BLOCK, kSendTimeoutMs, &length)) {
-    char buffer[size] = "";
-    SIZE_T read = 0;
-    if (ReadProcessMemory(process, remote, buffer, size - 1, &read))
-      text.assign(buffer, strnlen(buffer, read));
-  }
-  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  return text;
-}
-
-bool Ping(HWND hwnd) {
-  DWORD_PTR ignored = 0;
-  return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_BLOCK, kSendTimeoutMs, &ignored) != 0;
-}
-
-// Waits until the window and the pane have painted everything pending.
-bool WaitPainted(HWND window, HWND pane) {
-  if (!Ping(window))
-    return false;
-  const double deadline = Now() + kSendTimeoutMs / 1000.0;
-  while (GetUpdateRect(window, nullptr, FALSE) || (pane && GetUpdateRect(pane, nullptr, FALSE))) {
-    if (Now() > deadline)
-      return false;
-    Sleep(0);
-  }
-  return Ping(window);
-}
-
-double Median(std::vector<double> v) {
-  if (v.empty())
-    return 0;
-  std::sort(v.begin(), v.end());
-  size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 struct RunFigures {
   double window = 0;  // the text window exists, before its comparison
@@ -129,62 +50,17 @@ struct RunFigures {
 // One start of the program; false when it showed no result in time.
 bool RunOnce(const std::string& exe, const std::string& left, const std::string& right,
              int steps, int holdSeconds, RunFigures* figures) {
-  std::string command = "\"" + exe + "\" \"" + left + "\" \"" + right + "\"";
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  const double start = Now();
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
-    std::fprintf(stderr, "gui_bench: cannot start %s (error %lu)\n", exe.c_str(),
-                 GetLastError());
-    return false;
-  }
-
-  bool ok = false;
-  WindowSearch search = {pi.dwProcessId, nullptr};
-  HWND statusBar = nullptr;
-  HWND pane = nullptr;
-  while (Now() - start < kResultTimeoutMs / 1000.0) {
-    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) {
-      std::fprintf(stderr, "gui_bench: the program ended before showing a result\n");
-      break;
-    }
-    if (!search.found) {
-      EnumWindows(FindTextWindow, reinterpret_cast<LPARAM>(&search));
-      figures->window = Now() - start;
-    }
-    if (search.found && !statusBar) {
-      statusBar = GetDlgItem(search.found, kStatusBarId);
-      if (!statusBar)
-        statusBar = FindWindowExA(search.found, nullptr, STATUSCLASSNAMEA, nullptr);
-    }
-    if (statusBar) {
-      std::string text = StatusText(pi.hProcess, statusBar, 3);
-      // A window shows "No differences" before its first comparison too, so
-      // only a count marks the result (the pair must differ).
-      if (text.rfind("Diffs:", 0) == 0) {
-        figures->status = text;
-        ok = true;
-        break;
-      }
-    }
-    Sleep(1);
-  }
-  if (ok) {
-    pane = FindWindowExA(search.found, nullptr, "TextView", nullptr);
-    ok = WaitPainted(search.found, pane);
-    figures->firstPaint = Now() - start;
-  }
-  if (!ok)
-    std::fprintf(stderr, "gui_bench: no painted result within %lu s\n", kResultTimeoutMs / 1000);
-
+  Session session;
+  bool ok = StartSession(exe, left, right, &session);
+  figures->window = session.windowSeconds;
+  figures->firstPaint = session.firstPaintSeconds;
+  figures->status = session.status;
+  HWND window = session.window;
+  HWND pane = session.pane;
   // The cost of observing itself: a round trip with nothing to paint.
   for (int i = 0; ok && i < steps; ++i) {
     double t = Now();
-    ok = WaitPainted(search.found, pane);
+    ok = WaitPainted(window, pane);
     figures->idle.push_back(Now() - t);
   }
   for (int i = 0; ok && pane && i < steps; ++i) {
@@ -194,7 +70,7 @@ bool RunOnce(const std::string& exe, const std::string& left, const std::string&
     double t = Now();
     ok = SendMessageTimeoutA(pane, WM_KEYDOWN, VK_NEXT, keyData, SMTO_BLOCK, kSendTimeoutMs,
                              &ignored) &&
-         WaitPainted(search.found, pane);
+         WaitPainted(window, pane);
     figures->pageDown.push_back(Now() - t);
     SendMessageTimeoutA(pane, WM_KEYUP, VK_NEXT, keyData | (3u << 30), SMTO_BLOCK,
                         kSendTimeoutMs, &ignored);
@@ -202,31 +78,16 @@ bool RunOnce(const std::string& exe, const std::string& left, const std::string&
   for (int i = 0; ok && i < steps; ++i) {
     DWORD_PTR ignored = 0;
     double t = Now();
-    ok = SendMessageTimeoutA(search.found, WM_COMMAND, MAKEWPARAM(kNextDiffCommand, 1), 0,
+    ok = SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(kNextDiffCommand, 1), 0,
                              SMTO_BLOCK, kSendTimeoutMs, &ignored) &&
-         WaitPainted(search.found, pane);
+         WaitPainted(window, pane);
     figures->nextDiff.push_back(Now() - t);
   }
 
   if (ok && holdSeconds > 0)
     Sleep(static_cast<DWORD>(holdSeconds) * 1000);
-  if (search.found)
-    PostMessageA(search.found, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0)
-    TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  EndSession(&session);
   return ok;
-}
-
-void PrintFigure(const char* name, const std::vector<double>& seconds, double scale) {
-  if (seconds.empty())
-    return;
-  // The minimum is what an otherwise idle machine gives; the median and the
-  // maximum show what sharing it costs.
-  std::printf("%s min %.3f median %.3f max %.3f n %zu\n", name,
-              *std::min_element(seconds.begin(), seconds.end()) * scale, Median(seconds) * scale,
-              *std::max_element(seconds.begin(), seconds.end()) * scale, seconds.size());
 }
 
 }  // namespace

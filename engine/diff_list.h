@@ -50,6 +50,9 @@ struct DiffBlock {
   uint32_t rightStart = 0;
   uint32_t leftEnd = 0;
   uint32_t rightEnd = 0;
+  // The block's text on a side runs from Start to End.
+  uint32_t Start(int side) const { return side == 0 ? leftStart : rightStart; }
+  uint32_t End(int side) const { return side == 0 ? leftEnd : rightEnd; }
 };
 
 class DiffList {

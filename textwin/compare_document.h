@@ -65,6 +65,8 @@ struct EditOutcome {
   uint32_t position = 0;
   uint32_t caret = 0;
   uint32_t anchor = 0;
+  // Where the text the step put back or in again ends on the edited side.
+  uint32_t end = 0;
 };
 
 class DocumentView {
@@ -127,7 +129,7 @@ public:
   bool InsertText(int side, uint32_t offset, const std::string& text, CaretPlace caret = {});
   bool DeleteText(int side, uint32_t offset, uint32_t count, CaretPlace caret = {});
   // Replaces count bytes at offset by text (a paste over a selection).
-  bool ReplaceText(int side, uint32_t offset, uint32_t count, const std::string& text,
+  bool ReplaceRange(int side, uint32_t offset, uint32_t count, const std::string& text,
                    CaretPlace caret = {});
   // Overwrite mode: the character at offset (count bytes) becomes character.
   bool OverwriteChar(int side, uint32_t offset, uint32_t count, const std::string& character,

@@ -12,14 +12,6 @@
 namespace qm {
 namespace {
 
-uint32_t BlockStart(const DiffBlock& block, int side) {
-  return side == 0 ? block.leftStart : block.rightStart;
-}
-
-uint32_t BlockEnd(const DiffBlock& block, int side) {
-  return side == 0 ? block.leftEnd : block.rightEnd;
-}
-
 std::string CopyText(const TextDoc& doc, uint32_t start, uint32_t end) {
   std::string text(end - start, '\0');
   if (end > start) doc.CopyOut(start, end, text.data());
@@ -140,7 +132,7 @@ bool CompareDocument::EditRange(EditKind kind, int side, uint32_t offset, uint32
   }
 }
 
-bool CompareDocument::ReplaceText(int side, uint32_t offset, uint32_t count,
+bool CompareDocument::ReplaceRange(int side, uint32_t offset, uint32_t count,
                                   const std::string& text, CaretPlace caret) {
   return EditRange(EditKind::Insert, side, offset, count, text, caret);
 }
@@ -223,15 +215,15 @@ bool CompareDocument::DeleteLine(int side, int32_t row, CaretPlace caret) {
 bool CompareDocument::CopyBlock(int toSide, const DiffBlock& block, CaretPlace caret) {
   const int from = 1 - toSide;
   const TextDoc& target = Doc(toSide);
-  const uint32_t position = BlockStart(block, toSide);
-  const uint32_t oldEnd = block.kind == RowKind::Changed ? BlockEnd(block, toSide) : position;
+  const uint32_t position = block.Start(toSide);
+  const uint32_t oldEnd = block.kind == RowKind::Changed ? block.End(toSide) : position;
   try {
     auto record = std::make_unique<EditRecord>();
     record->kind = EditKind::CopyBlock;
     record->editedSide = toSide;
     record->position = position;
     record->removed = CopyText(target, position, oldEnd);
-    std::string source = CopyText(Doc(from), BlockStart(block, from), BlockEnd(block, from));
+    std::string source = CopyText(Doc(from), block.Start(from), block.End(from));
     // The copied lines must stay lines of their own: after a last line that
     // lacks its LF one goes in front, and a copy that lacks one gets it when
     // text follows.
@@ -251,8 +243,8 @@ bool CompareDocument::CopyBlock(int toSide, const DiffBlock& block, CaretPlace c
 }
 
 bool CompareDocument::DeleteBlock(int side, const DiffBlock& block, CaretPlace caret) {
-  const uint32_t start = BlockStart(block, side);
-  const uint32_t end = BlockEnd(block, side);
+  const uint32_t start = block.Start(side);
+  const uint32_t end = block.End(side);
   if (end <= start) return false;
   try {
     auto record = std::make_unique<EditRecord>();
@@ -315,7 +307,9 @@ EditOutcome CompareDocument::Replay(bool forward) {
              record->editedSide,
              record->position,
              record->caretAfter,
-             record->anchorAfter};
+             record->anchorAfter,
+             record->position +
+                 static_cast<uint32_t>((forward ? record->inserted : record->removed).size())};
   const int side = record->editedSide;
   const bool was = history_.IsModified(side);
   if (forward) {

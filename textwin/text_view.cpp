@@ -192,7 +192,26 @@ bool TextView::SaveSide(int side, const std::string& path) {
 
 void TextView::SwapSides() { doc_.SwapSides(); }
 
-void TextView::OnDocumentChanged(DocumentChange change, int) {
+void TextView::OnDocumentChanged(DocumentChange change, int side) {
+  if (change == DocumentChange::Replaced) {
+    StartOverAfterReplace(side);
+    return;
+  }
+  if (change == DocumentChange::Edited) {
+    // The pane's own edits follow once the document call has returned; an
+    // edit someone else made is followed at once.
+    const int result = doc_.LastRealignment();
+    if (result == kRecompareOutOfMemory || realignment_ == kRecompareOutOfMemory)
+      realignment_ = kRecompareOutOfMemory;
+    else
+      realignment_ = std::max(realignment_, result);
+    if (editDepth_ == 0 && hwnd()) FollowOutsideEdit();
+    return;
+  }
+  if (change == DocumentChange::ModifiedState && editDepth_ == 0 && host_) {
+    host_->OnContentChanged();
+    return;
+  }
   if (change != DocumentChange::Swapped) return;
   std::swap(hscroll_[0], hscroll_[1]);
   std::swap(longestLine_[0], longestLine_[1]);

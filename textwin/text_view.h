@@ -131,6 +131,52 @@ public:
   // from its offset, scroll range and gutters refreshed). Returns the result.
   int RecompareAfterEdit(int32_t firstRow, int32_t lastRow);
 
+  // ---- Editing (text_view_edit.cpp) ----
+  // Commands: the window runs Undo, Redo, the merges and Replace itself
+  // through these calls, behind its command gate. It forwards Cut, Copy,
+  // Paste, Delete, Select All and the clipboard merges (20510, 20511) to
+  // the pane as WM_COMMAND, for the pane's input code to handle. A context
+  // menu's command goes to the window (WM_COMMAND to the parent) so that
+  // the gate sees it too.
+  // Every change goes through the document as one undo step; the pane
+  // follows with its caret and repaints as the re-alignment reported. Each
+  // returns false and changes nothing on a side that is read-only, was never
+  // loaded, while a comparison runs, or when there is nothing to do.
+  bool CanEdit(int side) const;
+  // After a document edit: side becomes active with its caret and anchor
+  // at the offsets (clamped, row found from the caret), the rows of the
+  // edited span [spanStart, spanEnd) of spanSide are measured, the pane
+  // repaints and the caret is scrolled into view; the host hears of it.
+  void FollowEdit(int side, uint32_t caret, uint32_t anchor, int spanSide = -1,
+                  uint32_t spanStart = 0, uint32_t spanEnd = 0);
+  // Inserts bytes at the caret of the active side, replacing the selection.
+  bool InsertAtCaret(const std::string& bytes);
+  // Overwrite mode: the character under the caret becomes character (the
+  // caller checks it is not the LF or the end of the text).
+  bool OverwriteAtCaret(const std::string& character);
+  // Deletes [from, to) of the active side; the caret ends at from.
+  bool DeleteRange(uint32_t from, uint32_t to);
+  bool DeleteSelection();
+  // The selection of the active side, and the block (or line) at the caret
+  // row of the active side, as bytes of that side.
+  std::string SelectedText() const;
+  std::string BlockText(bool lineOnly) const;
+  // Merges at the caret row: copy towards toSide, delete from the active side.
+  bool CanCopyTo(int toSide) const;
+  bool CanDeleteBlock() const;
+  bool CopyBlock(int toSide, bool lineOnly);
+  bool DeleteBlock(bool lineOnly);
+  // Replaces side by the other (the document writes it through write);
+  // returns write's code. The pane starts over at the first row.
+  uint32_t ReplaceSide(int side, const CompareDocument::SideWriter& write);
+  bool Undo();
+  bool Redo();
+  bool IsOverwrite() const { return overwrite_; }
+  void SetOverwrite(bool on) { overwrite_ = on; }
+  // Text between the side's bytes (UTF-8, or the legacy code page) and UTF-16.
+  std::string BytesForSide(int side, const std::wstring& text) const;
+  std::wstring WideFromSide(int side, const std::string& bytes) const;
+
   // ---- View ----
   // The fraction of the width left of the divider (kept in [100, width-100]
   // pixels). Re-measures, re-clamps the scroll positions and repaints.
@@ -239,6 +285,13 @@ private:
 
   // DocumentView.
   void OnDocumentChanged(DocumentChange change, int side) override;
+  // Caret place handed to the document with an edit of the active side.
+  CaretPlace CaretForRecord() const;
+  // An edit the document made while the pane was not the one asking (the
+  // window's own calls): the pane finds its caret again.
+  void FollowOutsideEdit();
+  // A side was replaced by the other: new rows, the caret at the first row.
+  void StartOverAfterReplace(int side);
 
   // PaneHooks (worker thread during LoadAndCompare: plain fields only).
   void RememberPositions() override;
@@ -442,6 +495,10 @@ private:
   bool printing_ = false;
   int wheelDelta_ = 0;
   bool selecting_ = false;  // left button held after a click in the text
+  // Inside one of the pane's own edits: the document's notifications wait
+  // for FollowEdit. realignment_ collects what they reported.
+  int editDepth_ = 0;
+  int realignment_ = 0;
   // While a comparison runs the worker owns the list and the layout fields:
   // a resize or a display change waits for FinishCompare.
   struct Deferred {

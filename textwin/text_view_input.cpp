@@ -213,7 +213,10 @@ LRESULT TextView::OnKeyDown(HWND, UINT, WPARAM wParam, LPARAM) {
         MoveByCharacter(wParam == VK_RIGHT, shift);
       break;
     case VK_INSERT:
-      if (!ctrl && !shift) SetOverwrite(!IsOverwrite());
+      if (!ctrl && !shift) {
+        SetOverwrite(!IsOverwrite());
+        if (hasFocus_) CreateSystemCaret();  // a block caret in overwrite mode
+      }
       break;
     case VK_F4:
       if (!ctrl) SwitchSide();

@@ -28,6 +28,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -130,6 +131,10 @@ private:
 
   // Commands (text_window_commands.cpp).
   void RegisterCommands();
+  void RegisterMergeCommands(const std::function<void(UINT, std::function<void()>)>& command);
+  // Replace <-- / -->: after the user confirms, side becomes a copy of the
+  // other and is written to its file at once.
+  void ReplaceSide(int side);
   void Export();
   void OpenWithShell(int command);
 

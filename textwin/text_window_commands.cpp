@@ -19,6 +19,28 @@
 #include "controls/res_string.h"
 
 namespace qm {
+namespace {
+
+// Keys an edit field uses for its own text.
+bool IsTextEditingKey(WPARAM key, bool ctrl) {
+  switch (key) {
+    case VK_DELETE:
+    case VK_BACK:
+    case VK_INSERT:
+      return true;
+    case 'A':
+    case 'C':
+    case 'V':
+    case 'X':
+    case 'Z':
+    case 'Y':
+      return ctrl;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
 
 void TextWindow::RegisterCommands() {
   HandlerMaps& m = maps();
@@ -67,8 +89,40 @@ void TextWindow::RegisterCommands() {
   };
   for (UINT id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE, ID_EDIT_SELECT_ALL})
     m.OnCommand(id, toPane);
-  m.OnCommandRange(ID_MERGE_COPY_LINE_LEFT, ID_MERGE_CLIP_BLOCK, toPane);
-  m.OnCommandRange(ID_MERGE_COPY_LINE_ANY, ID_MERGE_COPY_BLOCK_ANY, toPane);
+  for (UINT id : {ID_MERGE_CLIP_LINE, ID_MERGE_CLIP_BLOCK}) m.OnCommand(id, toPane);
+  RegisterMergeCommands(command);
+}
+
+void TextWindow::RegisterMergeCommands(const std::function<void(UINT, std::function<void()>)>& command) {
+  command(ID_EDIT_UNDO, [this] { pane_->Undo(); });
+  command(ID_EDIT_REDO, [this] { pane_->Redo(); });
+  // A merge of a whole difference may go on to the next one.
+  auto thenNext = [this](bool done) {
+    if (done && Settings.JumpToNext && pane_->DiffCount() > 0) pane_->GoToNextDifference();
+  };
+  command(ID_MERGE_COPY_LEFT, [this, thenNext] { thenNext(pane_->CopyBlock(0, false)); });
+  command(ID_MERGE_COPY_RIGHT, [this, thenNext] { thenNext(pane_->CopyBlock(1, false)); });
+  command(ID_MERGE_DELETE_DIFF, [this, thenNext] { thenNext(pane_->DeleteBlock(false)); });
+  command(ID_MERGE_COPY_LINE_LEFT, [this] { pane_->CopyBlock(0, true); });
+  command(ID_MERGE_COPY_LINE_RIGHT, [this] { pane_->CopyBlock(1, true); });
+  command(ID_MERGE_DELETE_LINE, [this] { pane_->DeleteBlock(true); });
+  for (bool lineOnly : {true, false}) {
+    command(lineOnly ? ID_MERGE_COPY_LINE_ANY : ID_MERGE_COPY_BLOCK_ANY, [this, lineOnly] {
+      pane_->CopyBlock(pane_->CanCopyTo(0) ? 0 : 1, lineOnly);
+    });
+  }
+  command(ID_EDIT_REPLACE_LEFT, [this] { ReplaceSide(0); });
+  command(ID_EDIT_REPLACE_RIGHT, [this] { ReplaceSide(1); });
+}
+
+void TextWindow::ReplaceSide(int side) {
+  if (ShowMessage(hwnd(), IDS_CONFIRM_REPLACE, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  // The side is written to its own file at once; a failed write was shown
+  // by SaveSide and leaves the side modified, so closing still asks.
+  pane_->ReplaceSide(side, [this](int s) -> uint32_t { return SaveSide(s) ? 0 : kErrorCancelled; });
+  PaneLayout();
+  UpdateTitle();
+  UpdateCommandStates();
 }
 
 bool TextWindow::PreTranslateMessage(MSG* msg) {
@@ -82,6 +136,13 @@ bool TextWindow::PreTranslateMessage(MSG* msg) {
   };
   auto anyDropped = [this] { return name_[0].IsDropped() || name_[1].IsDropped(); };
   const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  // The editing keys of a name box edit its text; as accelerators they
+  // would cut, paste, delete or undo in the pane the user is not looking at.
+  if (nameBoxOf(msg->hwnd) >= 0 && IsTextEditingKey(msg->wParam, ctrl)) {
+    TranslateMessage(msg);
+    DispatchMessageA(msg);
+    return true;
+  }
   switch (msg->wParam) {
     case VK_ESCAPE:
       if (Settings.EscQuitsApp && !anyDropped() && GetCapture() == nullptr) {
@@ -122,6 +183,11 @@ CommandContext TextWindow::CommandSnapshot() const {
   c.activeSide = pane_->ActiveSide();
   c.hasSelection = pane_->HasSelection();
   c.diffCount = pane_->DiffCount();
+  c.canUndo = !busy() && document_.CanUndo();
+  c.canRedo = !busy() && document_.CanRedo();
+  c.canCopyLeft = pane_->CanCopyTo(0);
+  c.canCopyRight = pane_->CanCopyTo(1);
+  c.canDelete = pane_->CanDeleteBlock();
   return c;
 }
 

@@ -36,6 +36,12 @@ enum Command : int {
   kSwitchSides = 20213,
   kSave = 20501,
   kSaveAs = 20502,
+  kUndo = 20100,
+  kRedo = 20101,
+  kReplaceLeft = 20110,
+  kReplaceRight = 20111,
+  kCopyLeft = 20507,
+  kCopyRight = 20508,
 };
 
 inline std::string Quote(const std::string& path) { return "\"" + path + "\""; }

@@ -17,6 +17,11 @@ protected:
     SetCursorPos(0, 0);
   }
 
+  // The comparison has ended with differences to show.
+  bool Compared(const TextWindowProbe& window) const {
+    return WaitFor([&] { return window.StatusPart(3).rfind("Diffs: ", 0) == 0; });
+  }
+
   HWND Pane(const TextWindowProbe& window) const {
     return FindWindowExA(window.Handle(), nullptr, "TextView", nullptr);
   }
@@ -37,6 +42,13 @@ protected:
     PostMessageA(pane, WM_MBUTTONDOWN, 0, MAKELPARAM(x, y));
     PostMessageA(pane, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageA(pane, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    program_.Settle(window.Handle());
+  }
+
+  // A key pressed in the pane (posted: no modifier).
+  void PaneKey(const TextWindowProbe& window, UINT key) const {
+    PostMessageA(Pane(window), WM_KEYDOWN, key, 1);
+    PostMessageA(Pane(window), WM_KEYUP, key, 0xC0000001u);
     program_.Settle(window.Handle());
   }
 
@@ -92,13 +104,14 @@ TEST_F(PaneInput, TypedTextInAnyScriptIsSavedInTheFilesOwnLineEndings) {
   const std::string left = dir_.Write("left.txt", "na\xC3\xAFve\r\ntwo\r\n");
   const std::string right = dir_.Write("right.txt", "na\xC3\xAFve\r\nthree\r\n");
   auto window = Launch(Quote(left) + " " + Quote(right));
-  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 1, Lines: 1")) << window.StatusPart(3);
+  ASSERT_TRUE(Compared(window)) << window.StatusPart(3);
   ASSERT_GT(RowHeight(window), 4) << "no caret in the pane";  // and the left side active
-  window.Key(VK_HOME);
+  PaneKey(window, VK_HOME);
   // é, ж, 中 and an emoji (a surrogate pair), then Enter, then Backspace
   // over a typo.
   TypeText(window, "X\xC3\xA9\xD0\xB6\xE4\xB8\xAD\xF0\x9F\x98\x80\rendd\b ");
-  EXPECT_EQ(window.Title().find('*') != std::string::npos, true) << window.Title();
+  EXPECT_TRUE(WaitFor([&] { return window.Title().find('*') != std::string::npos; }))
+      << window.Title();
   SaveScreenshot(window.Handle(), "pane-typed-text");
   window.CtrlKey('S');
   EXPECT_TRUE(WaitFor([&] { return window.Title().find('*') == std::string::npos; }));
@@ -116,9 +129,9 @@ TEST_F(PaneInput, AnotherProgramsClipboardTextComesInAsLinesAndGoesBackWithCrLf)
   const std::string left = dir_.Write("left.txt", "x\n");
   const std::string right = dir_.Write("right.txt", "y\n");
   auto window = Launch(Quote(left) + " " + Quote(right));
-  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 1, Lines: 1")) << window.StatusPart(3);
+  ASSERT_TRUE(Compared(window)) << window.StatusPart(3);
   ASSERT_GT(RowHeight(window), 4) << "no caret in the pane";
-  window.Key(VK_HOME);
+  PaneKey(window, VK_HOME);
   ASSERT_TRUE(PutClipboard(L"a\r\nb"));
   window.CtrlKey('V');
   window.CtrlKey('A');
@@ -134,7 +147,7 @@ TEST_F(PaneInput, ABlockDraggedWithCtrlIsCopiedToTheOtherSide) {
   const std::string left = dir_.Write("left.txt", "same\nonly left\nmore left\nend\n");
   const std::string right = dir_.Write("right.txt", "same\nend\n");
   auto window = Launch(Quote(left) + " " + Quote(right));
-  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 1, Lines: 2")) << window.StatusPart(3);
+  ASSERT_TRUE(Compared(window)) << window.StatusPart(3);
   HWND pane = Pane(window);
   RECT client{};
   GetClientRect(pane, &client);
@@ -152,7 +165,8 @@ TEST_F(PaneInput, ABlockDraggedWithCtrlIsCopiedToTheOtherSide) {
   SaveScreenshot(window.Handle(), "pane-text-drag");
   PostMessageA(pane, WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(rightX, row));
   program_.Settle(window.Handle());
-  EXPECT_NE(window.Title().find("right.txt*"), std::string::npos) << window.Title();
+  EXPECT_TRUE(WaitFor([&] { return window.Title().find("right.txt*") != std::string::npos; }))
+      << window.Title();
   SaveScreenshot(window.Handle(), "pane-after-drop");
   window.CtrlKey('S');  // the side dropped on is the active one
   EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(right) == ReadFileBytes(left); }))
@@ -164,7 +178,7 @@ TEST_F(PaneInput, TheContextMenuOfADifferenceOffersItsCommands) {
   const std::string left = dir_.Write("left.txt", "same\nchanged left\nend\n");
   const std::string right = dir_.Write("right.txt", "same\nchanged right\nend\n");
   auto window = Launch(Quote(left) + " " + Quote(right));
-  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 1, Lines: 1")) << window.StatusPart(3);
+  ASSERT_TRUE(Compared(window)) << window.StatusPart(3);
   HWND pane = Pane(window);
   RECT client{};
   GetClientRect(pane, &client);

@@ -24,6 +24,9 @@ CommandContext RandomContext(std::mt19937& rng) {
   c.diffCount = static_cast<int32_t>(rng() % 3);
   c.canUndo = flip();
   c.canRedo = flip();
+  c.canCopyLeft = flip();
+  c.canCopyRight = flip();
+  c.canDelete = flip();
   c.canNewTextWindow = flip();
   c.canNewFolderWindow = flip();
   c.viewToolBar = flip();
@@ -63,8 +66,17 @@ TEST(CommandStates, RulesHoldInEveryState) {
     EXPECT_EQ(Enabled(ID_EDIT_COPY, c), c.hasSelection);
     EXPECT_EQ(Enabled(ID_EDIT_CUT, c), c.hasSelection && !c.readOnly[a]);
     EXPECT_EQ(Enabled(ID_EDIT_PASTE, c), !c.readOnly[a]);
-    EXPECT_EQ(Enabled(ID_EDIT_REPLACE_LEFT, c), !c.readOnly[0]);
-    EXPECT_EQ(Enabled(ID_EDIT_REPLACE_RIGHT, c), !c.readOnly[1]);
+    // Replacing writes the side at once: never from or to an unloaded side.
+    const bool both = c.loaded[0] && c.loaded[1];
+    EXPECT_EQ(Enabled(ID_EDIT_REPLACE_LEFT, c), !c.readOnly[0] && both);
+    EXPECT_EQ(Enabled(ID_EDIT_REPLACE_RIGHT, c), !c.readOnly[1] && both);
+    for (unsigned id : {ID_MERGE_COPY_LEFT, ID_MERGE_COPY_LINE_LEFT})
+      EXPECT_EQ(Enabled(id, c), c.canCopyLeft) << id;
+    for (unsigned id : {ID_MERGE_COPY_RIGHT, ID_MERGE_COPY_LINE_RIGHT})
+      EXPECT_EQ(Enabled(id, c), c.canCopyRight) << id;
+    for (unsigned id : {ID_MERGE_DELETE_DIFF, ID_MERGE_DELETE_LINE})
+      EXPECT_EQ(Enabled(id, c), c.canDelete) << id;
+    EXPECT_EQ(Enabled(ID_MERGE_COPY_BLOCK_ANY, c), c.canCopyLeft || c.canCopyRight);
     EXPECT_EQ(Enabled(ID_VIEW_NEXT_DIFF, c), c.diffCount > 0);
     EXPECT_EQ(Enabled(ID_VIEW_PREV_DIFF, c), c.diffCount > 0);
     for (unsigned always : {ID_VIEW_REFRESH, ID_VIEW_SWITCH_SIDES, ID_FILE_EXPORT,

@@ -130,7 +130,7 @@ std::string Step(CompareDocument& doc, Model& model, Sequence& gen) {
       const uint32_t n = std::min<uint32_t>(gen.Below(4), length - at);
       const std::string piece = gen.Piece();
       const bool ok = OnBoundary(text, at) && OnBoundary(text, at + n);
-      EXPECT_EQ(doc.ReplaceText(side, at, n, piece), ok);
+      EXPECT_EQ(doc.ReplaceRange(side, at, n, piece), ok);
       if (ok) model.Edit(side, std::string(text).replace(at, n, piece));
       return "replace";
     }

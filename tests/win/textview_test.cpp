@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "common/utf8.h"
 #include "engine/text_doc.h"
 #include "textwin/pane_layout.h"
 #include "textwin/text_view.h"
@@ -774,6 +775,79 @@ TEST_F(TextViewSwap, SwapKeepsTheCaretRowAndFindsTheOffsetOnTheNewSide) {
   EXPECT_EQ(view_->CaretColumn(), 6);
   EXPECT_FALSE(view_->HasSelection());
   EXPECT_EQ(view_->DiffCount(), 2);
+}
+
+// ---- Editing ----
+
+using TextViewEditing = TextViewTest;
+
+// Random typing, deleting, merges, undo and redo through the pane, painted
+// after every step: the caret always stands inside its row on the active
+// side, the view inside the rows, and undoing everything gives back both
+// texts byte for byte.
+TEST_F(TextViewEditing, RandomEditsKeepTheCaretOnItsTextAndUndoToTheStart) {
+  std::vector<RowSpec> rows;
+  for (int i = 0; i < 40; ++i) {
+    const std::string line = "line " + std::to_string(i);
+    switch (i % 7) {
+      case 2: rows.push_back({RowKind::LeftOnly, line + " left", ""}); break;
+      case 4: rows.push_back({RowKind::RightOnly, "", line + " right"}); break;
+      case 5: rows.push_back({RowKind::Changed, line + " old", line + " new"}); break;
+      default: rows.push_back({RowKind::Same, line, line}); break;
+    }
+  }
+  Fill(rows, TextEncoding::Utf8);
+  const std::string original[2] = {Text(0), Text(1)};
+  const char* pieces[] = {"x", "\n", "\xC3\xA9", "two\nlines", "\xE4\xB8\xAD\n", "  "};
+  std::mt19937 rng(11);
+  int changes = 0;
+  for (int step = 0; step < 200; ++step) {
+    SCOPED_TRACE("step " + std::to_string(step));
+    const DiffList& list = view_->List();
+    const int side = static_cast<int>(rng() % 2);
+    view_->SetActiveSide(side);
+    const int32_t row = static_cast<int32_t>(rng() % list.RowCount());
+    const uint32_t start = list.Row(row).Offset(side);
+    const uint32_t length = list.RowTextLength(side, row, view_->State().side[side].doc);
+    view_->PlaceCaret(row, start + (length ? rng() % (length + 1) : 0), false);
+    bool done = false;
+    switch (rng() % 8) {
+      case 0:
+      case 1: done = view_->InsertAtCaret(pieces[rng() % 6]); break;
+      case 2: {
+        const uint32_t caret = view_->CaretOffset(side);
+        done = view_->DeleteRange(caret, caret + 1 + rng() % 6);
+        break;
+      }
+      case 3: done = view_->CopyBlock(static_cast<int>(rng() % 2), (rng() & 1) != 0); break;
+      case 4: done = view_->DeleteBlock((rng() & 1) != 0); break;
+      case 5: done = view_->Undo(); break;
+      case 6: done = view_->Redo(); break;
+      default: break;
+    }
+    changes += done;
+    UpdateWindow(view_->hwnd());
+    Pump();
+    const DiffList& after = view_->List();
+    const int active = view_->ActiveSide();
+    const int32_t caretRow = view_->CaretRow();
+    ASSERT_GE(caretRow, 0);
+    ASSERT_LT(caretRow, after.RowCount());
+    const TextDoc& doc = view_->State().side[active].doc;
+    const uint32_t caret = view_->CaretOffset(active);
+    EXPECT_GE(caret, after.Row(caretRow).Offset(active));
+    EXPECT_LE(caret, after.RowEnd(active, caretRow, doc));
+    EXPECT_LE(view_->AnchorOffset(), doc.Length());
+    EXPECT_LE(view_->TopRow(), view_->Geometry().maxTopRow);
+    // Every side stays well-formed UTF-8: no edit cuts a character.
+    for (int s = 0; s < 2; ++s) ASSERT_TRUE(IsValidUtf8(Text(s))) << s;
+  }
+  EXPECT_GT(changes, 80) << "most steps must have changed something";
+  while (view_->Undo()) Pump();
+  EXPECT_EQ(Text(0), original[0]);
+  EXPECT_EQ(Text(1), original[1]);
+  EXPECT_FALSE(document_.IsModified(0));
+  EXPECT_FALSE(document_.IsModified(1));
 }
 
 // ---- Painting ----
@@ -1857,3 +1931,16 @@ TEST_F(TextViewInput, TextDragCopiesMovesRefusesItsOwnRowsAndDeletesOutside) {
 
 }  // namespace
 }  // namespace qm
+namespace qm { namespace {
+TEST_F(TextViewInput, ZZDebugClipboard) {
+  Fill({{RowKind::Same, "xy", "xy"}});
+  view_->SelectAll();
+  ASSERT_TRUE(view_->HasSelection());
+  EXPECT_TRUE(view_->CopySelection());
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE h = GetClipboardData(CF_UNICODETEXT);
+  printf("handle %p owner %p pane %p\n", h, GetClipboardOwner(), view_->hwnd());
+  if (h) wprintf(L"text [%ls]\n", (const wchar_t*)GlobalLock(h));
+  CloseClipboard();
+}
+}}
