@@ -122,7 +122,8 @@ TEST_F(PaneInput, TypedTextInAnyScriptIsSavedInTheFilesOwnLineEndings) {
   // Undo takes all of it back; saving again writes the original bytes.
   for (int i = 0; i < 20; ++i) window.Send(kUndo);
   window.CtrlKey('S');
-  EXPECT_EQ(ReadFileBytes(left), "na\xC3\xAFve\r\ntwo\r\n");
+  EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(left) == "na\xC3\xAFve\r\ntwo\r\n"; }))
+      << ReadFileBytes(left);
 }
 
 TEST_F(PaneInput, AnotherProgramsClipboardTextComesInAsLinesAndGoesBackWithCrLf) {
@@ -136,7 +137,9 @@ TEST_F(PaneInput, AnotherProgramsClipboardTextComesInAsLinesAndGoesBackWithCrLf)
   window.CtrlKey('V');
   window.CtrlKey('A');
   window.CtrlKey('C');
-  EXPECT_EQ(ClipboardText<wchar_t>(CF_UNICODETEXT), L"a\r\nbx\r\n");
+  // The clipboard reaches another process a moment later.
+  EXPECT_TRUE(WaitFor([] { return ClipboardText<wchar_t>(CF_UNICODETEXT) == L"a\r\nbx\r\n"; }, 3000))
+      << "clipboard: " << ClipboardText<char>(CF_TEXT);
   EXPECT_EQ(ClipboardText<char>(CF_TEXT), "a\r\nbx\r\n");
   window.CtrlKey('S');
   EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(left) == "a\nbx\n"; }))

@@ -1931,16 +1931,3 @@ TEST_F(TextViewInput, TextDragCopiesMovesRefusesItsOwnRowsAndDeletesOutside) {
 
 }  // namespace
 }  // namespace qm
-namespace qm { namespace {
-TEST_F(TextViewInput, ZZDebugClipboard) {
-  Fill({{RowKind::Same, "xy", "xy"}});
-  view_->SelectAll();
-  ASSERT_TRUE(view_->HasSelection());
-  EXPECT_TRUE(view_->CopySelection());
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  HANDLE h = GetClipboardData(CF_UNICODETEXT);
-  printf("handle %p owner %p pane %p\n", h, GetClipboardOwner(), view_->hwnd());
-  if (h) wprintf(L"text [%ls]\n", (const wchar_t*)GlobalLock(h));
-  CloseClipboard();
-}
-}}
