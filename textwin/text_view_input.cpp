@@ -456,9 +456,9 @@ LRESULT TextView::OnRButtonDown(HWND hwnd, UINT, WPARAM, LPARAM lParam) {
 
 LRESULT TextView::OnMouseWheel(HWND hwnd, UINT, WPARAM wParam, LPARAM lParam) {
   wheelDelta_ += GET_WHEEL_DELTA_WPARAM(wParam);
-  const int32_t lines = Settings.WheelScrollLines == WHEEL_PAGESCROLL
+  const int32_t lines = display_.WheelScrollLines == WHEEL_PAGESCROLL
                             ? std::max(1, geometry_.visibleRows)
-                            : static_cast<int32_t>(Settings.WheelScrollLines);
+                            : static_cast<int32_t>(display_.WheelScrollLines);
   bool scrolled = false;
   while (wheelDelta_ >= WHEEL_DELTA) {
     wheelDelta_ -= WHEEL_DELTA;

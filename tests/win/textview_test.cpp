@@ -704,6 +704,7 @@ TEST_F(TextViewScrolling, VerticalBarWheelAndKeysShareOneTopRow) {
   EXPECT_EQ(view_->TopRow(), 0);
 
   Settings.WheelScrollLines = 3;
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Repaint);
   SendMessageA(view_->hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), 0);
   EXPECT_EQ(view_->TopRow(), 6);
   SendMessageA(view_->hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 60), 0);
