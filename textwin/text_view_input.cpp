@@ -1,8 +1,10 @@
 // TextView: what the user does to the pane — keys, typed characters, the
 // mouse (clicks, double and triple clicks, the divider, the gutters, the
-// wheel and the auto-scroll timer), the context menu and dropped files.
-// Editing keys and the clipboard go through the edit glue (text_view_edit.cpp);
-// the text drag-and-drop state machine lives in text_view_drag.cpp.
+// wheel and the auto-scroll timer) and the context menu. Files dropped on
+// the pane go to the compare window, which accepts them for its children
+// and finds the side under the drop point.
+// Typing, the editing keys, the clipboard and text drag-and-drop are in
+// text_view_input_edit.cpp.
 #include <windowsx.h>
 
 #include <algorithm>
@@ -54,7 +56,6 @@ void TextView::RegisterInputHandlers(HandlerMaps& m) {
   m.OnMessage(WM_KEYDOWN, Bind(this, &TextView::OnKeyDown));
   m.OnMessage(WM_KEYUP, Bind(this, &TextView::OnKeyUp));
   m.OnMessage(WM_LBUTTONDOWN, Bind(this, &TextView::OnLButtonDown));
-  m.OnMessage(WM_LBUTTONDBLCLK, Bind(this, &TextView::OnLButtonDown));
   m.OnMessage(WM_MOUSEMOVE, Bind(this, &TextView::OnMouseMove));
   m.OnMessage(WM_LBUTTONUP, Bind(this, &TextView::OnLButtonUp));
   m.OnMessage(WM_CAPTURECHANGED, Bind(this, &TextView::OnCaptureChanged));
@@ -329,9 +330,11 @@ void TextView::ExtendSelectionTo(int x, int y) {
       SelectRows(gutterRow_, row);
       return;
     }
-    // Into the text: from here on the selection follows the characters.
+    // Into the text: from here on the selection follows the characters,
+    // under the arrow again.
     gutterSelect_ = false;
     selecting_ = true;
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
   }
   int32_t row = 0;
   uint32_t offset = 0;

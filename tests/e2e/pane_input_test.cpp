@@ -210,5 +210,24 @@ TEST_F(PaneInput, TheContextMenuOfADifferenceOffersItsCommands) {
   EXPECT_EQ(window.Title().find('*'), std::string::npos) << window.Title();
 }
 
+TEST_F(PaneInput, CtrlBracketCopiesTheDifferenceAtTheCaretAndNothingOnAnUnchangedRow) {
+  const std::string left = dir_.Write("left.txt", "same\nonly left\nend\n");
+  const std::string right = dir_.Write("right.txt", "same\nend\n");
+  auto window = Launch(Quote(left) + " " + Quote(right));
+  ASSERT_TRUE(Compared(window)) << window.StatusPart(3);
+  const int row = RowHeight(window);  // the caret on row 0, unchanged
+  ASSERT_GT(row, 4) << "no caret in the pane";
+  window.Chord(VK_CONTROL, VK_OEM_6);  // Ctrl+]
+  Sleep(200);
+  EXPECT_EQ(window.Title().find('*'), std::string::npos) << "nothing to copy on row 0";
+  ClickAt(window, 40, row + row / 2);  // row 1: left only
+  window.Chord(VK_CONTROL, VK_OEM_6);
+  EXPECT_TRUE(WaitFor([&] { return window.Title().find("right.txt*") != std::string::npos; }))
+      << window.Title();
+  window.Send(kSaveAll);
+  EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(right) == "same\nonly left\nend\n"; }))
+      << ReadFileBytes(right);
+}
+
 }  // namespace
 }  // namespace qm::e2e
