@@ -324,6 +324,9 @@ void TextView::SelectWordAtCaret() {
 }
 
 void TextView::ExtendSelectionTo(int x, int y) {
+  // Above or below the pane the selection reaches the edge row; the
+  // auto-scroll timer brings the rows beyond in one at a time.
+  y = std::clamp(y, 0, std::max(0, geometry_.visibleRows * lineHeight_ - 1));
   if (gutterSelect_) {
     if (x < geometry_.side[activeSide_].textStart) {
       const int32_t row = RowAtY(y);

@@ -177,7 +177,7 @@ TEST_F(PaneInput, ABlockDraggedWithCtrlIsCopiedToTheOtherSide) {
   EXPECT_EQ(ReadFileBytes(left), "same\nonly left\nmore left\nend\n") << "a copy, not a move";
 }
 
-TEST_F(PaneInput, TheContextMenuOfADifferenceOffersItsCommands) {
+TEST_F(PaneInput, TheContextMenuOfADifferenceRunsItsCommandsThroughTheWindow) {
   const std::string left = dir_.Write("left.txt", "same\nchanged left\nend\n");
   const std::string right = dir_.Write("right.txt", "same\nchanged right\nend\n");
   auto window = Launch(Quote(left) + " " + Quote(right));
@@ -187,27 +187,42 @@ TEST_F(PaneInput, TheContextMenuOfADifferenceOffersItsCommands) {
   GetClientRect(pane, &client);
   const int row = RowHeight(window);
   ASSERT_GT(row, 4) << "no caret in the pane";
-  PostMessageA(pane, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(client.right / 6, row + row / 2));
-  HWND menu = nullptr;
-  WaitFor([&] {
-    menu = FindWindowA("#32768", nullptr);
-    return menu && IsWindowVisible(menu);
-  }, 5000);
-  ASSERT_NE(menu, nullptr) << "no popup menu";
-  Sleep(200);
-  const std::string shot = SaveScreenshot(window.Handle(), "pane-context-menu");
-  EXPECT_FALSE(shot.empty());
-  // Escape, as the keyboard sends it to the menu's loop, closes it and
-  // nothing ran.
-  INPUT keys[2] = {};
-  for (int i = 0; i < 2; ++i) {
-    keys[i].type = INPUT_KEYBOARD;
-    keys[i].ki.wVk = VK_ESCAPE;
-    keys[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
-  }
-  SendInput(2, keys, sizeof(INPUT));
-  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 5000));
-  EXPECT_EQ(window.Title().find('*'), std::string::npos) << window.Title();
+  // Opens the menu on row 1 of the left side and presses keys in it, as
+  // the keyboard sends them to the menu's loop.
+  auto menuKeys = [&](std::initializer_list<WORD> keys, const char* shot) {
+    PostMessageA(pane, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(client.right / 6, row + row / 2));
+    HWND menu = nullptr;
+    const bool shown = WaitFor([&] {
+      menu = FindWindowA("#32768", nullptr);
+      return menu && IsWindowVisible(menu);
+    }, 5000);
+    EXPECT_TRUE(shown) << "no popup menu";
+    if (!shown) return;
+    Sleep(200);
+    if (shot) EXPECT_FALSE(SaveScreenshot(window.Handle(), shot).empty());
+    for (WORD key : keys) {
+      INPUT input[2] = {};
+      for (int i = 0; i < 2; ++i) {
+        input[i].type = INPUT_KEYBOARD;
+        input[i].ki.wVk = key;
+        input[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+      }
+      SendInput(2, input, sizeof(INPUT));
+      Sleep(50);
+    }
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 5000));
+    program_.Settle(window.Handle());
+  };
+  menuKeys({VK_ESCAPE}, "pane-context-menu");
+  EXPECT_EQ(window.Title().find('*'), std::string::npos) << "Escape ran nothing";
+  // The first item of the left side's menu of a changed row: Copy -->,
+  // enabled as the window's own command is.
+  menuKeys({VK_DOWN, VK_RETURN}, nullptr);
+  EXPECT_TRUE(WaitFor([&] { return window.Title().find("right.txt*") != std::string::npos; }))
+      << window.Title();
+  window.Send(kSaveAll);
+  EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(right) == "same\nchanged left\nend\n"; }))
+      << ReadFileBytes(right);
 }
 
 TEST_F(PaneInput, CtrlBracketCopiesTheDifferenceAtTheCaretAndNothingOnAnUnchangedRow) {

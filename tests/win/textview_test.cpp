@@ -1930,5 +1930,36 @@ TEST_F(TextViewInput, TextDragCopiesMovesRefusesItsOwnRowsAndDeletesOutside) {
   Settings.DropDelete = dropDelete;
 }
 
+TEST_F(TextViewInput, DraggingPastTheEdgeScrollsARowATickAndStopsWhenTheMouseReturns) {
+  Fill(SameRows(100));
+  const HWND pane = view_->hwnd();
+  const int x = ColumnX(0, 2);
+  const int32_t visible = view_->Geometry().visibleRows;
+  auto shownY = [&](int k) { return k * view_->LineHeight() + 2; };  // the k-th row shown
+  SendMessageA(pane, WM_MBUTTONDOWN, 0, 0);
+  SendMessageA(pane, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, shownY(2)));
+  SendMessageA(pane, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, kPaneHeight + 20));
+  EXPECT_EQ(view_->TopRow(), 0) << "the move itself scrolls nothing";
+  for (int tick = 1; tick <= 3; ++tick) {
+    SendMessageA(pane, WM_TIMER, 100, 0);
+    EXPECT_EQ(view_->TopRow(), tick) << "one row a tick";
+    EXPECT_EQ(view_->CaretRow(), tick + visible - 1) << "the selection reaches the last row shown";
+  }
+  EXPECT_EQ(view_->AnchorOffset(), view_->List().Row(2).leftOffset + 2);
+  SendMessageA(pane, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, shownY(5)));
+  SendMessageA(pane, WM_TIMER, 100, 0);
+  EXPECT_EQ(view_->TopRow(), 3) << "back inside: no more scrolling";
+  EXPECT_EQ(view_->CaretRow(), 8);
+  // The wheel scrolls and the selection follows the mouse where it is.
+  POINT screen{x, shownY(6)};
+  ClientToScreen(pane, &screen);
+  SendMessageA(pane, WM_MOUSEWHEEL, MAKEWPARAM(MK_LBUTTON, static_cast<WORD>(-WHEEL_DELTA)),
+               MAKELPARAM(screen.x, screen.y));
+  EXPECT_GT(view_->TopRow(), 3) << "a notch down";
+  EXPECT_EQ(view_->CaretRow(), view_->TopRow() + 6);
+  SendMessageA(pane, WM_LBUTTONUP, 0, MAKELPARAM(x, shownY(6)));
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 }  // namespace
 }  // namespace qm
