@@ -1642,33 +1642,6 @@ TEST_F(TextViewInput, ArrowsWalkCharactersRowsAndTheOtherSidesFillers) {
   EXPECT_EQ(Selected(), "ab\ncd");
 }
 
-TEST_F(TextViewInput, CtrlArrowsStepByWordsOfAnyScriptOnBothEncodings) {
-  // "über_1 (x) 中文. ok" in UTF-8 on the left, Latin text in the legacy
-  // code page on the right.
-  const std::string utf8 = "\xC3\xBC" "ber_1 (x) \xE4\xB8\xAD\xE6\x96\x87. ok";
-  Fill({{RowKind::Changed, utf8, "d\xE9j\xE0 vu, l\xE0"}}, TextEncoding::Utf8);
-  view_->State().side[1].encoding = TextEncoding::Legacy;
-  const std::vector<uint32_t> stops = {8, 9, 10, 12, 18, 20, 22};
-  view_->PlaceCaret(0, 0, false);
-  for (uint32_t stop : stops) {
-    Press(VK_RIGHT, true);
-    EXPECT_EQ(Caret(), stop);
-  }
-  for (auto it = stops.rbegin() + 1; it != stops.rend(); ++it) {
-    Press(VK_LEFT, true);
-    EXPECT_EQ(Caret(), *it);
-  }
-  Press(VK_LEFT, true);
-  EXPECT_EQ(Caret(), 0u);
-  Press(VK_RIGHT, true, true);
-  EXPECT_EQ(Selected(), "\xC3\xBC" "ber_1 ") << "Ctrl+Shift extends by a word";
-
-  view_->SetActiveSide(1);
-  view_->PlaceCaret(0, 0, false);
-  Press(VK_RIGHT, true);
-  EXPECT_EQ(Caret(), 5u) << "E9 and E0 are letters of the legacy code page";
-}
-
 TEST_F(TextViewInput, ClicksCountToThreeAndDragsExtendByWordsOrRows) {
   Fill({{RowKind::Same, "alpha beta.gamma", "alpha beta.gamma"},
         {RowKind::Same, "delta epsilon", "delta epsilon"},
