@@ -84,6 +84,10 @@ void LayoutToolBar(HWND toolbar, int width) {
 }
 
 void EnableToolButton(HWND toolbar, UINT command, bool enabled) {
+  // Asked after every edit and caret move: a button that stays as it is is
+  // not redrawn.
+  const LRESULT state = SendMessageA(toolbar, TB_GETSTATE, command, 0);
+  if (state != -1 && ((state & TBSTATE_ENABLED) != 0) == enabled) return;
   SendMessageA(toolbar, TB_ENABLEBUTTON, command, MAKELONG(enabled ? TRUE : FALSE, 0));
 }
 

@@ -20,7 +20,10 @@ bool Active(const bool (&flags)[2], const CommandContext& c) { return flags[c.ac
 // loaded (an empty window, a failed comparison) is never written.
 bool CanWriteActive(const CommandContext& c) { return Active(c.loaded, c); }
 bool CanSaveSide(const CommandContext& c, int s) { return c.loaded[s] && c.modified[s]; }
-bool ActiveEditable(const CommandContext& c) { return !Active(c.readOnly, c); }
+// Text can change only on a side that holds a loaded file and may be written.
+bool ActiveEditable(const CommandContext& c) {
+  return Active(c.loaded, c) && !Active(c.readOnly, c);
+}
 bool CanReplace(const CommandContext& c, int s) {
   return !c.readOnly[s] && c.loaded[0] && c.loaded[1];
 }
@@ -53,6 +56,10 @@ const Rule kRules[] = {
     {ID_EDIT_PASTE, ActiveEditable, nullptr},
     {ID_EDIT_DELETE, ActiveEditable, nullptr},
     {ID_EDIT_SELECT_ALL, nullptr, nullptr},
+    // Find reads the rows, which a running comparison is rewriting.
+    {ID_EDIT_FIND, nullptr, nullptr},
+    {ID_EDIT_FIND_NEXT, nullptr, nullptr},
+    {ID_EDIT_FIND_PREV, nullptr, nullptr},
     // Replacing writes one side with the other's text at once: both must
     // hold a loaded file, or an empty side would be written over a file.
     {ID_EDIT_REPLACE_LEFT, [](const CommandContext& c) { return CanReplace(c, 0); }, nullptr},

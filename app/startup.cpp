@@ -91,8 +91,6 @@ bool PreTranslate(MSG* msg) {
 int RunMessageLoop() {
   MSG msg{};
   for (;;) {
-    // Messages are taken as UTF-16: typed characters reach a Unicode window
-    // (the text pane) whole, and the system converts them for the others.
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) {

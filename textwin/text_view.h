@@ -191,9 +191,20 @@ public:
   // none, nothing moved.
   bool GoToNextDifference();
   bool GoToPreviousDifference();
+  // The caret to the start of row (clamped) on the active side, the
+  // selection collapsed; the row is centred when it was out of view.
+  void GoToRow(int32_t row);
+  // The caret to the start of block's first row on the active side, the
+  // selection collapsed, the block scrolled into view as navigation does.
+  void GoToBlock(const DiffBlock& block);
   // Places the caret at a row and offset of the active side, collapses the
   // selection unless extend, scrolls it into view and notifies the host.
   void PlaceCaret(int32_t row, uint32_t offset, bool extend);
+  // Selects bytes [start, end) of a row of the active side (a match of
+  // Find): the row is scrolled into view as a difference is, the anchor
+  // goes to start and the caret to end (to the next row's start when the
+  // match takes the row's LF).
+  void SelectInRow(int32_t row, uint32_t start, uint32_t end);
   // Makes side the active one; the caret keeps its row and takes the
   // position nearest the remembered x there.
   void SetActiveSide(int side);

@@ -127,9 +127,23 @@ bool TextView::GoToDifference(bool next) {
   const bool found = next ? list.NextDifference(caretRow_, Settings.WrapAround, &block)
                           : list.PreviousDifference(caretRow_, Settings.WrapAround, &block);
   if (!found) return false;
+  GoToBlock(block);
+  return true;
+}
+
+void TextView::GoToBlock(const DiffBlock& block) {
+  const DiffList& list = *state_.list;
+  if (block.firstRow < 0 || block.firstRow >= list.RowCount()) return;
   ScrollBlockIntoView(block);
   MoveCaret(block.firstRow, list.Row(block.firstRow).Offset(activeSide_), false, false);
-  return true;
+}
+
+void TextView::GoToRow(int32_t row) {
+  const DiffList& list = *state_.list;
+  row = std::clamp<int32_t>(row, 0, list.RowCount() - 1);
+  const int32_t visible = std::max(1, geometry_.visibleRows);
+  if (row < topRow_ || row >= topRow_ + visible) ScrollVerticallyTo(row - (visible - 1) / 2);
+  MoveCaret(row, list.Row(row).Offset(activeSide_), false, false);
 }
 
 bool TextView::GoToNextDifference() { return GoToDifference(true); }

@@ -7,6 +7,7 @@ target_sources(qm_textwin PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/export_dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_window_compare.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/text_window_commands.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/text_window_commands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text_window_find.cpp)
 target_link_libraries(qm_textwin PUBLIC qm_app qm_html
   comdlg32 comctl32 shell32 ole32 user32 gdi32)

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/bars.h"
+#include "app/quick_bar.h"
 #include "app/settings.h"
 #include "app/window_manager.h"
 #include "resources/resource.h"
@@ -14,6 +15,7 @@
 #include "controls/res_string.h"
 #include "common/text_format.h"
 #include "textwin/splitter_thumb.h"
+#include "textwin/summary_bar.h"
 
 namespace qm {
 
@@ -38,7 +40,21 @@ void Place(HWND window, const Box& box) {
     ShowWindow(window, SW_HIDE);
     return;
   }
-  MoveWindow(window, box.x, box.y, box.w, box.h, TRUE);
+  // A child that stays where it is is left alone: the layout runs again
+  // whenever a side's modified mark comes or goes, and the pane's repaint
+  // is the expensive part of that.
+  RECT now;
+  if (IsWindowVisible(window) && GetWindowRect(window, &now)) {
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&now), 2);
+    if (now.left == box.x && now.top == box.y && now.right - now.left == box.w &&
+        now.bottom - now.top == box.h) {
+      return;
+    }
+  }
+  // No bits copied: a child moved over the old place of a sibling (the
+  // browse button past its name box) would keep the sibling's pixels.
+  SetWindowPos(window, nullptr, box.x, box.y, box.w, box.h,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
   ShowWindow(window, SW_SHOWNA);
 }
 
@@ -124,6 +140,8 @@ void TextWindow::CreateChildren() {
   pane_->Create(hwnd, 0, empty, verticalBar_, horizontalBar_[0], horizontalBar_[1], this);
   thumb_ = std::make_unique<SplitterThumb>();
   thumb_->Create(hwnd, pane_.get(), [this] { PaneLayout(); });
+  summaryBar_ = std::make_unique<SummaryBar>();
+  if (summaryBar_->Create(hwnd, pane_.get(), this, display_)) summary_ = summaryBar_->hwnd();
 
   for (int side = 0; side < 2; ++side) modifiedMark_[side] = child("static", SS_OWNERDRAW, 0);
   for (int side = 0; side < 2; ++side) readOnlyMark_[side] = child("static", SS_OWNERDRAW, 0);
@@ -135,7 +153,7 @@ void TextWindow::CreateChildren() {
   for (int side = 0; side < 2; ++side) {
     name_[side].Create(hwnd, nameIds[side],
                        side == 0 ? &Settings.LeftFileHistory : &Settings.RightFileHistory,
-                       names[side]);
+                       names[side], HistoryCombo::kAcceptFile);
     name_[side].LoadText(LoadResString(IDS_NO_FILE));
   }
 
@@ -152,6 +170,15 @@ void TextWindow::CreateChildren() {
     SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
   CreateToolBar();
+  quickBar_ = std::make_unique<QuickBar>();
+  if (quickBar_->Create(hwnd, this, false)) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    quickBar_->SetWidth(client.right);
+    if (!Settings.ViewQuickBar) ShowWindow(quickBar_->hwnd(), SW_HIDE);
+  } else {
+    quickBar_.reset();
+  }
   CreateStatusBar();
 }
 
@@ -220,7 +247,7 @@ void TextWindow::PaneLayout() {
   in.clientWidth = client.right;
   in.clientHeight = client.bottom;
   in.toolBarHeight = Settings.ViewToolBar ? kToolBarHeight : 0;
-  in.quickBarHeight = Settings.ViewQuickBar && quickBar_ ? WindowHeight(quickBar_) : 0;
+  in.quickBarHeight = Settings.ViewQuickBar && quickBar_ ? WindowHeight(quickBar_->hwnd()) : 0;
   in.statusBarHeight = Settings.ViewStatusBar ? WindowHeight(statusBar_) : 0;
   RECT box;
   GetWindowRect(name_[0].hwnd(), &box);
@@ -236,6 +263,7 @@ void TextWindow::PaneLayout() {
   layout_ = ComputePaneLayout(in);
 
   if (toolBar_ && Settings.ViewToolBar) LayoutToolBar(toolBar_, client.right);
+  if (quickBar_) Place(quickBar_->hwnd(), layout_.quickBar);
   Place(pane_->hwnd(), layout_.pane);
   Place(verticalBar_, layout_.vScroll);
   Place(summary_, layout_.summary);
@@ -322,7 +350,7 @@ std::string TextWindow::SideMenuName(int side) const {
 
 void TextWindow::ApplyBars() {
   if (toolBar_) ShowWindow(toolBar_, Settings.ViewToolBar ? SW_SHOWNA : SW_HIDE);
-  if (quickBar_) ShowWindow(quickBar_, Settings.ViewQuickBar ? SW_SHOWNA : SW_HIDE);
+  if (quickBar_) ShowWindow(quickBar_->hwnd(), Settings.ViewQuickBar ? SW_SHOWNA : SW_HIDE);
   if (statusBar_) ShowWindow(statusBar_, Settings.ViewStatusBar ? SW_SHOWNA : SW_HIDE);
   PaneLayout();
   InvalidateRect(hwnd(), nullptr, TRUE);
@@ -333,6 +361,7 @@ void TextWindow::ApplyDisplay(const DisplaySettings& snapshot) {
   display_ = snapshot;
   if (change == DisplayChange::None) return;
   if (pane_) pane_->ApplyDisplay(snapshot, change);
+  if (summaryBar_) summaryBar_->SetDisplay(snapshot);
   if (change >= DisplayChange::Relayout) PaneLayout();
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
@@ -350,6 +379,7 @@ void TextWindow::OnCaretMoved(bool rowChanged) {
 void TextWindow::OnContentChanged() {
   UpdateStatus(3);
   UpdateCommandStates();
+  if (summary_) InvalidateRect(summary_, nullptr, FALSE);
   bool changed = false;
   for (int side = 0; side < 2; ++side) {
     bool modified = history_.IsModified(side), readOnly = pane_->IsReadOnly(side);

@@ -43,7 +43,9 @@
 
 namespace qm {
 
+class QuickBar;
 class SplitterThumb;
+class SummaryBar;
 
 // The tool bar's buttons in order; 0 is a separator.
 extern const UINT kToolBarCommands[24];
@@ -135,6 +137,14 @@ private:
   // Replace <-- / -->: after the user confirms, side becomes a copy of the
   // other and is written to its file at once.
   void ReplaceSide(int side);
+  // Find (text_window_find.cpp): commands 20107-20109 and the find
+  // dialog's notifications. FindAgain does nothing while there is no
+  // search text; a miss is reported in a message box.
+  void RegisterFind();
+  void OpenFindDialog();
+  void TakeSelectionAsSearchText();
+  void FindAgain(bool forwards);
+  LRESULT OnFindReplace(HWND, UINT, WPARAM, LPARAM);
   void Export();
   void OpenWithShell(int command);
 
@@ -153,15 +163,16 @@ private:
   EditHistory& history_ = document_.History();
   std::unique_ptr<TextView> pane_;
   std::unique_ptr<SplitterThumb> thumb_;
+  std::unique_ptr<SummaryBar> summaryBar_;  // borrows the pane: declared after it
   HWND verticalBar_ = nullptr;
   HWND horizontalBar_[2] = {nullptr, nullptr};
-  HWND summary_ = nullptr;
+  HWND summary_ = nullptr;  // summaryBar_'s window
   HistoryCombo name_[2];
   HWND browse_[2] = {nullptr, nullptr};
   HWND modifiedMark_[2] = {nullptr, nullptr};
   HWND readOnlyMark_[2] = {nullptr, nullptr};
   HWND toolBar_ = nullptr;
-  HWND quickBar_ = nullptr;
+  std::unique_ptr<QuickBar> quickBar_;
   HWND statusBar_ = nullptr;
   HWND toolTip_ = nullptr;
   PaneLayoutResult layout_;

@@ -91,6 +91,7 @@ void TextWindow::RegisterCommands() {
     m.OnCommand(id, toPane);
   for (UINT id : {ID_MERGE_CLIP_LINE, ID_MERGE_CLIP_BLOCK}) m.OnCommand(id, toPane);
   RegisterMergeCommands(command);
+  RegisterFind();
 }
 
 void TextWindow::RegisterMergeCommands(const std::function<void(UINT, std::function<void()>)>& command) {
@@ -140,7 +141,7 @@ bool TextWindow::PreTranslateMessage(MSG* msg) {
   // would cut, paste, delete or undo in the pane the user is not looking at.
   if (nameBoxOf(msg->hwnd) >= 0 && IsTextEditingKey(msg->wParam, ctrl)) {
     TranslateMessage(msg);
-    DispatchMessageA(msg);
+    DispatchMessageW(msg);
     return true;
   }
   switch (msg->wParam) {

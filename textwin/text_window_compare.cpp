@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "app/quick_bar.h"
 #include "app/settings.h"
 #include "app/window_manager.h"
 #include "engine/platform.h"
@@ -72,7 +73,11 @@ void TextWindow::ReportResult() {
   switch (result.code) {
     case CompareCode::Ok:
       for (HistoryCombo& box : name_) box.AddToHistory();
-      Settings.RecentFileHistory.Add(RecentComparison{sidePath_[0], sidePath_[1]});
+      if (quickBar_) {
+        quickBar_->AddRecentComparison(sidePath_[0], sidePath_[1]);
+      } else {
+        Settings.RecentFileHistory.Add(RecentComparison{sidePath_[0], sidePath_[1]});
+      }
       break;
     case CompareCode::OutOfMemory: message = IDS_OUT_OF_MEMORY; owner = nullptr; break;
     case CompareCode::Aborted: message = IDS_ABORTED; break;

@@ -64,8 +64,10 @@ TEST(CommandStates, RulesHoldInEveryState) {
     EXPECT_EQ(Enabled(ID_EDIT_UNDO, c), c.canUndo);
     EXPECT_EQ(Enabled(ID_EDIT_REDO, c), c.canRedo);
     EXPECT_EQ(Enabled(ID_EDIT_COPY, c), c.hasSelection);
-    EXPECT_EQ(Enabled(ID_EDIT_CUT, c), c.hasSelection && !c.readOnly[a]);
-    EXPECT_EQ(Enabled(ID_EDIT_PASTE, c), !c.readOnly[a]);
+    const bool editable = c.loaded[a] && !c.readOnly[a];
+    EXPECT_EQ(Enabled(ID_EDIT_CUT, c), c.hasSelection && editable);
+    EXPECT_EQ(Enabled(ID_EDIT_PASTE, c), editable);
+    EXPECT_EQ(Enabled(ID_EDIT_DELETE, c), editable);
     // Replacing writes the side at once: never from or to an unloaded side.
     const bool both = c.loaded[0] && c.loaded[1];
     EXPECT_EQ(Enabled(ID_EDIT_REPLACE_LEFT, c), !c.readOnly[0] && both);

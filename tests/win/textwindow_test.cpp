@@ -22,6 +22,7 @@
 #include "resources/resource.h"
 #include "textwin/text_window.h"
 #include "tests/win/test_shortcut.h"
+#include "tests/win/text_window_harness.h"
 
 namespace qm {
 namespace {
@@ -91,14 +92,6 @@ private:
 const std::string kLeft = "zero\none\ntwo\nthree\n";
 const std::string kRight = "one\r\ntwo\r\nthree\r\nfour\r\n";
 
-std::string TempFile(const std::string& name, const std::string& bytes) {
-  char folder[MAX_PATH] = "";
-  GetTempPathA(MAX_PATH, folder);
-  std::string path = std::string(folder) + "qm-textwindow-" + name;
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-  return path;
-}
-
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -121,14 +114,6 @@ void DropOn(HWND target, POINT point, const std::vector<std::string>& paths) {
   SendMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
-// Pumps this thread's messages until nothing is left.
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
 
 class TextWindowTest : public ::testing::Test {
 protected:
@@ -145,12 +130,7 @@ protected:
     window_ = static_cast<TextWindow*>(created);
   }
   void TearDown() override {
-    if (window_ && WindowBase::IsLive(window_) && window_->hwnd()) {
-      window_->History().Clear();
-      SendMessageA(window_->hwnd(), WM_CLOSE, 0, 0);
-    }
-    Pump();
-    ReapClosedWindows();
+    CloseTextWindow(window_);
     DeleteFileA(left_.c_str());
     DeleteFileA(right_.c_str());
   }
