@@ -25,7 +25,8 @@ bool SamePaint(const DisplaySettings& a, const DisplaySettings& b) {
          a.SameBkColor == b.SameBkColor && a.EmptyBkColor == b.EmptyBkColor &&
          a.LeftBkColor == b.LeftBkColor && a.RightBkColor == b.RightBkColor &&
          a.ChangeBkColor == b.ChangeBkColor && a.HighlightChanges == b.HighlightChanges &&
-         a.DrawArrows == b.DrawArrows && a.DrawCaretBox == b.DrawCaretBox;
+         a.DrawArrows == b.DrawArrows && a.DrawCaretBox == b.DrawCaretBox &&
+         a.WheelScrollLines == b.WheelScrollLines;
 }
 
 }  // namespace

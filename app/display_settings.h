@@ -31,6 +31,9 @@ struct DisplaySettings {
   bool HighlightChanges = true;
   bool DrawArrows = true;
   bool DrawCaretBox = true;
+  // Rows one notch of the mouse wheel scrolls (the system's setting;
+  // 0xFFFFFFFF: a page).
+  uint32_t WheelScrollLines = 3;
   // Layout of the pane.
   std::string FontFace;
   int FontSize = 8;

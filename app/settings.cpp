@@ -438,6 +438,7 @@ DisplaySettings SettingsRecord::DisplaySnapshot() const {
   d.HighlightChanges = HighlightChanges;
   d.DrawArrows = DrawArrows;
   d.DrawCaretBox = DrawCaretBox;
+  d.WheelScrollLines = WheelScrollLines;
   d.FontFace = FontFace.empty() ? DefaultFontFace() : FontFace;
   d.FontSize = FontSize;
   d.TabStop = TabStop;

@@ -1,5 +1,5 @@
 // TextView: creation, the message map, the comparison state (load, reset,
-// save, swap, re-comparison after an edit), the caret and the mouse click.
+// save, swap, re-comparison after an edit) and the caret.
 #include "textwin/text_view.h"
 
 #include <windowsx.h>
@@ -46,9 +46,12 @@ bool TextView::Create(HWND parent, UINT id, const RECT& rect, HWND verticalBar, 
   horizontalBar_[0] = leftBar;
   horizontalBar_[1] = rightBar;
   host_ = host;
-  return WindowBase::Create(0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, rect.left,
-                            rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
+  if (!WindowBase::Create(0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, rect.left,
+                          rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id))))
+    return false;
+  InstallUnicodeInput();
+  return true;
 }
 
 void TextView::RegisterHandlers() {
@@ -63,13 +66,8 @@ void TextView::RegisterHandlers() {
   m.OnMessage(WM_PAINT, Bind(this, &TextView::OnPaint));
   m.OnMessage(WM_VSCROLL, Bind(this, &TextView::OnVScroll));
   m.OnMessage(WM_HSCROLL, Bind(this, &TextView::OnHScroll));
-  m.OnMessage(WM_MOUSEWHEEL, Bind(this, &TextView::OnMouseWheel));
-  m.OnMessage(WM_LBUTTONDOWN, Bind(this, &TextView::OnLButtonDown));
-  m.OnMessage(WM_MOUSEMOVE, Bind(this, &TextView::OnMouseMove));
-  m.OnMessage(WM_LBUTTONUP, Bind(this, &TextView::OnLButtonUp));
-  m.OnMessage(WM_CAPTURECHANGED, Bind(this, &TextView::OnLButtonUp));
-  m.OnMessage(WM_KEYDOWN, Bind(this, &TextView::OnKeyDown));
   for (UINT id : kWindowCommands) m.OnCommand(id, Bind(this, &TextView::OnForwardCommand));
+  RegisterInputHandlers(m);
 }
 
 // ---- Messages ----
@@ -126,38 +124,6 @@ LRESULT TextView::OnFocus(HWND, UINT msg, WPARAM, LPARAM) {
 }
 
 LRESULT TextView::OnEraseBackground(HWND, UINT, WPARAM, LPARAM) { return 1; }
-
-LRESULT TextView::OnLButtonDown(HWND hwnd, UINT, WPARAM wParam, LPARAM lParam) {
-  SetFocus(hwnd);
-  const int x = GET_X_LPARAM(lParam);
-  const int y = GET_Y_LPARAM(lParam);
-  const int side = x > geometry_.split ? 1 : 0;
-  const bool sameSide = side == activeSide_;
-  if (!sameSide) SetActiveSide(side);
-  int32_t row = 0;
-  uint32_t offset = 0;
-  HitTest(side, x, y, &row, &offset);
-  PlaceCaret(row, offset, sameSide && (wParam & MK_SHIFT) != 0);
-  selecting_ = true;
-  SetCapture(hwnd);
-  return 0;
-}
-
-LRESULT TextView::OnMouseMove(HWND hwnd, UINT, WPARAM, LPARAM lParam) {
-  if (!selecting_ || GetCapture() != hwnd) return 0;
-  int32_t row = 0;
-  uint32_t offset = 0;
-  HitTest(activeSide_, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), &row, &offset);
-  if (row != caretRow_ || offset != caretOffset_[activeSide_]) PlaceCaret(row, offset, true);
-  return 0;
-}
-
-LRESULT TextView::OnLButtonUp(HWND hwnd, UINT msg, WPARAM, LPARAM) {
-  const bool wasSelecting = selecting_;
-  selecting_ = false;
-  if (wasSelecting && msg == WM_LBUTTONUP && GetCapture() == hwnd) ReleaseCapture();
-  return 0;
-}
 
 LRESULT TextView::OnForwardCommand(HWND hwnd, UINT, WPARAM wParam, LPARAM lParam) {
   return SendMessageA(GetParent(hwnd), WM_COMMAND, wParam, lParam);

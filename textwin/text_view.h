@@ -34,10 +34,12 @@
 #include <memory>
 #include <string>
 
+#include "app/command_states.h"
 #include "controls/window_base.h"
 #include "engine/compare_state.h"
 #include "app/display_settings.h"
 #include "textwin/compare_document.h"
+#include "textwin/word_moves.h"
 
 namespace qm {
 
@@ -253,6 +255,32 @@ public:
   void PrintRows(HDC dc, int32_t firstRow, int32_t lastRow);
   void EndPrinting();
 
+  // ---- Input (text_view_input.cpp, text_view_input_edit.cpp) ----
+  // Selects the whole text of the active side.
+  void SelectAll();
+  // F4: the other side becomes active; the caret keeps its row and takes
+  // the position nearest the remembered x there, the selection collapses.
+  void SwitchSide();
+  // The clipboard: the selection of the active side as CF_UNICODETEXT and
+  // CF_TEXT (LF as CR LF, NUL as a space); paste replaces the selection
+  // with the clipboard's text (CR LF as LF) as one undo step. False when
+  // nothing was done: no selection, a read-only side, an empty or unreadable
+  // clipboard (then string 48 was shown) or memory ran out (the same).
+  bool CopySelection();
+  bool CutSelection();
+  bool PasteClipboard();
+  // The caret line (lineOnly) or the block at the caret row of the active
+  // side to the clipboard (commands 20510 and 20511).
+  bool CopyBlockToClipboard(bool lineOnly);
+  // Typed characters (WM_CHAR of the Unicode window procedure): a UTF-16
+  // unit (a high surrogate waits for its low one) or a whole code point,
+  // repeat times.
+  void TypeUtf16(wchar_t unit, int repeat);
+  void TypeCodePoint(uint32_t code, int repeat);
+  bool IsTextDragging() const { return drag_.state == DragState::Dragging; }
+  // The context menu for a caret row of kind on side (resource id).
+  static UINT ContextMenuId(RowKind kind, int side);
+
 protected:
   void RegisterHandlers() override;
 
@@ -296,11 +324,6 @@ private:
   LRESULT OnPaint(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnVScroll(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnHScroll(HWND, UINT, WPARAM, LPARAM);
-  LRESULT OnMouseWheel(HWND, UINT, WPARAM, LPARAM);
-  LRESULT OnLButtonDown(HWND, UINT, WPARAM, LPARAM);
-  LRESULT OnMouseMove(HWND, UINT, WPARAM, LPARAM);
-  LRESULT OnLButtonUp(HWND, UINT, WPARAM, LPARAM);
-  LRESULT OnKeyDown(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnForwardCommand(HWND, UINT, WPARAM, LPARAM);
 
   // Layout (text_view_layout.cpp).
@@ -348,6 +371,102 @@ private:
   void InvalidateRows(int side, int32_t first, int32_t last);
   void InvalidateAll();
   void NotifyCaret(int32_t previousRow);
+
+  // ---- Input (text_view_input.cpp, text_view_input_edit.cpp) ----
+  enum class DragState { Idle, Candidate, Dragging };
+  // A text drag: from the press with Ctrl (candidate) past the threshold
+  // (dragging) to the drop or its cancellation.
+  struct Drag {
+    DragState state = DragState::Idle;
+    POINT press{};
+    bool lineOnly = false;  // the caret line rather than the block
+    int side = 0;           // where the text comes from
+    int32_t firstRow = 0;   // its rows
+    int32_t lastRow = 0;
+    uint32_t start = 0;     // its bytes on side
+    uint32_t end = 0;
+    int targetSide = 0;     // where it would go now
+    int32_t targetRow = 0;
+    int drop = 0;           // 0 not allowed here, 1 allowed, 2 outside the pane
+  };
+  struct Clicks {
+    int count = 0;  // 0, 1 or 2 presses counted so far
+    DWORD time = 0;
+    int32_t row = -1;
+    int x = 0;
+  };
+  struct Cursors {
+    HCURSOR gutter = nullptr;     // over a line-number gutter
+    HCURSOR dropSame = nullptr;   // a drop that moves within the side
+    HCURSOR dropOther = nullptr;  // a drop that copies to the other side
+  };
+  void RegisterInputHandlers(HandlerMaps& m);
+  void RegisterEditHandlers(HandlerMaps& m);
+  // Makes the window Unicode (typed characters arrive whole) and loads the
+  // cursors; after the window exists.
+  void InstallUnicodeInput();
+  LRESULT OnKeyDown(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnKeyUp(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnLButtonDown(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnMouseMove(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnLButtonUp(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnCaptureChanged(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnMButtonDown(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnRButtonDown(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnContextMenu(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnInitMenuPopup(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnMouseWheel(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnTimer(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnSetCursor(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnEditCommand(HWND, UINT, WPARAM, LPARAM);
+  // Row ends of the active side: its start, and its end before the LF.
+  uint32_t RowStart(int32_t row) const;
+  uint32_t RowTextEnd(int32_t row) const;
+  // The caret to an offset of the active side (its row found from it).
+  void PlaceAt(uint32_t offset, bool extend);
+  void SelectSpan(uint32_t anchor, uint32_t caret);
+  // Rows first..last with their LFs; the caret at last's end (before
+  // first's start when last < first).
+  void SelectRows(int32_t first, int32_t last);
+  void MoveByCharacter(bool right, bool extend);
+  void MoveByWord(bool right, bool extend);
+  void SelectWordAtCaret();
+  // Keys that edit (Delete, Ctrl+A/C/V/X/E).
+  void EditKey(UINT key, bool ctrl, bool shift);
+  void DeleteForward();
+  void Backspace();
+  bool OnDivider(int x) const;
+  int GutterSideAt(int x) const;  // -1 outside both gutters
+  // The press at x, y counted: 1, 2 or 3.
+  int CountClick(int x, int y);
+  void ExtendSelectionTo(int x, int y);
+  // The selection or the drop target after the mouse at lastMouse_.
+  void FollowMouse();
+  void UpdateAutoScroll(int y);
+  void EndMouseModes();
+  void ShowContextMenu(int side, POINT screen);
+  CommandContext PaneCommandContext() const;
+  // Text drag-and-drop.
+  void StartTextDrag();
+  void UpdateDropTarget(int x, int y);
+  void DropDraggedText();
+  void CancelTextDrag();
+  HCURSOR DropCursor() const;
+  void PaintDropMarker(HDC dc);
+  void InvalidateDropMarker();
+
+  Drag drag_;
+  Clicks clicks_;
+  Cursors cursors_;
+  POINT lastMouse_{};
+  bool dividerDrag_ = false;
+  bool gutterSelect_ = false;
+  int32_t gutterRow_ = 0;
+  bool wordSelect_ = false;
+  WordSpan word_;        // the double-clicked word
+  int autoScroll_ = 0;   // 0 none, 1 up, 2 down
+  bool ctrlKey_ = false;  // Ctrl was down at the last key press
+  wchar_t highSurrogate_ = 0;
 
   HWND verticalBar_ = nullptr;
   HWND horizontalBar_[2] = {nullptr, nullptr};

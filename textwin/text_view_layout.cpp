@@ -297,7 +297,7 @@ void TextView::ShowCaret() {
   const SideGeometry& side = geometry_.side[activeSide_];
   const int textWidth = side.right - side.textStart;
   const bool visible = caretX_ >= 0 && caretX_ < textWidth - 2 && caretY_ >= 0 &&
-                       caretY_ <= geometry_.height && !printing_;
+                       caretY_ <= geometry_.height && !printing_ && !IsTextDragging();
   if (visible) {
     SetCaretPos(side.textStart + caretX_, caretY_);
     if (!caretShown_) ::ShowCaret(hwnd());

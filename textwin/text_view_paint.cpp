@@ -107,7 +107,10 @@ void TextViewPainter::Paint(const RECT& rect, bool decorations) {
     DrawStrip(first, last);
   if (decorations) {
     DrawBelowRows();
-    DrawCaretBox();
+    if (view_.IsTextDragging())
+      view_.PaintDropMarker(dc_);
+    else
+      DrawCaretBox();
   }
   RestoreDC(dc_, saved);
 }

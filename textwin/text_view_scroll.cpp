@@ -1,4 +1,4 @@
-// TextView: vertical and horizontal scrolling (scroll bars, wheel, keys),
+// TextView: vertical and horizontal scrolling (scroll bars),
 // keeping the caret in view, and going to the next or previous difference.
 #include <windowsx.h>
 
@@ -170,62 +170,6 @@ LRESULT TextView::OnHScroll(HWND, UINT, WPARAM wParam, LPARAM lParam) {
   ScrollSideTo(side, ScrollTarget(horizontalBar_[side], LOWORD(wParam), hscroll_[side],
                                   kHorizontalLine, geometry_.visibleColumns[side],
                                   ColumnRange(side)));
-  return 0;
-}
-
-LRESULT TextView::OnMouseWheel(HWND, UINT, WPARAM wParam, LPARAM) {
-  wheelDelta_ += GET_WHEEL_DELTA_WPARAM(wParam);
-  const int32_t lines = Settings.WheelScrollLines == WHEEL_PAGESCROLL
-                            ? std::max(1, geometry_.visibleRows)
-                            : static_cast<int32_t>(Settings.WheelScrollLines);
-  while (wheelDelta_ >= WHEEL_DELTA) {
-    wheelDelta_ -= WHEEL_DELTA;
-    ScrollVerticallyTo(topRow_ - lines);
-  }
-  while (wheelDelta_ <= -WHEEL_DELTA) {
-    wheelDelta_ += WHEEL_DELTA;
-    ScrollVerticallyTo(topRow_ + lines);
-  }
-  return 0;
-}
-
-LRESULT TextView::OnKeyDown(HWND, UINT, WPARAM wParam, LPARAM) {
-  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-  const bool shift = GetKeyState(VK_SHIFT) < 0;
-  const int32_t page = std::max(1, geometry_.visibleRows);
-  const int32_t lastRow = state_.list->RowCount() - 1;
-  switch (wParam) {
-    case VK_PRIOR:
-    case VK_NEXT: {
-      const int32_t delta = wParam == VK_PRIOR ? -page : page;
-      ScrollVerticallyTo(topRow_ + delta);
-      if (!ctrl) MoveCaretByRows(delta, shift);
-      break;
-    }
-    case VK_UP:
-    case VK_DOWN: {
-      const int32_t delta = wParam == VK_UP ? -1 : 1;
-      if (ctrl && !shift)
-        ScrollVerticallyTo(topRow_ + delta);
-      else
-        MoveCaretByRows(delta, shift);
-      break;
-    }
-    case VK_HOME:
-    case VK_END:
-      if (!ctrl) return 0;
-      if (wParam == VK_HOME) {
-        PlaceCaret(0, state_.list->Row(0).Offset(activeSide_), shift);
-      } else {
-        const uint32_t end = state_.list->Row(lastRow).Offset(activeSide_) +
-                             state_.list->RowTextLength(activeSide_, lastRow,
-                                                        state_.side[activeSide_].doc);
-        PlaceCaret(lastRow, end, shift);
-      }
-      break;
-    default:
-      break;
-  }
   return 0;
 }
 

@@ -21,6 +21,7 @@ TEST(DisplayChange, EachFieldAsksForWhatItNeeds) {
       {"ChangeBkColor", [](DisplaySettings& d) { d.ChangeBkColor = 1; }, DisplayChange::Repaint},
       {"DrawArrows", [](DisplaySettings& d) { d.DrawArrows = false; }, DisplayChange::Repaint},
       {"DrawCaretBox", [](DisplaySettings& d) { d.DrawCaretBox = false; }, DisplayChange::Repaint},
+      {"WheelScrollLines", [](DisplaySettings& d) { d.WheelScrollLines = 1; }, DisplayChange::Repaint},
       {"HighlightChanges", [](DisplaySettings& d) { d.HighlightChanges = false; },
        DisplayChange::Repaint},
       {"FontFace", [](DisplaySettings& d) { d.FontFace = "X"; }, DisplayChange::Relayout},

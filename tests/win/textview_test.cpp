@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -299,6 +300,11 @@ protected:
     }
     if (!left.empty()) left.pop_back();
     if (!right.empty()) right.pop_back();
+    // Fillers after a side's last line sit at its end, as the engine has them.
+    for (auto& row : list->rows) {
+      row->leftOffset = std::min(row->leftOffset, static_cast<uint32_t>(left.size()));
+      row->rightOffset = std::min(row->rightOffset, static_cast<uint32_t>(right.size()));
+    }
     state.side[0].doc.Insert(0, left.data(), static_cast<uint32_t>(left.size()));
     state.side[1].doc.Insert(0, right.data(), static_cast<uint32_t>(right.size()));
     list->NumberRows();
@@ -331,7 +337,10 @@ protected:
   int ColumnX(int side, double column) const {
     return Side(side).textStart + static_cast<int>(column * view_->CharWidth());
   }
+  // A click of its own: the middle button's press first ends any count of
+  // a double or triple click.
   void Click(int x, int y, WPARAM keys = 0) {
+    SendMessageA(view_->hwnd(), WM_MBUTTONDOWN, 0, MAKELPARAM(x, y));
     SendMessageA(view_->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y));
     SendMessageA(view_->hwnd(), WM_LBUTTONUP, keys, MAKELPARAM(x, y));
   }
@@ -634,6 +643,7 @@ TEST_F(TextViewScrolling, VerticalBarWheelAndKeysShareOneTopRow) {
   EXPECT_EQ(view_->TopRow(), 0);
 
   Settings.WheelScrollLines = 3;
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Repaint);
   SendMessageA(view_->hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), 0);
   EXPECT_EQ(view_->TopRow(), 6);
   SendMessageA(view_->hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 60), 0);
@@ -1485,6 +1495,382 @@ TEST_F(TextViewFiles, SaveWritesTheSideInItsFormatAndReportsFailures) {
   EXPECT_GT(shown.size(), std::string("Could not save the file.\n\nReason: ").size())
       << "the system's reason follows";
   EXPECT_EQ(host_.savedSides, std::vector<int>{0}) << "a failed save marks nothing saved";
+}
+
+// ---- Input: keys and the mouse ----
+
+class TextViewInput : public TextViewTest {
+protected:
+  void TearDown() override {
+    SetModifiers(false, false);
+    TextViewTest::TearDown();
+  }
+  static void SetModifiers(bool ctrl, bool shift) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+  }
+  void Press(UINT key, bool ctrl = false, bool shift = false) {
+    SetModifiers(ctrl, shift);
+    SendMessageW(view_->hwnd(), WM_KEYDOWN, key, 1);
+    SendMessageW(view_->hwnd(), WM_KEYUP, key, 0xC0000001);
+    SetModifiers(false, false);
+  }
+  void Type(const std::wstring& text) {
+    for (wchar_t c : text) SendMessageW(view_->hwnd(), WM_CHAR, c, 1);
+  }
+  // Presses counted together as a double or triple click: no middle button
+  // between them, the same message time.
+  void Hit(int x, int y, WPARAM keys = 0) {
+    SendMessageA(view_->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y));
+    SendMessageA(view_->hwnd(), WM_LBUTTONUP, keys, MAKELPARAM(x, y));
+  }
+  void Drag(POINT from, POINT to, WPARAM keys = 0) {
+    SendMessageA(view_->hwnd(), WM_MBUTTONDOWN, 0, 0);
+    SendMessageA(view_->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(from.x, from.y));
+    SendMessageA(view_->hwnd(), WM_MOUSEMOVE, MK_LBUTTON | keys,
+                 MAKELPARAM((from.x + to.x) / 2, (from.y + to.y) / 2));
+    SendMessageA(view_->hwnd(), WM_MOUSEMOVE, MK_LBUTTON | keys, MAKELPARAM(to.x, to.y));
+    SendMessageA(view_->hwnd(), WM_LBUTTONUP, keys, MAKELPARAM(to.x, to.y));
+  }
+  uint32_t Caret() const { return view_->CaretOffset(view_->ActiveSide()); }
+  std::string Selected() const {
+    const std::string text = Text(view_->ActiveSide());
+    const uint32_t a = std::min(Caret(), view_->AnchorOffset());
+    const uint32_t b = std::max(Caret(), view_->AnchorOffset());
+    return text.substr(a, b - a);
+  }
+};
+
+TEST_F(TextViewInput, ArrowsWalkCharactersRowsAndTheOtherSidesFillers) {
+  Fill({{RowKind::Same, "ab", "ab"},
+        {RowKind::LeftOnly, "left", ""},
+        {RowKind::Same, "cd", "cd"},
+        {RowKind::LeftOnly, "tail1", ""},
+        {RowKind::LeftOnly, "tail2", ""}});
+  view_->SetActiveSide(1);
+  view_->PlaceCaret(0, 0, false);
+  Press(VK_LEFT);
+  EXPECT_EQ(view_->CaretRow(), 0);
+  EXPECT_EQ(Caret(), 0u) << "nothing before the start of the document";
+  // Right walks a character at a time, then row by row over the filler.
+  const struct {
+    int32_t row;
+    uint32_t offset;
+  } right[] = {{0, 1}, {0, 2}, {1, 3}, {2, 3}, {2, 4}, {2, 5}, {3, 5}, {4, 5}, {4, 5}};
+  for (const auto& step : right) {
+    Press(VK_RIGHT);
+    EXPECT_EQ(view_->CaretRow(), step.row);
+    EXPECT_EQ(Caret(), step.offset) << "row " << step.row;
+  }
+  // And back: a row start goes to the end of the row above.
+  for (int32_t row : {3, 2, 2, 2, 1, 0}) {
+    Press(VK_LEFT);
+    EXPECT_EQ(view_->CaretRow(), row);
+  }
+  EXPECT_EQ(Caret(), 2u) << "the end of row 0, before its LF";
+
+  Press(VK_HOME, false, true);
+  EXPECT_EQ(Selected(), "ab") << "Shift+Home extends";
+  Press(VK_END, true, false);
+  EXPECT_EQ(view_->CaretRow(), 4);
+  EXPECT_FALSE(view_->HasSelection());
+  Press(VK_HOME, true, true);
+  EXPECT_EQ(Selected(), "ab\ncd");
+}
+
+TEST_F(TextViewInput, ClicksCountToThreeAndDragsExtendByWordsOrRows) {
+  Fill({{RowKind::Same, "alpha beta.gamma", "alpha beta.gamma"},
+        {RowKind::Same, "delta epsilon", "delta epsilon"},
+        {RowKind::Same, "zeta", "zeta"}});
+  const int y0 = RowTop(0) + 2;
+  const int beta = ColumnX(0, 7.5);
+  SendMessageA(view_->hwnd(), WM_MBUTTONDOWN, 0, 0);
+  Hit(beta, y0);
+  EXPECT_FALSE(view_->HasSelection());
+  Hit(beta, y0);
+  EXPECT_EQ(Selected(), "beta") << "a double click selects the word";
+  Hit(beta, y0);
+  EXPECT_EQ(Selected(), "alpha beta.gamma\n") << "a triple click selects the row and its LF";
+  Hit(beta, y0);
+  EXPECT_FALSE(view_->HasSelection()) << "a fourth press is a single click again";
+  EXPECT_EQ(Caret(), 8u);
+
+  // Double click, then drag: whole words from the double-clicked one.
+  SendMessageA(view_->hwnd(), WM_MBUTTONDOWN, 0, 0);
+  Hit(beta, y0);
+  SendMessageA(view_->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(beta, y0));
+  SendMessageA(view_->hwnd(), WM_MOUSEMOVE, MK_LBUTTON,
+               MAKELPARAM(ColumnX(0, 8.5), RowTop(1) + 2));
+  SendMessageA(view_->hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(ColumnX(0, 8.5), RowTop(1) + 2));
+  EXPECT_EQ(Selected(), "beta.gamma\ndelta epsilon");
+  EXPECT_EQ(view_->AnchorOffset(), 6u);
+
+  // A press in the gutter selects the row; dragging there adds rows.
+  Settings.ShowLineNumbers = 0;
+  view_->ApplyDisplay(Settings.DisplaySnapshot(), DisplayChange::Relayout);
+  Drag(POINT{Side(1).left + 2, RowTop(1) + 2}, POINT{Side(1).left + 2, RowTop(2) + 2});
+  EXPECT_EQ(view_->ActiveSide(), 1);
+  EXPECT_EQ(Selected(), "delta epsilon\nzeta");
+}
+
+TEST_F(TextViewInput, TheDividerDragsAndADoubleClickCentresIt) {
+  Fill(SameRows(3));
+  const int split = view_->Geometry().split;
+  Drag(POINT{split + 2, 10}, POINT{180, 10});
+  EXPECT_NEAR(view_->SplitRatio(), 180.5f / kPaneWidth, 0.001);
+  EXPECT_EQ(view_->Geometry().split, 180);
+  EXPECT_FALSE(view_->HasSelection()) << "a divider drag selects nothing";
+  SendMessageA(view_->hwnd(), WM_MBUTTONDOWN, 0, 0);
+  Hit(181, 10);
+  Hit(181, 10);
+  EXPECT_FLOAT_EQ(view_->SplitRatio(), 0.5f);
+}
+
+// ---- Input: edits against a model ----
+
+// The length of the UTF-8 character at or before an offset of text.
+uint32_t NextCharLength(const std::string& text, uint32_t offset) {
+  uint32_t end = offset + 1;
+  while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+  return end - offset;
+}
+uint32_t PreviousCharStart(const std::string& text, uint32_t offset) {
+  uint32_t start = offset - 1;
+  while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
+  return start;
+}
+
+TEST_F(TextViewInput, RandomKeysEditBothSidesAsAPlainStringAndUndoRestoresEveryByte) {
+  // What is typed: ASCII, Latin, Cyrillic, CJK and an emoji (two UTF-16
+  // units, two WM_CHAR messages), each with its UTF-8 form.
+  const struct {
+    std::wstring units;
+    std::string utf8;
+  } typed[] = {{L"a", "a"},
+               {L" ", " "},
+               {L"\t", "\t"},
+               {L"\x00E9", "\xC3\xA9"},
+               {L"\x0436", "\xD0\xB6"},
+               {L"\x4E2D", "\xE4\xB8\xAD"},
+               {L"\xD83D\xDE00", "\xF0\x9F\x98\x80"}};
+  std::mt19937 random(20261208);
+  for (int round = 0; round < 12; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    Fill({{RowKind::Same, "alpha beta", "alpha beta"},
+          {RowKind::Changed, "gamma \xD0\xB6", "gamma!"},
+          {RowKind::LeftOnly, "only left", ""},
+          {RowKind::RightOnly, "", "\xE4\xB8\xAD right"},
+          {RowKind::Same, "end", "end"}},
+         TextEncoding::Utf8);
+    const std::string original[2] = {Text(0), Text(1)};
+    std::string model[2] = {original[0], original[1]};
+    std::vector<std::pair<int, std::string>> history;  // side and its text before each edit
+    bool overwrite = false;
+    for (int step = 0; step < 70; ++step) {
+      const int side = view_->ActiveSide();
+      const uint32_t caret = Caret();
+      const uint32_t anchor = view_->AnchorOffset();
+      const uint32_t low = std::min(caret, anchor);
+      const uint32_t high = std::max(caret, anchor);
+      const int32_t row = view_->CaretRow();
+      const DiffList& list = view_->List();
+      const TextDoc& doc = view_->State().side[side].doc;
+      const bool filler = list.IsFiller(side, row);
+      std::string& text = model[side];
+      const std::string before = text;
+      std::string action;
+      switch (std::uniform_int_distribution<int>(0, 15)(random)) {
+        case 0: case 1: case 2: {
+          const auto& t = typed[std::uniform_int_distribution<size_t>(0, std::size(typed) - 1)(random)];
+          action = "type " + t.utf8;
+          Type(t.units);
+          if (overwrite && low == high && caret < text.size() && text[caret] != '\n')
+            text.replace(caret, NextCharLength(text, caret), t.utf8);
+          else
+            text.replace(low, high - low, t.utf8);
+          break;
+        }
+        case 3:
+          action = "enter";
+          Type(L"\r");
+          text.replace(low, high - low, "\n");
+          break;
+        case 4:
+          action = "backspace";
+          Type(L"\b");
+          if (low != high)
+            text.erase(low, high - low);
+          else if (caret > 0 && !(caret == list.Row(row).Offset(side) && row > 0 &&
+                                  list.IsFiller(side, row - 1)))
+            text.erase(PreviousCharStart(text, caret), caret - PreviousCharStart(text, caret));
+          break;
+        case 5:
+          action = "delete";
+          Press(VK_DELETE);
+          if (low != high)
+            text.erase(low, high - low);
+          else if (!filler && caret < text.size())
+            text.erase(caret, NextCharLength(text, caret));
+          break;
+        case 6:
+          action = "ctrl+e row " + std::to_string(row) + (filler ? " filler" : "") + " caret " +
+                   std::to_string(caret);
+          if (std::uniform_int_distribution<int>(0, 1)(random)) {
+            const uint32_t start = list.Row(row).Offset(side);
+            const uint32_t end = list.RowEnd(side, row, doc);
+            Press('E', true, false);
+            if (!filler) text.erase(start, end - start);
+          } else {
+            const uint32_t end = list.Row(row).Offset(side) + list.RowTextLength(side, row, doc);
+            action += " shift";
+            Press('E', true, true);
+            if (!filler && caret < end) text.erase(caret, end - caret);
+          }
+          break;
+        case 7:
+          action = "undo";
+          if (!history.empty()) {
+            ASSERT_TRUE(view_->Undo());
+            model[history.back().first] = history.back().second;
+            history.pop_back();
+          }
+          break;
+        case 8:
+          action = "insert key";
+          Press(VK_INSERT);
+          overwrite = !overwrite;
+          break;
+        case 9:
+          action = "other side";
+          Press(VK_F4);
+          break;
+        default: {
+          const UINT keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END};
+          const UINT key = keys[std::uniform_int_distribution<int>(0, 5)(random)];
+          const bool ctrl = (key == VK_LEFT || key == VK_RIGHT) &&
+                            std::uniform_int_distribution<int>(0, 2)(random) == 0;
+          const bool shift = std::uniform_int_distribution<int>(0, 2)(random) == 0;
+          action = "key " + std::to_string(key) + (ctrl ? " ctrl" : "") + (shift ? " shift" : "");
+          Press(key, ctrl, shift);
+          break;
+        }
+      }
+      if (action != "undo" && text != before) history.emplace_back(side, before);
+      SCOPED_TRACE("step " + std::to_string(step) + ": " + action);
+      ASSERT_EQ(Text(0), model[0]);
+      ASSERT_EQ(Text(1), model[1]);
+      // The caret stays on a character of its row.
+      const int active = view_->ActiveSide();
+      const uint32_t at = Caret();
+      const int32_t caretRow = view_->CaretRow();
+      ASSERT_TRUE(StartsCell(Text(active), at)) << at;
+      ASSERT_GE(at, view_->List().Row(caretRow).Offset(active));
+      ASSERT_LE(at, view_->List().RowEnd(active, caretRow, view_->State().side[active].doc));
+    }
+    while (view_->Undo()) {
+    }
+    EXPECT_EQ(Text(0), original[0]) << "undoing everything gives the original bytes";
+    EXPECT_EQ(Text(1), original[1]);
+    EXPECT_FALSE(view_->IsSideModified(0));
+    EXPECT_FALSE(view_->IsSideModified(1));
+    if (overwrite) Press(VK_INSERT);
+  }
+}
+
+TEST_F(TextViewInput, TextDragCopiesMovesRefusesItsOwnRowsAndDeletesOutside) {
+  const bool dropDelete = Settings.DropDelete;
+  const std::vector<RowSpec> rows = {{RowKind::Same, "a", "a"},
+                                     {RowKind::LeftOnly, "L1", ""},
+                                     {RowKind::LeftOnly, "L2", ""},
+                                     {RowKind::Same, "b", "b"},
+                                     {RowKind::Same, "c", "c"}};
+  const int leftX = ColumnX(0, 1);
+  const int rightX = ColumnX(1, 1);
+  auto rowY = [&](int32_t row) { return RowTop(row) + 2; };
+  // The drop line goes between rows: the top edge of the row named.
+  auto dropY = [&](int32_t row) { return RowTop(row); };
+
+  Fill(rows);
+  Drag(POINT{leftX, rowY(1)}, POINT{rightX, dropY(1)}, MK_CONTROL);
+  EXPECT_EQ(Text(1), "a\nL1\nL2\nb\nc") << "the block copied before row 1 of the right side";
+  EXPECT_EQ(Text(0), "a\nL1\nL2\nb\nc");
+  EXPECT_FALSE(view_->IsTextDragging());
+  ASSERT_TRUE(view_->Undo());
+  EXPECT_EQ(Text(1), "a\nb\nc") << "one undo step takes the drop back";
+
+  for (int32_t own : {1, 2, 3}) {
+    Drag(POINT{leftX, rowY(1)}, POINT{leftX, dropY(own)}, MK_CONTROL);
+    EXPECT_EQ(Text(0), "a\nL1\nL2\nb\nc") << "a drop on its own rows (" << own << ") does nothing";
+  }
+  Drag(POINT{leftX, rowY(2)}, POINT{leftX, dropY(4)}, MK_CONTROL);
+  EXPECT_EQ(Text(0), "a\nb\nL1\nL2\nc") << "moved within its side";
+  EXPECT_EQ(Text(1), "a\nb\nc");
+
+  // The line alone (Shift), dropped outside the pane: deleted when asked.
+  Fill(rows);
+  Settings.DropDelete = false;
+  Drag(POINT{leftX, rowY(2)}, POINT{-20, rowY(2)}, MK_CONTROL | MK_SHIFT);
+  EXPECT_EQ(Text(0), "a\nL1\nL2\nb\nc");
+  Settings.DropDelete = true;
+  Drag(POINT{leftX, rowY(2)}, POINT{-20, rowY(2)}, MK_CONTROL | MK_SHIFT);
+  EXPECT_EQ(Text(0), "a\nL1\nb\nc");
+
+  // Esc and the right button cancel a drag in flight.
+  Fill(rows);
+  for (bool escape : {true, false}) {
+    SendMessageA(view_->hwnd(), WM_MBUTTONDOWN, 0, 0);
+    SendMessageA(view_->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(leftX, rowY(1)));
+    SendMessageA(view_->hwnd(), WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, MAKELPARAM(rightX, dropY(1)));
+    ASSERT_TRUE(view_->IsTextDragging());
+    if (escape)
+      Press(VK_ESCAPE);
+    else
+      SendMessageA(view_->hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(rightX, dropY(1)));
+    EXPECT_FALSE(view_->IsTextDragging());
+    SendMessageA(view_->hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(rightX, dropY(1)));
+    EXPECT_EQ(Text(1), "a\nb\nc") << (escape ? "Esc" : "right button");
+  }
+
+  // A double click with Ctrl copies the block to the other side at once.
+  SendMessageA(view_->hwnd(), WM_MBUTTONDOWN, 0, 0);
+  Hit(leftX, rowY(2), MK_CONTROL);
+  Hit(leftX, rowY(2), MK_CONTROL);
+  EXPECT_EQ(Text(1), "a\nL1\nL2\nb\nc");
+  Settings.DropDelete = dropDelete;
+}
+
+TEST_F(TextViewInput, DraggingPastTheEdgeScrollsARowATickAndStopsWhenTheMouseReturns) {
+  Fill(SameRows(100));
+  const HWND pane = view_->hwnd();
+  const int x = ColumnX(0, 2);
+  const int32_t visible = view_->Geometry().visibleRows;
+  auto shownY = [&](int k) { return k * view_->LineHeight() + 2; };  // the k-th row shown
+  SendMessageA(pane, WM_MBUTTONDOWN, 0, 0);
+  SendMessageA(pane, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, shownY(2)));
+  SendMessageA(pane, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, kPaneHeight + 20));
+  EXPECT_EQ(view_->TopRow(), 0) << "the move itself scrolls nothing";
+  for (int tick = 1; tick <= 3; ++tick) {
+    SendMessageA(pane, WM_TIMER, 100, 0);
+    EXPECT_EQ(view_->TopRow(), tick) << "one row a tick";
+    EXPECT_EQ(view_->CaretRow(), tick + visible - 1) << "the selection reaches the last row shown";
+  }
+  EXPECT_EQ(view_->AnchorOffset(), view_->List().Row(2).leftOffset + 2);
+  SendMessageA(pane, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, shownY(5)));
+  SendMessageA(pane, WM_TIMER, 100, 0);
+  EXPECT_EQ(view_->TopRow(), 3) << "back inside: no more scrolling";
+  EXPECT_EQ(view_->CaretRow(), 8);
+  // The wheel scrolls and the selection follows the mouse where it is.
+  POINT screen{x, shownY(6)};
+  ClientToScreen(pane, &screen);
+  SendMessageA(pane, WM_MOUSEWHEEL, MAKEWPARAM(MK_LBUTTON, static_cast<WORD>(-WHEEL_DELTA)),
+               MAKELPARAM(screen.x, screen.y));
+  EXPECT_GT(view_->TopRow(), 3) << "a notch down";
+  EXPECT_EQ(view_->CaretRow(), view_->TopRow() + 6);
+  SendMessageA(pane, WM_LBUTTONUP, 0, MAKELPARAM(x, shownY(6)));
+  EXPECT_EQ(GetCapture(), nullptr);
 }
 
 }  // namespace
