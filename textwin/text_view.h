@@ -510,6 +510,20 @@ private:
   // for FollowEdit. realignment_ collects what they reported.
   int editDepth_ = 0;
   int realignment_ = 0;
+  // Holds the document's notices for the length of one of the pane's own
+  // document calls; FollowEdit then follows once.
+  class EditScope {
+  public:
+    explicit EditScope(TextView& view) : view_(view) {
+      if (view_.editDepth_++ == 0) view_.realignment_ = 0;
+    }
+    ~EditScope() { --view_.editDepth_; }
+    EditScope(const EditScope&) = delete;
+    EditScope& operator=(const EditScope&) = delete;
+
+  private:
+    TextView& view_;
+  };
   // While a comparison runs the worker owns the list and the layout fields:
   // a resize or a display change waits for FinishCompare.
   struct Deferred {

@@ -25,21 +25,6 @@ std::string TextOf(const TextDoc& doc, uint32_t start, uint32_t end) {
   return text;
 }
 
-// Holds the pane's edit depth for the length of one document call, so that
-// the document's notifications wait for the pane to follow.
-class EditScope {
-public:
-  EditScope(int& depth, int& realignment) : depth_(depth) {
-    if (depth_++ == 0) realignment = 0;
-  }
-  ~EditScope() { --depth_; }
-  EditScope(const EditScope&) = delete;
-  EditScope& operator=(const EditScope&) = delete;
-
-private:
-  int& depth_;
-};
-
 }  // namespace
 
 bool TextView::CanEdit(int side) const {
@@ -105,7 +90,7 @@ bool TextView::InsertAtCaret(const std::string& bytes) {
   const uint32_t count = std::max(caret, anchor_) - start;
   bool done = false;
   {
-    EditScope scope(editDepth_, realignment_);
+    EditScope scope(*this);
     done = count > 0 ? doc_.ReplaceRange(side, start, count, bytes, CaretForRecord())
                      : doc_.InsertText(side, start, bytes, CaretForRecord());
   }
@@ -129,7 +114,7 @@ bool TextView::OverwriteAtCaret(const std::string& character) {
   }
   bool done = false;
   {
-    EditScope scope(editDepth_, realignment_);
+    EditScope scope(*this);
     done = doc_.OverwriteChar(side, caret, count, character, CaretForRecord());
   }
   if (!done) return false;
@@ -146,7 +131,7 @@ bool TextView::DeleteRange(uint32_t from, uint32_t to) {
   if (from >= to) return false;
   bool done = false;
   {
-    EditScope scope(editDepth_, realignment_);
+    EditScope scope(*this);
     done = doc_.DeleteText(side, from, to - from, CaretForRecord());
   }
   if (!done) return false;
@@ -187,7 +172,7 @@ bool TextView::CopyBlock(int toSide, bool lineOnly) {
   const uint32_t activeAnchor = anchor_;
   bool done = false;
   {
-    EditScope scope(editDepth_, realignment_);
+    EditScope scope(*this);
     done = lineOnly ? doc_.CopyLine(toSide, caretRow_, CaretForRecord())
                     : doc_.CopyDifference(toSide, caretRow_, CaretForRecord());
   }
@@ -209,7 +194,7 @@ bool TextView::DeleteBlock(bool lineOnly) {
   const uint32_t start = block.Start(side);
   bool done = false;
   {
-    EditScope scope(editDepth_, realignment_);
+    EditScope scope(*this);
     done = lineOnly ? doc_.DeleteLine(side, caretRow_, CaretForRecord())
                     : doc_.DeleteDifference(side, caretRow_, CaretForRecord());
   }
@@ -222,7 +207,7 @@ uint32_t TextView::ReplaceSide(int side, const CompareDocument::SideWriter& writ
   if (!CanEdit(side) || !doc_.IsLoaded(1 - side)) return kErrorAccessDenied;
   // The pane starts over as soon as the document reports the new rows
   // (OnDocumentChanged), before the write may show a message.
-  EditScope scope(editDepth_, realignment_);
+  EditScope scope(*this);
   return doc_.ReplaceSide(side, write);
 }
 
@@ -249,7 +234,7 @@ bool TextView::Undo() {
   if (IsBusy()) return false;
   EditOutcome outcome;
   {
-    EditScope scope(editDepth_, realignment_);
+    EditScope scope(*this);
     outcome = doc_.Undo();
   }
   if (!outcome.done) return false;
@@ -262,7 +247,7 @@ bool TextView::Redo() {
   if (IsBusy()) return false;
   EditOutcome outcome;
   {
-    EditScope scope(editDepth_, realignment_);
+    EditScope scope(*this);
     outcome = doc_.Redo();
   }
   if (!outcome.done) return false;

@@ -457,9 +457,11 @@ void TextView::DropDraggedText() {
   if (!CanEdit(drag.targetSide)) return;
   // The document's notice waits until the pane follows, as for every edit
   // of the pane's own.
-  if (editDepth_++ == 0) realignment_ = 0;
-  const bool done = doc_.DropText(drag.targetSide, offset, text, moveFrom, CaretForRecord());
-  --editDepth_;
+  bool done = false;
+  {
+    EditScope scope(*this);
+    done = doc_.DropText(drag.targetSide, offset, text, moveFrom, CaretForRecord());
+  }
   if (!done) return;
   const uint32_t end = offset + static_cast<uint32_t>(text.size()) + (text.back() == '\n' ? 0 : 1);
   FollowEdit(drag.targetSide, caret, caret, drag.targetSide, offset, end);

@@ -69,7 +69,7 @@ void TextWindow::RegisterCommands() {
   });
   command(ID_VIEW_REFRESH, [this] { Refresh(); });
   command(ID_VIEW_SWITCH_SIDES, [this] { SwitchSides(); });
-  command(ID_VIEW_OTHER_SIDE, [this] { pane_->SetActiveSide(1 - pane_->ActiveSide()); });
+  command(ID_VIEW_OTHER_SIDE, [this] { pane_->SwitchSide(); });
   command(ID_SIDE_BROWSE, [this] { Browse(pane_->ActiveSide()); });
   command(ID_SIDE_SAVE, [this] { SaveSide(pane_->ActiveSide()); });
   command(ID_SIDE_SAVE_AS, [this] { SaveSideAs(pane_->ActiveSide()); });
