@@ -39,6 +39,20 @@ int DefaultGuiFontHeight(HWND window) {
   return metrics.tmHeight;
 }
 
+// True when point lies on the work area of a monitor. A stored corner far
+// left of or above every screen ("ffffec78,..." reads as -5000) would put
+// the dialog where the user can never reach it: such a place is refused
+// like one past the right or bottom edge.
+bool OnWorkArea(POINT point) {
+  HMONITOR monitor = MonitorFromPoint(point, MONITOR_DEFAULTTONULL);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!monitor || !GetMonitorInfoA(monitor, &info)) return false;
+  const RECT& work = info.rcWork;
+  return point.x >= work.left && point.y >= work.top && point.x <= work.right &&
+         point.y <= work.bottom;
+}
+
 }  // namespace
 
 void DrawOptionsPicture(HDC dc, int x, int y, int imageId, int maskId, int copy) {
@@ -169,9 +183,7 @@ void OptionsDialog::RegisterHandlers() {
 void OptionsDialog::PlaceOnScreen() {
   HWND dialog = hwnd();
   POINT stored{};
-  RECT work{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  if (ReadOptionsBox(&stored) && stored.x <= work.right && stored.y <= work.bottom) {
+  if (ReadOptionsBox(&stored) && OnWorkArea(stored)) {
     SetWindowPos(dialog, nullptr, stored.x, stored.y, 0, 0,
                  SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOZORDER);
     return;

@@ -262,6 +262,11 @@ TEST_F(Options, FontAndTabSizeReachEveryOpenTextWindowAtOnce) {
     EXPECT_LT(after.nPage, before[i].nPage) << "window " << i;
     EXPECT_GT(after.nMax, before[i].nMax) << "window " << i;
   }
+  Ask(GetDlgItem(page, 10300), CB_SHOWDROPDOWN, TRUE);
+  if (WaitFor([&] { return !program_.Windows("ComboLBox").empty(); }, 3000)) {
+    SaveScreenshot(program_.Windows("ComboLBox").front(), "options_font_list");
+  }
+  Ask(GetDlgItem(page, 10300), CB_SHOWDROPDOWN, FALSE);
   Shot(first, "options_font_36_first");
   Shot(second, "options_font_36_second");
 }
@@ -306,6 +311,54 @@ TEST_F(Options, OneDialogThatEscClosesAndThatReopensWhereItWasLeft) {
   ASSERT_NE(page, nullptr);
   EXPECT_NE(GetDlgItem(page, 10300), nullptr) << "not the Display page";
   EXPECT_EQ(Ask(GetDlgItem(dialog, kPageList), LB_GETCURSEL), 2);
+}
+
+TEST_F(Options, AChosenColourIsStoredAndACancelledOneIsNot) {
+  auto window = LaunchPair("a\n", "b\n");
+  HWND dialog = Open(window);
+  ASSERT_NE(dialog, nullptr);
+  HWND page = ShowPage(dialog, kDisplayPage);
+  HWND same = GetDlgItem(page, 10305);
+
+  PostMessageA(same, BM_CLICK, 0, 0);
+  HWND chooser = program_.WaitDialog("Color");
+  ASSERT_NE(chooser, nullptr);
+  RECT box{};
+  GetWindowRect(chooser, &box);
+  EXPECT_NEAR((box.left + box.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
+  EXPECT_NEAR((box.top + box.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 2);
+  PostMessageA(GetDlgItem(chooser, IDCANCEL), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(chooser); }));
+  EXPECT_FALSE(HasSetting("SameBkColor"));
+
+  PostMessageA(same, BM_CLICK, 0, 0);
+  chooser = program_.WaitDialog("Color");
+  ASSERT_NE(chooser, nullptr);
+  // The chooser's red field (706): white with its red part at 0x12.
+  Ask(GetDlgItem(chooser, 706), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("18"));
+  PostMessageA(GetDlgItem(chooser, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(chooser); }));
+  EXPECT_EQ(SettingNumber("SameBkColor", 1), 0xFFFF12u);
+  program_.Settle(dialog);
+  SaveScreenshot(dialog, "options_colour_chosen");
+}
+
+TEST_F(Options, AStoredPlaceOffEveryScreenIsNotUsed) {
+  // -5000, -5000 as the dialog writes it, and a page past the last.
+  SetSetting("OptionsBox", std::string("ffffec78,ffffec78"));
+  SetSetting("OptionsPage", DWORD{7});
+  auto window = LaunchPair("a\n", "a\n");
+  HWND dialog = Open(window);
+  ASSERT_NE(dialog, nullptr);
+  RECT box{};
+  GetWindowRect(dialog, &box);
+  EXPECT_NEAR((box.left + box.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
+  EXPECT_NEAR((box.top + box.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 2);
+  // No page selected: the first is shown.
+  EXPECT_EQ(Ask(GetDlgItem(dialog, kPageList), LB_GETCURSEL), LB_ERR);
+  HWND page = Page(dialog);
+  ASSERT_NE(page, nullptr);
+  EXPECT_NE(GetDlgItem(page, 10100), nullptr);
 }
 
 }  // namespace
