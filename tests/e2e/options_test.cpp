@@ -3,6 +3,7 @@
 // display changes reach every open text window at once while comparison
 // options wait for the next comparison, and the dialog is one per process,
 // closes with Esc and comes back where and as it was left.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,16 @@ TEST_F(Options, BoxesThatDependOnEachOtherFollowTheirRules) {
   EXPECT_FALSE(Checked(page, 10207));
   EXPECT_EQ(GetSettingText("CompareFull"), "false");
   EXPECT_EQ(GetSettingText("CompareQuick"), "true");
+
+  // Reusing the one text window disables "New Text Window" at once.
+  page = ShowPage(dialog, kMiscPage);
+  ASSERT_TRUE(window.ToolButtonEnabled(kNewTextWindow));
+  Click(page, 10404);
+  program_.Settle(window.Handle());
+  EXPECT_FALSE(window.ToolButtonEnabled(kNewTextWindow));
+  Click(page, 10404);
+  program_.Settle(window.Handle());
+  EXPECT_TRUE(window.ToolButtonEnabled(kNewTextWindow));
 }
 
 TEST_F(Options, AFilterTypedAndEnteredBecomesTheActiveOne) {
@@ -301,6 +312,7 @@ TEST_F(Options, OneDialogThatEscClosesAndThatReopensWhereItWasLeft) {
   program_.Kill();
 
   auto again = Launch(Quote(dir_.File("left.txt")) + " " + Quote(dir_.File("right.txt")));
+  ASSERT_TRUE(WaitFor([&] { return again.StatusPart(3) != kNoResult; }));
   dialog = Open(again);
   ASSERT_NE(dialog, nullptr);
   RECT box{};
@@ -359,6 +371,14 @@ TEST_F(Options, AStoredPlaceOffEveryScreenIsNotUsed) {
   HWND page = Page(dialog);
   ASSERT_NE(page, nullptr);
   EXPECT_NE(GetDlgItem(page, 10100), nullptr);
+
+  // Leaving the program with the dialog open stores where it was.
+  window.Post(kExit);
+  ASSERT_TRUE(program_.WaitExit());
+  char expected[32];
+  snprintf(expected, sizeof expected, "%lx,%lx", static_cast<unsigned long>(box.left),
+           static_cast<unsigned long>(box.top));
+  EXPECT_EQ(GetSettingText("OptionsBox"), expected);
 }
 
 }  // namespace
