@@ -1,7 +1,5 @@
 #include "options/options_dialog.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 #include <new>
 #include <utility>

@@ -212,6 +212,14 @@ TEST_F(Options, AFilterTypedAndEnteredBecomesTheActiveOne) {
   EXPECT_EQ(WindowText(include), "*.cpp");
   SaveScreenshot(dialog, "options_filters");
 
+  // The page made again shows the active filter from its history.
+  ShowPage(dialog, kMiscPage);
+  page = ShowPage(dialog, kFoldersPage);
+  include = GetDlgItem(page, 10211);
+  EXPECT_TRUE(Checked(page, 10210));
+  EXPECT_EQ(WindowText(include), "*.cpp");
+  EXPECT_EQ(Ask(include, CB_GETCOUNT), 1);
+
   // Unchecking the include box empties its field.
   Click(page, 10210);
   EXPECT_EQ(WindowText(include), "");
@@ -349,8 +357,9 @@ TEST_F(Options, AChosenColourIsStoredAndACancelledOneIsNot) {
   // The chooser's red field (706): white with its red part at 0x12.
   Ask(GetDlgItem(chooser, 706), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("18"));
   PostMessageA(GetDlgItem(chooser, IDOK), BM_CLICK, 0, 0);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(chooser); }));
-  EXPECT_EQ(SettingNumber("SameBkColor", 1), 0xFFFF12u);
+  // The value is written after the chooser's window has gone.
+  EXPECT_TRUE(WaitFor([] { return SettingNumber("SameBkColor", 1) == 0xFFFF12u; }))
+      << std::hex << SettingNumber("SameBkColor", 1);
   program_.Settle(dialog);
   SaveScreenshot(dialog, "options_colour_chosen");
 }
