@@ -2,8 +2,11 @@
 #include <windows.h>
 
 #include "app/startup.h"
+#include "app/window_manager.h"
+#include "options/options_dialog.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  qm::SetOptionsOpener(&qm::ShowOptions);
   if (qm::InitInstance(qm::ProcessArguments())) qm::RunMessageLoop();
   qm::ExitInstance();
   return 0;
