@@ -354,6 +354,31 @@ TEST(FolderCompareResult, RootChecksInOrderThenUnreadableRootsWithTheirReason) {
   EXPECT_EQ(r.detail, 5u);
 }
 
+TEST(FolderCompareResult, ARunEmptiesTheListsAndHandsOverEveryBackup) {
+  FakeFileSystem fs;
+  fs.roots["old"].isFolder = fs.roots["new"].isFolder = true;
+  fs.roots["old"].AddFile("gone", "");
+  FolderComparison c;
+  SetRoots(c);
+  std::vector<std::string> discarded;
+  c.discardBackup = [&](const std::string& path) { discarded.push_back(path); };
+  c.lists[1].resize(2);
+  c.lists[1][0].undoPath = "cmp-00001.tmp";
+  c.lists[3].resize(1);
+  c.lists[3][0].undoPath = "cmp-00002.tmp";
+  c.modified[0] = c.modified[1] = true;
+  // Even a run that fails at once starts from empty lists.
+  c.newRoot = "missing";
+  EXPECT_EQ(RunFolderCompare(c, FolderCompareSettings(), fs).code, kNewFolderMissing);
+  EXPECT_EQ(discarded, (std::vector<std::string>{"cmp-00001.tmp", "cmp-00002.tmp"}));
+  EXPECT_FALSE(c.modified[0] || c.modified[1]);
+  for (const auto& list : c.lists) EXPECT_TRUE(list.empty());
+  SetRoots(c);
+  ASSERT_EQ(RunFolderCompare(c, FolderCompareSettings(), fs).code, CompareCode::Ok);
+  ASSERT_EQ(c.List(FolderListKind::OldList).size(), 1u);
+  EXPECT_EQ(c.List(FolderListKind::OldList)[0].name, "gone");
+}
+
 TEST(FolderCompareResult, CancelDuringTheRunIsCodeTwoAtAnyPoint) {
   TreeMaker maker(99);
   FakeFileSystem fs;
@@ -365,13 +390,13 @@ TEST(FolderCompareResult, CancelDuringTheRunIsCodeTwoAtAnyPoint) {
   int total = 0;
   {
     FolderComparison c;
-  SetRoots(c);
+    SetRoots(c);
     ASSERT_EQ(RunFolderCompare(c, s, fs).code, CompareCode::Ok);
     total = fs.listings;
   }
   for (int at = 0; at < total; ++at) {
     FolderComparison c;
-  SetRoots(c);
+    SetRoots(c);
     fs.listings = 0;
     fs.onList = [&](int n) {
       if (n == at) c.cancel.store(1);
@@ -422,7 +447,7 @@ TEST(FolderCompareFaults, AnUnlistableSubfolderIsUnreadableAndNothingBelowItIsOn
   n.Find("docs")->unreadable = true;
   for (const bool sub : {true, false}) {
     FolderComparison c;
-  SetRoots(c);
+    SetRoots(c);
     FolderCompareSettings s;
     s.CompareSubfolders = sub;
     ASSERT_EQ(RunFolderCompare(c, s, fs).code, CompareCode::Ok);

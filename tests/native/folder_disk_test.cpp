@@ -121,20 +121,5 @@ TEST_F(FolderDisk, TimesCountInWholeSecondsAndNamesPairAcrossCase) {
   EXPECT_EQ(Run(s), (Lines{"old Readme.TXT", "new README.txt", "same late"}));
 }
 
-TEST_F(FolderDisk, RootThatCannotBeListedReportsTheSystemsReason) {
-  // A folder without its search bit cannot be listed, except by root,
-  // whom nothing stops; then there is nothing to test.
-  fs::permissions(Side(1), fs::perms::none);
-  FolderComparison c;
-  c.oldRoot = Side(0).string();
-  c.newRoot = Side(1).string();
-  SystemFileSystem system;
-  const CompareResult r = RunFolderCompare(c, FolderCompareSettings(), system);
-  fs::permissions(Side(1), fs::perms::owner_all);
-  if (geteuid() == 0) GTEST_SKIP() << "root lists any folder";
-  EXPECT_EQ(r.code, kNewFolderUnreadable);
-  EXPECT_EQ(r.detail, 5u);  // access denied
-}
-
 }  // namespace
 }  // namespace qm

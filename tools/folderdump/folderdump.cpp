@@ -99,7 +99,8 @@ bool ParseArguments(int argc, char** argv, DumpOptions* out) {
     } else if (arg == "--exclude" && hasValue) {
       s.HaveExcludeFilter = true;
       s.ExcludeFilter = argv[++i];
-    } else if (arg == "--blanks" && hasValue && ParseMask(argv[++i], &s.text.IgnoreBlanks2)) {
+    } else if (arg == "--blanks" && hasValue) {
+      if (!ParseMask(argv[++i], &s.text.IgnoreBlanks2)) return false;
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "--") {
       return false;
     } else if (folders == 0) {
