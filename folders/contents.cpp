@@ -19,17 +19,17 @@ bool Cancelled(const CancelFlag* cancel) {
 }
 
 ContentsOutcome CompareBytes(FolderFileSystem& fs, const std::string& oldPath,
-                             const std::string& newPath, const CancelFlag* cancel) {
+                             const std::string& newPath, ContentsBuffers& buffers,
+                             const CancelFlag* cancel) {
   uint32_t error = 0;
   const std::unique_ptr<FileReader> oldFile = fs.OpenFile(oldPath, &error);
   if (!oldFile) return ContentsOutcome::Unreadable;
   const std::unique_ptr<FileReader> newFile = fs.OpenFile(newPath, &error);
   if (!newFile) return ContentsOutcome::Unreadable;
   if (oldFile->Size() != newFile->Size()) return ContentsOutcome::Differ;
-  const std::unique_ptr<char[]> buffers(new (std::nothrow) char[2 * kBlock]);
-  if (!buffers) return ContentsOutcome::Unreadable;
-  char* const oldBlock = buffers.get();
-  char* const newBlock = buffers.get() + kBlock;
+  char* const oldBlock = buffers.Get();
+  if (!oldBlock) return ContentsOutcome::Unreadable;
+  char* const newBlock = oldBlock + kBlock;
   for (;;) {
     if (Cancelled(cancel)) return ContentsOutcome::Alike;
     size_t oldCount = 0;
@@ -49,19 +49,26 @@ ContentsOutcome CompareBytes(FolderFileSystem& fs, const std::string& oldPath,
 
 }  // namespace
 
+char* ContentsBuffers::Get() {
+  if (!blocks_) blocks_.reset(new (std::nothrow) char[2 * kBlock]);
+  return blocks_.get();
+}
+
 ContentsOutcome QuickContentsDiffer(FolderFileSystem& fs, const std::string& oldPath,
-                                    const std::string& newPath, const CancelFlag* cancel) {
-  return CompareBytes(fs, fs.ResolveShortcut(oldPath), fs.ResolveShortcut(newPath), cancel);
+                                    const std::string& newPath, ContentsBuffers& buffers,
+                                    const CancelFlag* cancel) {
+  return CompareBytes(fs, fs.ResolveShortcut(oldPath), fs.ResolveShortcut(newPath), buffers,
+                      cancel);
 }
 
 ContentsOutcome FullContentsDiffer(FolderFileSystem& fs, const std::string& oldPath,
                                    const std::string& newPath, const CompareOptions& options,
-                                   const CancelFlag* cancel) {
+                                   ContentsBuffers& buffers, const CancelFlag* cancel) {
   const std::string oldFile = fs.ResolveShortcut(oldPath);
   const std::string newFile = fs.ResolveShortcut(newPath);
   // Equal bytes are equal text under any options; most pairs of a tree
   // end here without the engine.
-  const ContentsOutcome bytes = CompareBytes(fs, oldFile, newFile, cancel);
+  const ContentsOutcome bytes = CompareBytes(fs, oldFile, newFile, buffers, cancel);
   if (bytes != ContentsOutcome::Differ || Cancelled(cancel)) return bytes;
   CompareSettings settings;
   settings.options = options;

@@ -8,6 +8,7 @@
 // alike. A cancelled comparison answers Alike: its result is dropped.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "engine/compare_options.h"
@@ -18,12 +19,25 @@ namespace qm {
 
 enum class ContentsOutcome { Alike, Differ, Unreadable };
 
+// The two blocks a byte comparison reads into, allocated on first use and
+// kept for the next pair: a run compares thousands of pairs, and a fresh
+// allocation of this size is a call to the system each time.
+class ContentsBuffers {
+public:
+  // Null when memory runs out.
+  char* Get();
+
+private:
+  std::unique_ptr<char[]> blocks_;
+};
+
 // Compares the bytes of two files (shortcuts resolved first). Files of
 // different sizes differ without being read; otherwise both are streamed
 // block by block, with a look at the cancel flag before each block, and
 // the first differing block ends the comparison.
 ContentsOutcome QuickContentsDiffer(FolderFileSystem& fs, const std::string& oldPath,
-                                    const std::string& newPath, const CancelFlag* cancel);
+                                    const std::string& newPath, ContentsBuffers& buffers,
+                                    const CancelFlag* cancel);
 
 // Compares two files as a text window would, with options: the pair
 // differs when the engine finds at least one difference. Byte-equal files
@@ -32,6 +46,6 @@ ContentsOutcome QuickContentsDiffer(FolderFileSystem& fs, const std::string& old
 // Unreadable.
 ContentsOutcome FullContentsDiffer(FolderFileSystem& fs, const std::string& oldPath,
                                    const std::string& newPath, const CompareOptions& options,
-                                   const CancelFlag* cancel);
+                                   ContentsBuffers& buffers, const CancelFlag* cancel);
 
 }  // namespace qm

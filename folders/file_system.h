@@ -56,9 +56,12 @@ public:
   // True when path names an existing folder.
   virtual bool IsExistingFolder(const std::string& path) = 0;
   // Replaces *items with the folder's items in the order the system gives
-  // them. Returns 0 (an empty folder included) or the error that kept the
-  // folder from being listed; *items is then empty.
-  virtual uint32_t ListFolder(const std::string& path, std::vector<FoundItem>* items) = 0;
+  // them. Without attributes the caller has no use for hidden and
+  // read-only, and a system that would need a query per item for them may
+  // leave them false. Returns 0 (an empty folder included) or the error
+  // that kept the folder from being listed; *items is then empty.
+  virtual uint32_t ListFolder(const std::string& path, bool attributes,
+                              std::vector<FoundItem>* items) = 0;
   // The time and size of path (a link followed; a link that leads nowhere
   // answers for itself). False when neither can be had.
   virtual bool QueryFile(const std::string& path, FileFacts* facts) = 0;
@@ -75,7 +78,8 @@ class SystemFileSystem : public FolderFileSystem {
 public:
   std::string Child(const std::string& root, const std::string& relative) const override;
   bool IsExistingFolder(const std::string& path) override;
-  uint32_t ListFolder(const std::string& path, std::vector<FoundItem>* items) override;
+  uint32_t ListFolder(const std::string& path, bool attributes,
+                      std::vector<FoundItem>* items) override;
   bool QueryFile(const std::string& path, FileFacts* facts) override;
   std::unique_ptr<FileReader> OpenFile(const std::string& path, uint32_t* error) override;
   std::string ResolveShortcut(const std::string& path) override;

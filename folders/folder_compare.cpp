@@ -111,13 +111,15 @@ private:
   FolderFileSystem& fs_;
   FilterPatterns patterns_;
   bool include_ = false;
+  ContentsBuffers buffers_;
 };
 
 uint32_t CompareRun::ScanFolder(int side, const std::string& relative,
                                 std::vector<FolderEntry>* out) {
   out->clear();
   std::vector<FoundItem> items;
-  const uint32_t error = fs_.ListFolder(fs_.Child(Root(side), relative), &items);
+  const bool attributes = s_.CompareAttribs || s_.CompareFolderAttribs;
+  const uint32_t error = fs_.ListFolder(fs_.Child(Root(side), relative), attributes, &items);
   if (error != 0) return error;
   out->reserve(items.size());
   for (FoundItem& item : items) {
@@ -247,9 +249,10 @@ Outcome CompareRun::CompareEntryPair(const FolderEntry& a, FolderEntry& b, bool 
   } else if (s_.CompareQuick || s_.CompareFull) {
     const std::string oldPath = fs_.Child(c_.oldRoot, a.name);
     const std::string newPath = fs_.Child(c_.newRoot, b.name);
-    contents = FromContents(s_.CompareQuick
-                                ? QuickContentsDiffer(fs_, oldPath, newPath, &c_.cancel)
-                                : FullContentsDiffer(fs_, oldPath, newPath, s_.text, &c_.cancel));
+    contents = FromContents(
+        s_.CompareQuick
+            ? QuickContentsDiffer(fs_, oldPath, newPath, buffers_, &c_.cancel)
+            : FullContentsDiffer(fs_, oldPath, newPath, s_.text, buffers_, &c_.cancel));
   }
   if (contents == Outcome::Differ) {
     b.flags |= kEntryContents;

@@ -69,7 +69,8 @@ public:
     const FakeNode* n = Lookup(path);
     return n && n->isFolder;
   }
-  uint32_t ListFolder(const std::string& path, std::vector<FoundItem>* items) override {
+  uint32_t ListFolder(const std::string& path, bool /*attributes*/,
+                      std::vector<FoundItem>* items) override {
     items->clear();
     if (onList) onList(listings);
     ++listings;
