@@ -36,20 +36,27 @@ Outcome FromContents(ContentsOutcome o) {
 class PairIndex {
 public:
   PairIndex(const std::vector<FolderEntry>& entries, bool ignoreCase)
-      : ignoreCase_(ignoreCase), claimed_(entries.size(), false) {
+      : entries_(entries), ignoreCase_(ignoreCase), claimed_(entries.size(), false) {
     exact_.reserve(entries.size());
-    if (ignoreCase) folded_.reserve(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
-      const FolderEntry& e = entries[i];
-      exact_[Key(e.isFolder, e.name)].positions.push_back(i);
-      if (ignoreCase) folded_[Key(e.isFolder, FoldName(e.name))].positions.push_back(i);
+      exact_[Key(entries[i].isFolder, entries[i].name)].positions.push_back(i);
     }
   }
 
   // The position of a's partner, now claimed, or -1.
   ptrdiff_t Claim(const FolderEntry& a) {
     ptrdiff_t i = Take(exact_, Key(a.isFolder, a.name));
-    if (i < 0 && ignoreCase_) i = Take(folded_, Key(a.isFolder, FoldName(a.name)));
+    if (i < 0 && ignoreCase_) {
+      // Folded names are only worked out once some name has no exact
+      // partner; in most folders every name has one.
+      if (folded_.empty()) {
+        folded_.reserve(entries_.size());
+        for (size_t k = 0; k < entries_.size(); ++k) {
+          folded_[Key(entries_[k].isFolder, FoldName(entries_[k].name))].positions.push_back(k);
+        }
+      }
+      i = Take(folded_, Key(a.isFolder, FoldName(a.name)));
+    }
     if (i >= 0) claimed_[static_cast<size_t>(i)] = true;
     return i;
   }
@@ -75,6 +82,7 @@ private:
     return p.next < p.positions.size() ? static_cast<ptrdiff_t>(p.positions[p.next]) : -1;
   }
 
+  const std::vector<FolderEntry>& entries_;
   bool ignoreCase_;
   std::vector<bool> claimed_;
   Map exact_;
