@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <tuple>
@@ -483,6 +485,54 @@ TEST(FolderCompareFaults, LargeFolderPairsInLinearTime) {
   EXPECT_EQ(c.List(FolderListKind::SameList).size(), size_t{kCount});
   // Generous enough for a sanitizer build on a busy machine.
   EXPECT_LT(seconds, 30.0);
+}
+
+// The system's own file system, on whichever system the tests run: a small
+// real tree through listing, queries and reading.
+TEST(FolderSystem, ARealTreeGivesItsFourLists) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / "qm_folder_system_test";
+  fs::remove_all(root);
+  const auto write = [&](const std::string& name, const std::string& text) {
+    const fs::path path = root / name;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+  };
+  write("old/same.txt", "same");
+  write("old/changed.txt", "abc");
+  write("old/gone.txt", "x");
+  write("old/sub/a.txt", "a");
+  write("old/kind", "file");
+  write("new/same.txt", "same");
+  write("new/changed.txt", "abd");
+  write("new/added.txt", "y");
+  write("new/sub/a.txt", "a");
+  write("new/sub/b.txt", "b");
+  write("new/kind/inner", "i");
+  // One time for every file, so that only contents tell them apart.
+  const fs::file_time_type when = fs::last_write_time(root / "old/same.txt");
+  for (const auto& item : fs::recursive_directory_iterator(root)) {
+    if (item.is_regular_file()) fs::last_write_time(item.path(), when);
+  }
+  FolderComparison c;
+  c.oldRoot = (root / "old").string();
+  c.newRoot = (root / "new").string();
+  SystemFileSystem system;
+  FolderCompareSettings s;
+  s.CompareQuick = true;
+  ASSERT_EQ(RunFolderCompare(c, s, system).code, CompareCode::Ok);
+  fs::remove_all(root);
+  const auto names = [&](FolderListKind k) {
+    std::vector<std::string> n;
+    for (const FolderEntry& e : c.List(k)) n.push_back(e.name + (e.isFolder ? "\\" : ""));
+    return n;
+  };
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(names(FolderListKind::ChangedList), (Names{"changed.txt"}));
+  EXPECT_EQ(c.List(FolderListKind::ChangedList).at(0).flags, uint32_t{kEntryContents});
+  EXPECT_EQ(names(FolderListKind::OldList), (Names{"gone.txt", "kind"}));
+  EXPECT_EQ(names(FolderListKind::NewList), (Names{"kind\\", "sub\\b.txt", "added.txt"}));
+  EXPECT_EQ(names(FolderListKind::SameList), (Names{"sub\\a.txt", "same.txt"}));
 }
 
 }  // namespace
