@@ -67,8 +67,9 @@ private:
     std::vector<Scanned> out;
     for (const FakeNode& c : folder.children) {
       if (s_.HaveIncludeFilter || s_.HaveExcludeFilter) {
-        bool hit = false;
-        for (const std::string& p : patterns_) hit = hit || MatchWildcard(p, c.name, !s_.IgnoreNameCase);
+        const bool hit = std::any_of(patterns_.begin(), patterns_.end(), [&](const std::string& p) {
+          return MatchWildcard(p, c.name, !s_.IgnoreNameCase);
+        });
         if (hit != s_.HaveIncludeFilter) continue;
       }
       uint32_t flags = 0;
@@ -242,7 +243,9 @@ private:
   static std::string OtherCase(std::string name) {
     if (name == "\xC3\xA9") return "\xC3\x89";
     if (name == "\xC3\x89") return "\xC3\xA9";
-    for (char& ch : name) ch = static_cast<char>(ch ^ (std::isalpha(static_cast<unsigned char>(ch)) ? 0x20 : 0));
+    for (char& ch : name) {
+      if (std::isalpha(static_cast<unsigned char>(ch))) ch = static_cast<char>(ch ^ 0x20);
+    }
     return name;
   }
 

@@ -121,5 +121,17 @@ TEST_F(FolderDisk, TimesCountInWholeSecondsAndNamesPairAcrossCase) {
   EXPECT_EQ(Run(s), (Lines{"old Readme.TXT", "new README.txt", "same late"}));
 }
 
+TEST_F(FolderDisk, DotNamesAreHiddenAndNoOwnerWriteBitIsReadOnly) {
+  Write(0, ".profile", "x");
+  Write(1, ".profile", "x");
+  Write(0, "locked", "x");
+  Write(1, "locked", "x");
+  fs::permissions(Side(0) / "locked", fs::perms::owner_read);
+  FolderCompareSettings s;
+  EXPECT_EQ(Run(s), (Lines{"same .profile", "same locked"}));
+  s.CompareAttribs = true;
+  EXPECT_EQ(Run(s), (Lines{"changed locked (was read-only)", "same .profile"}));
+}
+
 }  // namespace
 }  // namespace qm
