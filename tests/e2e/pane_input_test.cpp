@@ -244,5 +244,75 @@ TEST_F(PaneInput, CtrlBracketCopiesTheDifferenceAtTheCaretAndNothingOnAnUnchange
       << ReadFileBytes(right);
 }
 
+// Real mouse input, as a user's hand gives it: the pointer moves, buttons
+// go down and up with Ctrl held. A Ctrl+double-click on the right side's
+// extra line copies it to the left; then a Ctrl-drag of the left side's
+// extra line drops it on the right.
+TEST_F(PaneInput, CtrlDoubleClickAndCtrlDragWithTheRealMouse) {
+  const std::string left = dir_.Write("left.txt", "same\nonly left\nend\n");
+  const std::string right = dir_.Write("right.txt", "same\nend\nonly right\n");
+  auto window = Launch(Quote(left) + " " + Quote(right));
+  ASSERT_TRUE(Compared(window)) << window.StatusPart(3);
+  const int row = RowHeight(window);
+  ASSERT_GT(row, 4) << "no caret in the pane";
+  HWND pane = Pane(window);
+  RECT client{};
+  GetClientRect(pane, &client);
+  SetForegroundWindow(window.Handle());
+  WaitFor([&] { return GetForegroundWindow() == window.Handle(); }, 2000);
+  auto screen = [&](int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(pane, &point);
+    return point;
+  };
+  auto send = [](std::initializer_list<INPUT> events) {
+    for (INPUT event : events) {
+      SendInput(1, &event, sizeof(INPUT));
+      Sleep(30);
+    }
+  };
+  auto key = [](WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return in;
+  };
+  auto button = [](DWORD flag) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flag;
+    return in;
+  };
+  auto moveTo = [&](POINT point) {
+    SetCursorPos(point.x, point.y);
+    Sleep(30);
+  };
+
+  // Rows: 0 same, 1 only left, 2 end, 3 only right (filler on the left).
+  moveTo(screen(client.right * 3 / 4, 3 * row + row / 2));
+  send({key(VK_CONTROL, false), button(MOUSEEVENTF_LEFTDOWN), button(MOUSEEVENTF_LEFTUP),
+        button(MOUSEEVENTF_LEFTDOWN), button(MOUSEEVENTF_LEFTUP), key(VK_CONTROL, true)});
+  EXPECT_TRUE(WaitFor([&] { return window.Title().find("left.txt*") != std::string::npos; }))
+      << window.Title();
+
+  // Row 1's left line dragged with Ctrl to the right side, between rows 0
+  // and 1.
+  const POINT from = screen(client.right / 4, row + row / 2);
+  moveTo(from);
+  send({key(VK_CONTROL, false), button(MOUSEEVENTF_LEFTDOWN)});
+  moveTo(POINT{from.x, from.y + 8});
+  moveTo(screen(client.right * 3 / 4, row + 2));
+  send({button(MOUSEEVENTF_LEFTUP), key(VK_CONTROL, true)});
+  EXPECT_TRUE(WaitFor([&] { return window.Title().find("right.txt*") != std::string::npos; }))
+      << window.Title();
+  SetCursorPos(0, 0);
+  window.Send(kSaveAll);
+  EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(left) == "same\nonly left\nend\nonly right\n"; }))
+      << ReadFileBytes(left);
+  EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(right) == "same\nonly left\nend\nonly right\n"; }))
+      << ReadFileBytes(right);
+}
+
 }  // namespace
 }  // namespace qm::e2e
