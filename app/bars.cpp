@@ -108,6 +108,15 @@ void SetStatusParts(HWND statusbar, const std::vector<int>& rightEdges) {
 }
 
 void SetStatusText(HWND statusbar, int part, const std::string& text, bool noBorders) {
+  // Set after every key and caret move: a part that reads the same is not
+  // redrawn.
+  const LRESULT length = SendMessageA(statusbar, SB_GETTEXTLENGTHA, part, 0);
+  if (LOWORD(length) == text.size()) {
+    std::string now(text.size() + 1, '\0');
+    SendMessageA(statusbar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(now.data()));
+    now.resize(text.size());
+    if (now == text) return;
+  }
   SendMessageA(statusbar, SB_SETTEXTA, static_cast<WPARAM>(part) | (noBorders ? SBT_NOBORDERS : 0),
                reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -106,8 +106,14 @@ void SummaryBar::RegisterHandlers() {
 }
 
 void SummaryBar::OnDocumentChanged(DocumentChange change, int) {
-  // A save or a modified mark leaves the rows as they were.
+  // A save or a modified mark leaves the rows as they were, and so does an
+  // edit whose re-alignment kept the layout (the kinds of all rows stay):
+  // the bar walks every row when it paints, which typing must not pay for.
   if (change == DocumentChange::Saved || change == DocumentChange::ModifiedState) return;
+  if (change == DocumentChange::Edited && document_) {
+    const int realignment = document_->LastRealignment();
+    if (realignment == 0 || realignment == 1) return;
+  }
   if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
 }
 

@@ -55,20 +55,28 @@ void TextView::FollowEdit(int side, uint32_t caret, uint32_t anchor, int spanSid
   const bool outOfMemory = realignment == kRecompareOutOfMemory;
   if (outOfMemory) realignment = 2;
   bool wider = false;
+  int32_t first = row;
+  int32_t last = row;
   if (spanSide >= 0) {
-    const int32_t first = list.FindRowByOffset(spanSide, spanStart, row);
-    const int32_t last = list.FindRowByOffset(spanSide, std::max(spanStart, spanEnd), first);
-    wider = WidenLongestLines(first, last);
-  } else {
-    wider = WidenLongestLines(row, row);
+    first = list.FindRowByOffset(spanSide, spanStart, row);
+    last = list.FindRowByOffset(spanSide, std::max(spanStart, spanEnd), first);
   }
+  wider = WidenLongestLines(first, last);
   Layout();  // the row count, gutter width and scroll limits may have changed
   SetCaretFields(row, caret, true);
   anchor_ = CharStart(side, list.FindRowByOffset(side, anchor, row), anchor);
   rememberedX_ = PixelOf(activeSide_, caretRow_, caretOffset_[activeSide_]);
   if (realignment == 2 || wider) UpdateScrollBars();
   ScrollCaretIntoView();
-  InvalidateAll();
+  if (realignment == 0 && !wider) {
+    // Nothing moved and no highlight changed: only the edited rows and the
+    // caret's old and new row look different (typing stays cheap).
+    InvalidateRows(-1, first, last);
+    InvalidateRows(-1, previousRow, previousRow);
+    InvalidateRows(-1, caretRow_, caretRow_);
+  } else {
+    InvalidateAll();
+  }
   UpdateCaretPixels();
   ShowCaret();
   if (host_) {

@@ -377,9 +377,9 @@ void TextWindow::OnCaretMoved(bool rowChanged) {
 }
 
 void TextWindow::OnContentChanged() {
+  // The summary bar follows the document itself.
   UpdateStatus(3);
   UpdateCommandStates();
-  if (summary_) InvalidateRect(summary_, nullptr, FALSE);
   bool changed = false;
   for (int side = 0; side < 2; ++side) {
     bool modified = history_.IsModified(side), readOnly = pane_->IsReadOnly(side);
