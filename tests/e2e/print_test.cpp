@@ -1,0 +1,232 @@
+// Printing from the running program onto a PostScript test printer on
+// "FILE:" (the job lands in the program's working folder as a file named
+// "FILE:"), the pages read back through ghostscript as text and pictures.
+#include <windows.h>
+#include <winspool.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_fixture.h"
+
+namespace qm::e2e {
+namespace {
+
+constexpr int kPrint = 20006;
+constexpr int kPreview = 20007;
+
+// The least a PostScript driver needs to describe an A4 printer.
+const char kPpd[] =
+    "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
+    "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n*PCFileName: \"QMPRINT.PPD\"\n"
+    "*Manufacturer: \"Test\"\n*Product: \"(Test)\"\n*PSVersion: \"(3010) 0\"\n"
+    "*ModelName: \"Print Test\"\n*ShortNickName: \"Print Test\"\n*NickName: \"Print Test\"\n"
+    "*ColorDevice: True\n*DefaultColorSpace: RGB\n*LanguageLevel: \"3\"\n"
+    "*TTRasterizer: Type42\n*DefaultResolution: 300dpi\n"
+    "*OpenUI *PageSize: PickOne\n*DefaultPageSize: A4\n"
+    "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageSize\n"
+    "*OpenUI *PageRegion: PickOne\n*DefaultPageRegion: A4\n"
+    "*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageRegion\n"
+    "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
+    "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n";
+
+char kPrinterName[] = "Quillmere Print Test Printer";
+
+// Runs a Unix command line through the shell and waits for it.
+bool RunUnix(const std::string& command) {
+  std::string line = "/bin/sh -c \"" + command + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info))
+    return false;
+  WaitForSingleObject(info.hProcess, 60000);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return true;
+}
+
+std::string UnixPath(const std::string& path) {
+  char unix[1024] = "";
+  // Wine's own mapping; a drive letter path under the prefix.
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  static auto toUnix = reinterpret_cast<ToUnix>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  if (!toUnix) return path;
+  wchar_t wide[1024];
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 1024);
+  char* converted = toUnix(wide);
+  if (!converted) return path;
+  lstrcpynA(unix, converted, sizeof unix);
+  HeapFree(GetProcessHeap(), 0, converted);
+  return unix;
+}
+
+class Printing : public E2eTest {
+protected:
+  void SetUp() override {
+    E2eTest::SetUp();
+    const std::string ppd = dir_.Write("test.ppd", kPpd);
+    DRIVER_INFO_3A driver = {};
+    driver.cVersion = 3;
+    driver.pName = const_cast<char*>("Wine PostScript Driver");
+    driver.pDriverPath = const_cast<char*>("wineps.drv");
+    driver.pConfigFile = const_cast<char*>("wineps.drv");
+    driver.pDataFile = const_cast<char*>(ppd.c_str());
+    ASSERT_TRUE(AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
+                                    APD_COPY_NEW_FILES));
+    PRINTER_INFO_2A info = {};
+    info.pPrinterName = kPrinterName;
+    info.pPortName = const_cast<char*>("FILE:");
+    info.pDriverName = driver.pName;
+    info.pPrintProcessor = const_cast<char*>("WinPrint");
+    info.pDatatype = const_cast<char*>("RAW");
+    printer_ = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    ASSERT_NE(nullptr, printer_);
+    ASSERT_TRUE(SetDefaultPrinterA(kPrinterName));
+    // The job file is written in the program's working folder.
+    GetCurrentDirectoryA(MAX_PATH, previousFolder_);
+    SetCurrentDirectoryA(dir_.Path().c_str());
+  }
+
+  void TearDown() override {
+    SetCurrentDirectoryA(previousFolder_);
+    if (printer_) {
+      DeletePrinter(printer_);
+      ClosePrinter(printer_);
+    }
+    E2eTest::TearDown();
+  }
+
+  // A comparison of rows lines with a changed line every 25th.
+  TextWindowProbe Open(int rows) {
+    std::string left, right;
+    for (int i = 0; i < rows; ++i) {
+      const std::string line = "line " + std::to_string(i + 1) + " of the printed text\n";
+      left += line;
+      right += (i % 25 == 10 ? "changed " : "") + line;
+    }
+    return Launch(Quote(dir_.Write("left.txt", left)) + " " +
+                  Quote(dir_.Write("right.txt", right)));
+  }
+
+  // Answers the system print dialog: OK, after choosing pages from..to
+  // when from is not 0. Returns the job's PostScript (empty when none came).
+  std::string PrintThroughDialog(TextWindowProbe& window, int from, int to) {
+    const std::string job = dir_.File("FILE:");
+    DeleteFileA(job.c_str());
+    window.Post(kPrint);
+    HWND dialog = program_.WaitDialog("Print");
+    if (!dialog) return "";
+    if (from) {
+      SendDlgItemMessageA(dialog, 1058, BM_CLICK, 0, 0);  // "Pages"
+      SetDlgItemInt(dialog, 1152, from, FALSE);
+      SetDlgItemInt(dialog, 1153, to, FALSE);
+    }
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return !IsWindow(dialog); });
+    WaitFor([&] { return IsWindowEnabled(window.Handle()) && FileExists(job); }, 60000);
+    program_.Settle(window.Handle());
+    return ReadFileBytes(job);
+  }
+
+  // The job's text, page by page (form feeds between pages).
+  std::string TextOf(const std::string& postscript, const std::string& name) {
+    const std::string ps = dir_.Write(name + ".ps", postscript);
+    const std::string txt = dir_.File(name + ".txt");
+    RunUnix("ps2ascii '" + UnixPath(ps) + "' '" + UnixPath(txt) + "'");
+    return ReadFileBytes(txt);
+  }
+
+  // Page 1 of the job as a PNG kept for a person to look at.
+  void Picture(const std::string& postscript, const std::string& name) {
+    const std::string ps = dir_.Write(name + ".ps", postscript);
+    const std::string png = ScreenshotFolder() + "\\" + name + ".png";
+    RunUnix("gs -q -dNOPAUSE -dBATCH -sDEVICE=png16m -r60 -dFirstPage=1 -dLastPage=1 "
+            "-sOutputFile='" + UnixPath(png) + "' '" + UnixPath(ps) + "'");
+  }
+
+  HANDLE printer_ = nullptr;
+  char previousFolder_[MAX_PATH] = "";
+};
+
+// The pane's pixels as the screen shows them.
+std::vector<uint32_t> Pixels(HWND pane) {
+  RECT rect;
+  GetClientRect(pane, &rect);
+  HDC screen = GetDC(pane);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, rect.right, rect.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, rect.right, rect.bottom, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = rect.right;
+  info.bmiHeader.biHeight = -rect.bottom;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  std::vector<uint32_t> pixels(static_cast<size_t>(rect.right) * rect.bottom);
+  GetDIBits(memory, bitmap, 0, rect.bottom, pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(pane, screen);
+  return pixels;
+}
+
+int CountOf(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++count;
+  return count;
+}
+
+TEST_F(Printing, ARangeBeyondTheLastPageAndHalfScaleWithHeadersAndFooters) {
+  auto window = Open(340);
+  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 14, Lines: 14")) << window.StatusPart(3);
+  HWND pane = FindWindowExA(window.Handle(), nullptr, "TextView", nullptr);
+  ASSERT_TRUE(pane);
+  const std::vector<uint32_t> before = Pixels(pane);
+
+  const std::string all = PrintThroughDialog(window, 0, 0);
+  ASSERT_FALSE(all.empty()) << "no job written";
+  const int pages = CountOf(all, "%%Page:") - CountOf(all, "%%Pages:");
+  ASSERT_GE(pages, 4);
+  const std::string text = TextOf(all, "all");
+  const std::string total = " of " + std::to_string(pages);
+  EXPECT_NE(text.find("Page 1" + total), std::string::npos) << text.substr(0, 2000);
+  EXPECT_NE(text.find("Page " + std::to_string(pages) + total), std::string::npos);
+  EXPECT_NE(text.find("left.txt, "), std::string::npos) << "header names both files";
+  EXPECT_NE(text.find("right.txt"), std::string::npos);
+  EXPECT_NE(text.find("line 340 of the printed text"), std::string::npos) << "last row printed";
+  Picture(all, "print-page-1");
+
+  // Pages 3 to 9 of fewer pages: pages 3 to the last, numbered of all.
+  const std::string range = PrintThroughDialog(window, 3, 9);
+  EXPECT_EQ(CountOf(range, "%%Page:") - CountOf(range, "%%Pages:"), pages - 2);
+  const std::string rangeText = TextOf(range, "range");
+  EXPECT_NE(rangeText.find("Page 3" + total), std::string::npos) << rangeText.substr(0, 2000);
+  EXPECT_EQ(rangeText.find("Page 2" + total), std::string::npos);
+  EXPECT_EQ(rangeText.find("line 1 of the printed text"), std::string::npos);
+
+  // Half the font through Page setup: about half the pages.
+  window.Post(20010);
+  HWND setup = program_.WaitDialog("Page setup");
+  ASSERT_TRUE(setup);
+  SendDlgItemMessageA(setup, 10701, CB_SETCURSEL, 3, 0);  // "50"
+  PostMessageA(setup, WM_COMMAND, IDOK, 0);
+  WaitFor([&] { return !IsWindow(setup); });
+  const std::string half = PrintThroughDialog(window, 0, 0);
+  const int halfPages = CountOf(half, "%%Page:") - CountOf(half, "%%Pages:");
+  EXPECT_GE(halfPages, pages / 2 - 1);
+  EXPECT_LE(halfPages, pages / 2 + 1);
+  Picture(half, "print-page-1-half-scale");
+
+  EXPECT_EQ(Pixels(pane), before) << "the screen pane is drawn as before the jobs";
+  SaveScreenshot(pane, "print-pane-after");
+}
+
+}  // namespace
+}  // namespace qm::e2e
