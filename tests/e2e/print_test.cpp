@@ -254,5 +254,94 @@ TEST_F(Printing, ARangeBeyondTheLastPageAndHalfScaleWithHeadersAndFooters) {
   SaveScreenshot(pane, "print-pane-after");
 }
 
+TEST_F(Printing, ACancelledJobLeavesTheNextOneWhole) {
+  auto window = Open(9000);
+  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 360, Lines: 360")) << window.StatusPart(3);
+  window.Post(kPrint);
+  HWND dialog = program_.WaitDialog("Print");
+  ASSERT_TRUE(dialog);
+  SendDlgItemMessageA(dialog, 1056, BM_CLICK, 0, 0);  // "All"
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  HWND status = program_.WaitDialog("Quillmere");
+  ASSERT_TRUE(status) << "no Printing... dialog";
+  EXPECT_FALSE(IsWindowEnabled(window.Handle())) << "the window waits for the job";
+  SaveScreenshot(status, "printing-status");
+  PostMessageA(GetDlgItem(status, IDCANCEL), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(status); }, 30000)) << "Cancel did not stop the job";
+  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(window.Handle()); }));
+  program_.Settle(window.Handle());
+  EXPECT_EQ(nullptr, program_.FindMessageBox()) << "a cancelled job is no failure";
+
+  const std::string next = PrintThroughDialog(window, 1, 2);
+  EXPECT_EQ(CountOf(next, "%%Page:"), 2);
+  const std::string text = TextOf(next, "after-cancel");
+  EXPECT_NE(text.find("Page 2 of "), std::string::npos) << text.substr(0, 1000);
+  EXPECT_NE(text.find("line 1 of the printed text"), std::string::npos);
+}
+
+TEST_F(Printing, PreviewStepsPagesFollowsItsSizeKeepsItsPlaceAndPrints) {
+  auto window = Open(300);
+  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 12, Lines: 12")) << window.StatusPart(3);
+  window.Post(kPreview);
+  HWND preview = program_.WaitDialog("Print preview");
+  ASSERT_TRUE(preview);
+  HWND previous = GetDlgItem(preview, 10706);
+  HWND next = GetDlgItem(preview, 10707);
+  HWND pane = GetDlgItem(preview, 10705);
+  program_.Settle(preview);
+  EXPECT_FALSE(IsWindowEnabled(previous)) << "on the first page";
+  ASSERT_TRUE(IsWindowEnabled(next)) << "300 rows take more than a page";
+  SaveScreenshot(preview, "preview-page-1");
+  int steps = 0;
+  while (IsWindowEnabled(next) && steps < 20) {
+    SendMessageA(next, BM_CLICK, 0, 0);
+    program_.Settle(preview);
+    ++steps;
+  }
+  EXPECT_FALSE(IsWindowEnabled(next)) << "on the last page";
+  EXPECT_TRUE(IsWindowEnabled(previous));
+  EXPECT_GE(steps, 2);
+  SaveScreenshot(preview, "preview-last-page");
+
+  // The pane fills the dialog below the buttons however it is sized.
+  MoveWindow(preview, 40, 30, 700, 560, TRUE);
+  program_.Settle(preview);
+  RECT client, paneRect, close;
+  GetClientRect(preview, &client);
+  GetWindowRect(pane, &paneRect);
+  GetWindowRect(GetDlgItem(preview, IDCANCEL), &close);
+  MapWindowPoints(nullptr, preview, reinterpret_cast<POINT*>(&paneRect), 2);
+  MapWindowPoints(nullptr, preview, reinterpret_cast<POINT*>(&close), 2);
+  EXPECT_EQ(client.right - paneRect.right, paneRect.left);
+  EXPECT_EQ(client.bottom - paneRect.bottom, paneRect.left);
+  EXPECT_EQ(client.right - close.right, paneRect.left) << "Close stays at the right edge";
+  SaveScreenshot(preview, "preview-resized");
+  RECT placed;
+  GetWindowRect(preview, &placed);
+  PostMessageA(GetDlgItem(preview, IDCANCEL), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(preview); }));
+
+  // Opened again, it takes the place it was left in; Print closes it and
+  // runs the print dialog.
+  window.Post(kPreview);
+  preview = program_.WaitDialog("Print preview");
+  ASSERT_TRUE(preview);
+  RECT again;
+  GetWindowRect(preview, &again);
+  EXPECT_EQ(again.left, placed.left);
+  EXPECT_EQ(again.top, placed.top);
+  EXPECT_EQ(again.right, placed.right);
+  EXPECT_EQ(again.bottom, placed.bottom);
+  const std::string job = dir_.File("FILE:");
+  DeleteFileA(job.c_str());
+  PostMessageA(GetDlgItem(preview, 10703), BM_CLICK, 0, 0);
+  HWND dialog = program_.WaitDialog("Print");
+  ASSERT_TRUE(dialog) << "Print in the preview runs the print dialog";
+  EXPECT_FALSE(IsWindow(preview));
+  SendDlgItemMessageA(dialog, 1056, BM_CLICK, 0, 0);
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(window.Handle()) && FileExists(job); }));
+}
+
 }  // namespace
 }  // namespace qm::e2e
