@@ -241,6 +241,8 @@ TEST_F(Printing, ARangeBeyondTheLastPageAndHalfScaleWithHeadersAndFooters) {
   window.Post(20010);
   HWND setup = program_.WaitDialog("Page setup");
   ASSERT_TRUE(setup);
+  EXPECT_EQ(SendDlgItemMessageA(setup, 10701, CB_GETCURSEL, 0, 0), 9) << "100 %, the default";
+  SaveScreenshot(setup, "page-setup");
   SendDlgItemMessageA(setup, 10701, CB_SETCURSEL, 3, 0);  // "50"
   PostMessageA(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0);
   WaitFor([&] { return !IsWindow(setup); });
@@ -341,6 +343,24 @@ TEST_F(Printing, PreviewStepsPagesFollowsItsSizeKeepsItsPlaceAndPrints) {
   SendDlgItemMessageA(dialog, 1056, BM_CLICK, 0, 0);
   PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(window.Handle()) && FileExists(job); }));
+}
+
+TEST_F(Printing, AJobThatCannotBeWrittenSaysWhy) {
+  auto window = Open(100);
+  ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 4, Lines: 4")) << window.StatusPart(3);
+  // A folder where the job's file would go: the spooler cannot write it.
+  ASSERT_TRUE(CreateDirectoryA(dir_.File("FILE:").c_str(), nullptr));
+  window.Post(kPrint);
+  HWND dialog = program_.WaitDialog("Print");
+  ASSERT_TRUE(dialog);
+  SendDlgItemMessageA(dialog, 1056, BM_CLICK, 0, 0);
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  const std::string text = program_.AnswerNext(IDOK, 20000);
+  EXPECT_NE(text.find("Could not print the comparison."), std::string::npos) << text;
+  EXPECT_NE(text.find("Reason: "), std::string::npos) << text;
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(window.Handle()); }));
+  EXPECT_EQ(nullptr, program_.WaitDialog("Quillmere", 500)) << "the status dialog is gone";
+  RemoveDirectoryA(dir_.File("FILE:").c_str());
 }
 
 }  // namespace
