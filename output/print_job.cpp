@@ -21,6 +21,7 @@ constexpr const char* kScales[] = {"25", "30", "40", "50", "60", "70", "75", "80
 // One job at a time in the process: the abort procedure's state.
 bool g_printCancelled = false;
 HWND g_printingDialog = nullptr;
+HWND g_printingWindow = nullptr;  // the window whose comparison is printed
 bool g_jobRunning = false;
 
 // The shared printer and the orientation setting take what a print dialog
@@ -53,6 +54,9 @@ BOOL CALLBACK AbortPrinting(HDC, int) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  // A window closed meanwhile (another window's Exit reaches it though it
+  // is disabled) took its comparison with it: not a row more is drawn.
+  if (g_printingWindow && !IsWindow(g_printingWindow)) g_printCancelled = true;
   return !g_printCancelled;
 }
 
@@ -213,6 +217,7 @@ bool PrintComparison(HWND window, const PrintSource& source) {
                                       dialog.nFromPage, dialog.nToPage);
   EnableWindow(window, FALSE);
   g_printCancelled = false;
+  g_printingWindow = window;
   DWORD error = 0;
   {
     PrintingDialog status;  // destroyed at the end of the block
@@ -224,6 +229,7 @@ bool PrintComparison(HWND window, const PrintSource& source) {
     g_printingDialog = nullptr;
   }
   DeleteDC(printer);
+  g_printingWindow = nullptr;
   g_jobRunning = false;
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   if (error) ReportFailure(window, error);

@@ -202,6 +202,12 @@ std::vector<uint32_t> Pixels(HWND pane) {
   return pixels;
 }
 
+std::string GetClassNameOf(HWND window) {
+  char name[128] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
 int CountOf(const std::string& text, const std::string& part) {
   int count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
@@ -361,6 +367,44 @@ TEST_F(Printing, AJobThatCannotBeWrittenSaysWhy) {
   EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(window.Handle()); }));
   EXPECT_EQ(nullptr, program_.WaitDialog("Quillmere", 500)) << "the status dialog is gone";
   RemoveDirectoryA(dir_.File("FILE:").c_str());
+}
+
+// The printing window closed under a running job (another window's Exit, a
+// close from outside): the job stops before it reads the closed window's
+// comparison again, and the program carries on.
+TEST_F(Printing, AWindowClosedDuringItsJobStopsTheJob) {
+  for (const bool exit : {false, true}) {
+    SCOPED_TRACE(exit ? "Exit from the other window" : "WM_CLOSE to the printing window");
+    auto window = Open(9000);
+    ASSERT_TRUE(WaitStatus(window, 3, "Diffs: 360, Lines: 360")) << window.StatusPart(3);
+    window.Send(20000);  // a second, empty text window
+    std::vector<HWND> windows;
+    ASSERT_TRUE(WaitFor([&] {
+      windows = program_.Windows(GetClassNameOf(window.Handle()).c_str());
+      return windows.size() == 2;
+    }));
+    HWND other = windows[0] == window.Handle() ? windows[1] : windows[0];
+    window.Post(kPrint);
+    HWND dialog = program_.WaitDialog("Print");
+    ASSERT_TRUE(dialog);
+    SendDlgItemMessageA(dialog, 1056, BM_CLICK, 0, 0);
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(program_.WaitDialog("Quillmere")) << "no Printing... dialog";
+    if (exit) {
+      PostMessageA(other, WM_COMMAND, 20009 /* Exit */, 0);
+      EXPECT_TRUE(program_.WaitExit(30000)) << "the program ends once the job has stopped";
+      DWORD code = 0;
+      EXPECT_TRUE(program_.ExitCode(&code));
+      EXPECT_EQ(code, 0u) << std::hex << code;
+    } else {
+      PostMessageA(window.Handle(), WM_CLOSE, 0, 0);
+      EXPECT_TRUE(WaitFor([&] { return !IsWindow(window.Handle()); }, 30000));
+      Sleep(2000);  // a job still drawing from the closed window would fault by now
+      EXPECT_TRUE(program_.Running());
+      EXPECT_TRUE(IsWindow(other));
+      program_.Kill();
+    }
+  }
 }
 
 }  // namespace
