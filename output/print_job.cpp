@@ -25,10 +25,9 @@ HWND g_printingWindow = nullptr;  // the window whose comparison is printed
 bool g_jobRunning = false;
 
 // The shared printer and the orientation setting take what a print dialog
-// returned.
+// returned. The dialog was given the shared handles and resizes them in
+// place or replaces them itself: the old ones are not freed here.
 void KeepPrinter(const PRINTDLGA& dialog) {
-  if (Settings.DevMode && Settings.DevMode != dialog.hDevMode) GlobalFree(Settings.DevMode);
-  if (Settings.DevNames && Settings.DevNames != dialog.hDevNames) GlobalFree(Settings.DevNames);
   Settings.DevMode = dialog.hDevMode;
   Settings.DevNames = dialog.hDevNames;
   if (auto* mode = Settings.DevMode ? static_cast<DEVMODEA*>(GlobalLock(Settings.DevMode))
