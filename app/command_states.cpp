@@ -42,6 +42,10 @@ const Rule kRules[] = {
     {ID_SIDE_SAVE_ALL,
      [](const CommandContext& c) { return CanSaveSide(c, 0) || CanSaveSide(c, 1); }, nullptr},
     {ID_FILE_EXPORT, nullptr, nullptr},
+    // Printing reads the rows, which a running comparison is rewriting.
+    {ID_FILE_PRINT, nullptr, nullptr},
+    {ID_FILE_PRINT_PREVIEW, nullptr, nullptr},
+    {ID_FILE_PAGE_SETUP, nullptr, nullptr},
     {ID_FILE_COMPARE_PARENTS, nullptr, nullptr},
     {ID_SIDE_BROWSE, nullptr, nullptr},
     {ID_SIDE_OPEN_IN_APP, nullptr, nullptr},

@@ -337,6 +337,7 @@
 #define IDS_DATE_TIME 112               /* "%1, %2" */
 #define IDS_PAGE_OF 113                 /* "Page %1!ld! of %2!ld!" */
 #define IDS_PRINT_HEADER 114            /* "%1, %2" */
+#define IDS_PRINT_FAILED 115            /* "Could not print the comparison.\n\nReason: %1" */
 #define IDS_OLD_FOLDER_LABEL 128        /* "Old Folder:" */
 #define IDS_NEW_FOLDER_LABEL 129        /* "New Folder:" */
 #define IDS_PROGRESS_DELETING 130       /* "Deleting files..." */

@@ -101,11 +101,8 @@ LRESULT TextView::OnSize(HWND, UINT, WPARAM, LPARAM lParam) {
     deferred_.height = GET_Y_LPARAM(lParam);
     return 0;
   }
-  // A printer layout keeps its page geometry; the screen's comes back later.
-  PaneGeometry& target = screen_ ? screen_->geometry : geometry_;
-  target.width = GET_X_LPARAM(lParam);
-  target.height = GET_Y_LPARAM(lParam);
-  if (printing_) return 0;
+  geometry_.width = GET_X_LPARAM(lParam);
+  geometry_.height = GET_Y_LPARAM(lParam);
   Layout();
   RefreshView();
   return 0;
@@ -382,7 +379,7 @@ void TextView::NotifyCaret(int32_t previousRow) {
 // ---- Repainting ----
 
 void TextView::InvalidateRows(int side, int32_t first, int32_t last) {
-  if (!hwnd() || printing_) return;
+  if (!hwnd()) return;
   if (first > last) std::swap(first, last);
   const int32_t top = std::max(first, topRow_);
   const int32_t bottom = std::min(last, topRow_ + geometry_.visibleRows);
@@ -395,7 +392,7 @@ void TextView::InvalidateRows(int side, int32_t first, int32_t last) {
 }
 
 void TextView::InvalidateAll() {
-  if (hwnd() && !printing_) InvalidateRect(hwnd(), nullptr, FALSE);
+  if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void TextView::ApplyDisplay(const DisplaySettings& snapshot, DisplayChange change) {

@@ -22,8 +22,8 @@
 // pane_layout.h); the caret never rests inside one. A row is decoded only
 // when it is painted or measured, and drawn with the W functions.
 //
-// Painting. WM_PAINT draws through Paint(hdc, rect) into a back buffer; the
-// printing code draws pages through the Print* calls with the same code.
+// Painting. WM_PAINT draws through Paint(hdc, rect) into a back buffer with
+// the row painter (row_painter.h), which draws printed pages too.
 // Only the rows inside the update rectangle are drawn, and nothing per paint
 // or per scroll walks the whole list.
 #pragma once
@@ -40,6 +40,7 @@
 #include "app/display_settings.h"
 #include "textwin/compare_document.h"
 #include "textwin/word_moves.h"
+#include "textwin/row_painter.h"
 
 namespace qm {
 
@@ -63,24 +64,6 @@ public:
   // The edit history's per-side state.
   virtual bool IsSideModified(int /*side*/) const { return false; }
   virtual void OnSideSaved(int /*side*/) {}
-};
-
-// The pixel geometry of the pane, recomputed by every layout.
-struct SideGeometry {
-  int left = 0;       // the side's left edge
-  int textStart = 0;  // left edge plus the line-number gutter
-  int right = 0;      // the side's right edge (exclusive)
-};
-
-struct PaneGeometry {
-  int width = 0;
-  int height = 0;
-  int split = 0;       // divider x
-  int gutter = 0;      // width of each side's line-number gutter
-  SideGeometry side[2];
-  int visibleRows = 0;           // whole rows that fit in the height
-  int32_t maxTopRow = 0;         // max(0, rows - visibleRows)
-  int visibleColumns[2] = {0, 0};
 };
 
 class TextView : public WindowBase, private PaneHooks, private DocumentView {
@@ -247,13 +230,9 @@ public:
   // ---- Drawing ----
   // Draws the part rect of the pane (pane coordinates) onto dc.
   void Paint(HDC dc, const RECT& rect);
-  // Printing: lays the pane out for a printer DC at its resolution with the
-  // scaled font, as a pane of width x height pixels, horizontal positions 0.
-  // EndPrinting restores the screen state. Between the two, PrintRows draws
-  // rows first..last onto dc with first at y = 0.
-  void BeginPrinting(HDC printerDc, int width, int height);
-  void PrintRows(HDC dc, int32_t firstRow, int32_t lastRow);
-  void EndPrinting();
+  // What the pane draws its rows from (printing draws pages from the same
+  // state and settings with a geometry and fonts of its own).
+  const DisplaySettings& Display() const { return display_; }
 
   // ---- Input (text_view_input.cpp, text_view_input_edit.cpp) ----
   // Selects the whole text of the active side.
@@ -503,7 +482,6 @@ private:
   int numberHeight_ = 14;
   int dpiX_ = 96;
   int dpiY_ = 96;
-  bool printing_ = false;
   int wheelDelta_ = 0;
   bool selecting_ = false;  // left button held after a click in the text
   // Inside one of the pane's own edits: the document's notifications wait
@@ -546,12 +524,6 @@ private:
   // After a repeated comparison the caret offset is found again from the
   // remembered x once the window can measure (FinishCompare).
   bool caretFromX_ = false;
-
-  // Screen state kept while a printer layout is in force.
-  struct ScreenState;
-  std::unique_ptr<ScreenState> screen_;
-
-  friend class TextViewPainter;
 };
 
 }  // namespace qm

@@ -25,10 +25,7 @@ int32_t TopRowForBlock(const DiffBlock& block, int32_t top, int32_t visible);
 // Moves a scroll bar's thumb; the bar repaints later (null: nothing).
 void SetBarPosition(HWND bar, int32_t position);
 
-struct TextView::Fonts {
-  GdiObject<HFONT> text;
-  GdiObject<HFONT> number;
-};
+struct TextView::Fonts : RowFonts {};
 
 // The off-screen bitmap WM_PAINT draws into, kept between paints at the
 // pane's size.
@@ -36,14 +33,6 @@ struct TextView::BackBuffer {
   GdiObject<HBITMAP> bitmap;
   int width = 0;
   int height = 0;
-};
-
-struct TextView::ScreenState {
-  PaneGeometry geometry;
-  int32_t topRow = 0;
-  int32_t hscroll[2] = {0, 0};
-  int dpiX = 96;
-  int dpiY = 96;
 };
 
 }  // namespace qm

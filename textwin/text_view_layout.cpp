@@ -13,58 +13,24 @@
 namespace qm {
 
 void TextView::MakeFonts(HDC dc, int dpiY, int scalePercent) {
-  LOGFONTA font{};
-  font.lfHeight = -MulDiv(display_.FontSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  if (scalePercent != 100) font.lfHeight = font.lfHeight * scalePercent / 100;
-  font.lfWeight = FW_NORMAL;
-  font.lfCharSet = DEFAULT_CHARSET;
-  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  font.lfQuality = DEFAULT_QUALITY;
-  font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;  // the face the user chose, whatever its pitch
-  const std::string face = display_.FontFace.empty() ? DefaultFontFace() : display_.FontFace;
-  lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
   auto fonts = std::make_unique<Fonts>();
-  fonts->text.Reset(CreateFontIndirectA(&font));
-  font.lfHeight = font.lfHeight * 9 / 10;
-  fonts->number.Reset(CreateFontIndirectA(&font));
-
-  TEXTMETRICA metrics{};
-  {
-    SelectScope select(dc, fonts->text.get() ? fonts->text.get() : GetStockObject(ANSI_FIXED_FONT));
-    GetTextMetricsA(dc, &metrics);
-  }
-  lineHeight_ = std::max<int>(1, metrics.tmHeight);
-  charWidth_ = std::max<int>(1, metrics.tmAveCharWidth);
-  // TMPF_FIXED_PITCH set means variable pitch (the name is historical).
-  fixedPitch_ = (metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;
-  SIZE digit{};
-  {
-    SelectScope select(dc, fonts->number.get() ? fonts->number.get()
-                                               : GetStockObject(ANSI_FIXED_FONT));
-    GetTextExtentPoint32A(dc, "9", 1, &digit);
-  }
-  digitWidth_ = std::max<int>(1, digit.cx);
-  numberHeight_ = digit.cy;
+  MakeRowFonts(dc, display_, scalePercent, fonts.get());
+  fonts->dpiX = dpiX_;
+  fonts->dpiY = dpiY;
+  lineHeight_ = fonts->lineHeight;
+  charWidth_ = fonts->charWidth;
+  fixedPitch_ = fonts->fixedPitch;
+  digitWidth_ = fonts->digitWidth;
+  numberHeight_ = fonts->numberHeight;
   dpiY_ = dpiY;
   fonts_ = std::move(fonts);
 }
 
 void TextView::Layout() {
-  PaneGeometry& g = geometry_;
-  const int32_t rows = state_.list->RowCount();
-  g.split = ComputeSplit(g.width, &ratio_);
-  const int strip = ScaleToDpi(kStripHalf, dpiX_);
-  g.gutter = GutterWidth(showLineNumbers_, rows, digitWidth_, dpiX_, printing_);
-  g.side[0].left = 0;
-  g.side[0].right = g.split - strip;
-  g.side[1].left = g.split + strip;
-  g.side[1].right = g.width;
-  for (SideGeometry& side : g.side) side.textStart = side.left + g.gutter;
-  g.visibleRows = std::max(0, g.height / lineHeight_);
-  g.maxTopRow = std::max<int32_t>(0, rows - g.visibleRows);
-  for (int s = 0; s < 2; ++s)
-    g.visibleColumns[s] = std::max(0, g.side[s].right - g.side[s].textStart) / charWidth_;
+  const RowFonts defaults;  // before the pane has fonts: the default metrics
+  geometry_ = LayOutRows(geometry_.width, geometry_.height, ratio_, state_.list->RowCount(),
+                         showLineNumbers_, fonts_ ? *fonts_ : defaults, false);
+  ComputeSplit(geometry_.width, &ratio_);  // the ratio of the clamped divider
   ClampPositions();
 }
 
@@ -194,12 +160,7 @@ bool TextView::IsUtf8(int side) const {
 }
 
 CellRules TextView::Rules(int side) const {
-  CellRules rules;
-  rules.tabStop = display_.TabStop;
-  rules.showWhiteSpace = display_.ShowWhiteSpace;
-  rules.utf8 = IsUtf8(side);
-  rules.legacy = LegacyCharTable();
-  return rules;
+  return RowCellRules(state_, display_, side);
 }
 
 uint32_t TextView::CharStart(int side, int32_t row, uint32_t offset) const {
@@ -297,7 +258,7 @@ void TextView::ShowCaret() {
   const SideGeometry& side = geometry_.side[activeSide_];
   const int textWidth = side.right - side.textStart;
   const bool visible = caretX_ >= 0 && caretX_ < textWidth - 2 && caretY_ >= 0 &&
-                       caretY_ <= geometry_.height && !printing_ && !IsTextDragging();
+                       caretY_ <= geometry_.height && !IsTextDragging();
   if (visible) {
     SetCaretPos(side.textStart + caretX_, caretY_);
     if (!caretShown_) ::ShowCaret(hwnd());

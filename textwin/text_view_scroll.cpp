@@ -53,7 +53,7 @@ void TextView::ScrollVerticallyTo(int32_t top) {
   if (top == topRow_) return;
   const int64_t distance = static_cast<int64_t>(topRow_ - top) * lineHeight_;
   topRow_ = top;
-  if (!hwnd() || printing_) return;
+  if (!hwnd()) return;
   if (caretShown_) HideCaret(hwnd());
   caretShown_ = false;
   if (std::llabs(distance) < std::min<int64_t>(kMaxScrollPixels, geometry_.height / 2))
@@ -79,7 +79,7 @@ void TextView::ScrollSideTo(int side, int32_t column) {
     if (target == hscroll_[s]) continue;
     const int64_t distance = static_cast<int64_t>(hscroll_[s] - target) * charWidth_;
     hscroll_[s] = target;
-    if (!hwnd() || printing_) continue;
+    if (!hwnd()) continue;
     if (caretShown_) HideCaret(hwnd());
     caretShown_ = false;
     const SideGeometry& g = geometry_.side[s];

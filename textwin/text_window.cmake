@@ -8,6 +8,9 @@ target_sources(qm_textwin PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/text_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_window_compare.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_window_commands.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/text_window_find.cpp)
-target_link_libraries(qm_textwin PUBLIC qm_app qm_html
+  ${CMAKE_CURRENT_LIST_DIR}/text_window_find.cpp
+  ${CMAKE_SOURCE_DIR}/output/print_page.cpp
+  ${CMAKE_SOURCE_DIR}/output/print_job.cpp
+  ${CMAKE_SOURCE_DIR}/output/print_preview.cpp)
+target_link_libraries(qm_textwin PUBLIC qm_app qm_html qm_print_layout
   comdlg32 comctl32 shell32 ole32 user32 gdi32)

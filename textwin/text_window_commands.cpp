@@ -13,6 +13,8 @@
 #include "controls/masked_bitmap.h"
 #include "engine/text_file.h"
 #include "output/html_export.h"
+#include "output/print_job.h"
+#include "output/print_preview.h"
 #include "resources/resource.h"
 #include "textwin/export_dialog.h"
 #include "controls/message_box.h"
@@ -58,6 +60,25 @@ void TextWindow::RegisterCommands() {
     if (history_.IsModified(1)) SaveSide(1);
   });
   command(ID_FILE_EXPORT, [this] { Export(); });
+  // Printing draws from the document and a copy of the pane's display
+  // settings; the pane itself is left alone.
+  auto printSource = [this] {
+    PrintSource source;
+    source.state = &pane_->State();
+    source.display = pane_->Display();
+    source.splitRatio = pane_->SplitRatio();
+    source.leftName = SidePathOf(0);
+    source.rightName = SidePathOf(1);
+    char title[512] = "";
+    GetWindowTextA(hwnd(), title, sizeof title);
+    source.title = title;
+    return source;
+  };
+  command(ID_FILE_PRINT, [this, printSource] { PrintComparison(hwnd(), printSource()); });
+  command(ID_FILE_PRINT_PREVIEW, [this, printSource] {
+    if (ShowPrintPreview(hwnd(), printSource())) PostMessageA(hwnd(), WM_COMMAND, ID_FILE_PRINT, 0);
+  });
+  command(ID_FILE_PAGE_SETUP, [this] { ShowPageSetup(hwnd()); });
   command(ID_VIEW_SYNC_SCROLL, [] { Settings.SyncScroll = !Settings.SyncScroll; });
   command(ID_VIEW_PREV_DIFF, [this] {
     SetFocus(pane_->hwnd());

@@ -264,6 +264,10 @@ bool Program::Running() const {
   return started_ && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+bool Program::ExitCode(DWORD* code) const {
+  return started_ && GetExitCodeProcess(info_.hProcess, code) && *code != STILL_ACTIVE;
+}
+
 bool Program::WaitExit(DWORD timeoutMs) {
   if (!started_) return true;
   return WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;

@@ -71,6 +71,8 @@ public:
   // Waits for the message box, returns its text and answers it.
   std::string AnswerNext(int button, DWORD timeoutMs = 10000) const;
   bool WaitExit(DWORD timeoutMs = 10000);
+  // The exit code of a program that has ended; false while it runs.
+  bool ExitCode(DWORD* code) const;
   bool Running() const;
   void Kill();
   DWORD Id() const { return info_.dwProcessId; }

@@ -946,12 +946,23 @@ TEST_F(TextViewPixels, PrintedPagesStartAtColumnZeroWithoutCaretAndRestoreTheScr
   int gutter = -1;
   int right = 0;
   Snapshot page(pageWidth, 20 * screenLineHeight, [&](HDC dc) {
-    view_->BeginPrinting(dc, pageWidth, 20 * screenLineHeight);
-    lineHeight = view_->LineHeight();
-    gutter = view_->Geometry().gutter;
-    right = view_->Geometry().side[0].right;
-    view_->PrintRows(dc, 40, 59);
-    view_->EndPrinting();
+    // A page is drawn from the pane's document and settings with fonts and
+    // a geometry of its own.
+    RowFonts fonts;
+    MakeRowFonts(dc, view_->Display(), 100, &fonts);
+    const PaneGeometry g = LayOutRows(pageWidth, 20 * screenLineHeight, view_->SplitRatio(),
+                                      view_->List().RowCount(),
+                                      view_->Display().ShowLineNumbers, fonts, true);
+    lineHeight = fonts.lineHeight;
+    gutter = g.gutter;
+    right = g.side[0].right;
+    RowPaintSource source;
+    source.state = &view_->State();
+    source.display = &view_->Display();
+    source.geometry = &g;
+    source.fonts = &fonts;
+    source.topRow = 40;
+    PaintRows(dc, source, RECT{0, 0, pageWidth, 20 * lineHeight});
   });
   EXPECT_EQ(gutter, 0) << "no gutter on paper without line numbers";
   EXPECT_EQ(right, pageWidth / 2 - 10);
