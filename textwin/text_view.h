@@ -157,7 +157,9 @@ public:
   bool IsOverwrite() const { return overwrite_; }
   void SetOverwrite(bool on) { overwrite_ = on; }
   // Text between the side's bytes (UTF-8, or the legacy code page) and UTF-16.
-  std::string BytesForSide(int side, const std::wstring& text) const;
+  // lossy (may be null) is set when a legacy side has no byte for some
+  // character (it becomes "?").
+  std::string BytesForSide(int side, const std::wstring& text, bool* lossy = nullptr) const;
   std::wstring WideFromSide(int side, const std::string& bytes) const;
 
   // ---- View ----

@@ -270,7 +270,8 @@ bool TextView::Redo() {
   return true;
 }
 
-std::string TextView::BytesForSide(int side, const std::wstring& text) const {
+std::string TextView::BytesForSide(int side, const std::wstring& text, bool* lossy) const {
+  if (lossy) *lossy = false;
   if (IsUtf8(side)) return Utf8FromWide(text.data(), text.size());
   if (text.empty()) return std::string();
   // The legacy code page has no place for some characters: they become "?".
@@ -279,7 +280,10 @@ std::string TextView::BytesForSide(int side, const std::wstring& text) const {
   const int size = WideCharToMultiByte(codePage, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
   if (size <= 0) return std::string();
   std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), wide, bytes.data(), size, nullptr, nullptr);
+  BOOL usedDefault = FALSE;
+  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), wide, bytes.data(), size,
+                      nullptr, &usedDefault);
+  if (lossy) *lossy = usedDefault != FALSE;
   return bytes;
 }
 

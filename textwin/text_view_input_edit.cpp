@@ -285,7 +285,15 @@ void TextView::TypeCodePoint(uint32_t code, int repeat) {
       continue;
     }
     if (IsReadOnly(activeSide_)) return;
-    const std::string bytes = code == '\r' ? std::string("\n") : BytesForSide(activeSide_, Utf16Of(code));
+    bool lossy = false;
+    const std::string bytes =
+        code == '\r' ? std::string("\n") : BytesForSide(activeSide_, Utf16Of(code), &lossy);
+    if (lossy) {
+      // A character the side's single-byte code page cannot hold is not
+      // typed as a "?" that would be saved in its place.
+      MessageBeep(static_cast<UINT>(-1));
+      return;
+    }
     if (bytes.empty()) return;
     const TextDoc& doc = state_.side[activeSide_].doc;
     const uint32_t caret = caretOffset_[activeSide_];

@@ -1592,6 +1592,15 @@ TEST_F(TextViewInput, ArrowsWalkCharactersRowsAndTheOtherSidesFillers) {
   EXPECT_EQ(Selected(), "ab\ncd");
 }
 
+TEST_F(TextViewInput, ALegacySideTakesOnlyCharactersItsCodePageHolds) {
+  // Windows-1252 here: "\xE9" is its e acute; Cyrillic has no byte there and
+  // must not be saved as a "?" in its place.
+  Fill({{RowKind::Same, "ab", "ab"}});
+  view_->PlaceCaret(0, 1, false);
+  Type(L"\x00E9\x0436x");
+  EXPECT_EQ(Text(0), "a\xE9x" "b");
+}
+
 TEST_F(TextViewInput, ClicksCountToThreeAndDragsExtendByWordsOrRows) {
   Fill({{RowKind::Same, "alpha beta.gamma", "alpha beta.gamma"},
         {RowKind::Same, "delta epsilon", "delta epsilon"},
