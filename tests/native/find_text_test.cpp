@@ -3,7 +3,6 @@
 // in order, and the cases that can really break.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -323,20 +322,17 @@ TEST(FindInSide, ASelectionOverARowBoundaryIsNotFoundAgain) {
   EXPECT_EQ(s.Find("y", 0, 10).row, 3);
 }
 
-TEST(FindInSide, WrapsThroughAMillionRowsQuickly) {
+// Its speed is the editing benchmark's to measure (bench/edit_run.sh).
+TEST(FindInSide, WrapsThroughAMillionRows) {
   std::string text;
   for (int i = 0; i < 1000000; ++i) text += "line of some ordinary text " + std::to_string(i % 97) + "\n";
   text += "the needle\n";
   const OneSide s(text);
   ASSERT_GT(s.list.RowCount(), 1000000);
   for (bool matchCase : {false, true}) {
-    const auto start = std::chrono::steady_clock::now();
     // From the row after the needle's: through the whole list and round.
     const FindMatch m = s.Find("Needle", s.list.RowCount() - 1, s.left.Length(), true, true, matchCase);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(m.Found(), !matchCase);
-    EXPECT_LT(seconds, 0.5) << (matchCase ? "match case" : "any case");
+    EXPECT_EQ(m.Found(), !matchCase) << (matchCase ? "match case" : "any case");
   }
 }
 

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -464,10 +463,10 @@ TEST(FolderCompareFaults, AnUnlistableSubfolderIsUnreadableAndNothingBelowItIsOn
   }
 }
 
-TEST(FolderCompareFaults, LargeFolderPairsInLinearTime) {
-  // 100,000 names with case variants interleaved: a quadratic search
-  // would take minutes. No dates or sizes: the test's file system looks
-  // names up linearly.
+TEST(FolderCompareFaults, LargeFolderPairsEveryNameWithItsCaseVariant) {
+  // 100,000 names with case variants interleaved (a quadratic search would
+  // take minutes; the folder benchmark times it). No dates or sizes: the
+  // test's file system looks names up linearly.
   FakeFileSystem fs;
   FakeNode& o = fs.roots["old"];
   FakeNode& n = fs.roots["new"];
@@ -481,13 +480,8 @@ TEST(FolderCompareFaults, LargeFolderPairsInLinearTime) {
   SetRoots(c);
   FolderCompareSettings s;
   s.CompareDate = s.CompareSize = false;
-  const auto start = std::chrono::steady_clock::now();
   ASSERT_EQ(RunFolderCompare(c, s, fs).code, CompareCode::Ok);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(c.List(FolderListKind::SameList).size(), size_t{kCount});
-  // Generous enough for a sanitizer build on a busy machine.
-  EXPECT_LT(seconds, 30.0);
 }
 
 // The system's own file system, on whichever system the tests run: a small
