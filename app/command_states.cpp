@@ -102,6 +102,24 @@ const Rule kRules[] = {
 
 }  // namespace
 
+bool SameContext(const CommandContext& a, const CommandContext& b) {
+  for (int s = 0; s < 2; ++s) {
+    if (a.loaded[s] != b.loaded[s] || a.modified[s] != b.modified[s] ||
+        a.readOnly[s] != b.readOnly[s]) {
+      return false;
+    }
+  }
+  return a.busy == b.busy && a.activeSide == b.activeSide && a.hasSelection == b.hasSelection &&
+         a.diffCount == b.diffCount && a.canUndo == b.canUndo && a.canRedo == b.canRedo &&
+         a.canCopyLeft == b.canCopyLeft && a.canCopyRight == b.canCopyRight &&
+         a.canDelete == b.canDelete && a.canNewTextWindow == b.canNewTextWindow &&
+         a.canNewFolderWindow == b.canNewFolderWindow && a.optionsAvailable == b.optionsAvailable &&
+         a.viewToolBar == b.viewToolBar && a.viewQuickBar == b.viewQuickBar &&
+         a.viewStatusBar == b.viewStatusBar && a.viewSummary == b.viewSummary &&
+         a.showWhiteSpace == b.showWhiteSpace && a.syncScroll == b.syncScroll &&
+         a.lineNumbers == b.lineNumbers;
+}
+
 CommandState EvaluateCommand(unsigned id, const CommandContext& c) {
   CommandState state;
   for (const Rule& rule : kRules) {

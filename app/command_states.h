@@ -57,6 +57,9 @@ struct CommandState {
   bool checked = false;
 };
 
+// True when the rules see the same state in a and b.
+bool SameContext(const CommandContext& a, const CommandContext& b);
+
 // The state of command id in context c.
 CommandState EvaluateCommand(unsigned id, const CommandContext& c);
 // Every command id the table has a rule for, in table order.

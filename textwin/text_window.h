@@ -30,6 +30,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/comparison_window.h"
@@ -176,6 +177,7 @@ private:
   HWND statusBar_ = nullptr;
   HWND toolTip_ = nullptr;
   PaneLayoutResult layout_;
+  std::optional<CommandContext> toolContext_;  // what the tool bar shows
 
   std::string sidePath_[2];  // empty: fall back to the box text
   DisplaySettings display_;  // what the window was last laid out with

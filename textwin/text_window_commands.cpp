@@ -216,6 +216,9 @@ CommandContext TextWindow::CommandSnapshot() const {
 void TextWindow::UpdateCommandStates() {
   if (!toolBar_ || !pane_) return;
   const CommandContext context = CommandSnapshot();
+  // Asked after every key: the same state leaves the buttons as they are.
+  if (toolContext_ && SameContext(*toolContext_, context)) return;
+  toolContext_ = context;
   for (UINT id : kToolBarCommands) {
     if (id) EnableToolButton(toolBar_, id, EvaluateCommand(id, context).enabled);
   }

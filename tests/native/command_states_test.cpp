@@ -101,6 +101,45 @@ TEST(CommandStates, RulesHoldInEveryState) {
   }
 }
 
+// The tool bar skips its update when the state is the same: a field the
+// comparison forgets would leave a button stale. Any one field changed must
+// count as a change whenever some rule reads it.
+TEST(CommandStates, EveryFieldARuleReadsMakesADifferentContext) {
+  std::mt19937 rng(3);
+  for (int i = 0; i < 3000; ++i) {
+    const CommandContext a = RandomContext(rng);
+    CommandContext b = a;
+    switch (rng() % 20) {
+      case 0: b.busy = !b.busy; break;
+      case 1: b.loaded[rng() % 2] ^= true; break;
+      case 2: b.modified[rng() % 2] ^= true; break;
+      case 3: b.readOnly[rng() % 2] ^= true; break;
+      case 4: b.activeSide = 1 - b.activeSide; break;
+      case 5: b.hasSelection = !b.hasSelection; break;
+      case 6: b.diffCount = b.diffCount ? 0 : 1; break;
+      case 7: b.canUndo = !b.canUndo; break;
+      case 8: b.canRedo = !b.canRedo; break;
+      case 9: b.canCopyLeft = !b.canCopyLeft; break;
+      case 10: b.canCopyRight = !b.canCopyRight; break;
+      case 11: b.canDelete = !b.canDelete; break;
+      case 12: b.canNewTextWindow = !b.canNewTextWindow; break;
+      case 13: b.canNewFolderWindow = !b.canNewFolderWindow; break;
+      case 14: b.optionsAvailable = !b.optionsAvailable; break;
+      case 15: b.viewToolBar = !b.viewToolBar; break;
+      case 16: b.viewSummary = !b.viewSummary; break;
+      case 17: b.syncScroll = !b.syncScroll; break;
+      case 18: b.showWhiteSpace = !b.showWhiteSpace; break;
+      default: b.lineNumbers = (b.lineNumbers + 1) % 3; break;
+    }
+    if (!SameContext(a, b)) continue;
+    for (unsigned id : RuledCommands()) {
+      const CommandState x = EvaluateCommand(id, a);
+      const CommandState y = EvaluateCommand(id, b);
+      EXPECT_TRUE(x.enabled == y.enabled && x.checked == y.checked) << "command " << id;
+    }
+  }
+}
+
 TEST(CommandStates, UnlistedIdsAreLeftAlone) {
   CommandContext busy;
   busy.busy = true;
