@@ -39,6 +39,9 @@ void TextView::FollowEdit(int side, uint32_t caret, uint32_t anchor, int spanSid
                           uint32_t spanStart, uint32_t spanEnd) {
   const DiffList& list = *state_.list;
   const int32_t previousRow = caretRow_;
+  // A selection or an active side that goes away may span rows the edit
+  // did not touch: those need a whole repaint.
+  const bool wholeRepaint = side != activeSide_ || anchor_ != caretOffset_[activeSide_];
   for (int s = 0; s < 2; ++s)
     caretOffset_[s] = std::min(caretOffset_[s], state_.side[s].doc.Length());
   const uint32_t length = state_.side[side].doc.Length();
@@ -68,7 +71,7 @@ void TextView::FollowEdit(int side, uint32_t caret, uint32_t anchor, int spanSid
   rememberedX_ = PixelOf(activeSide_, caretRow_, caretOffset_[activeSide_]);
   if (realignment == 2 || wider) UpdateScrollBars();
   ScrollCaretIntoView();
-  if (realignment == 0 && !wider) {
+  if (realignment == 0 && !wider && !wholeRepaint) {
     // Nothing moved and no highlight changed: only the edited rows and the
     // caret's old and new row look different (typing stays cheap).
     InvalidateRows(-1, first, last);
