@@ -26,8 +26,17 @@ protected:
     HWND pane = FindWindowExA(window.Handle(), nullptr, "TextView", nullptr);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(pane, WM_COMMAND, kSave, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    // The edits: typed text, Replace and the merges sent from outside. A
+    // side that holds no loaded file takes none of them, so nothing can
+    // be marked modified that could never be saved.
+    PostMessageW(pane, WM_CHAR, L'X', 1);
+    PostMessageW(pane, WM_CHAR, L'\r', 1);
+    for (int command : {kReplaceLeft, kReplaceRight, kCopyLeft, kCopyRight, kUndo, kRedo})
+      window.Send(command);
+    window.CtrlKey('V');
     program_.Settle(window.Handle());
     Sleep(300);
+    EXPECT_EQ(window.Title().find('*'), std::string::npos) << window.Title();
   }
   bool AnyDialogOpen() const { return !program_.Windows("#32770").empty(); }
 };
