@@ -21,20 +21,25 @@
 
 namespace qm {
 
-// One item of a folder listing, in the form the system gives it.
-struct FoundItem {
-  std::string name;  // the bare name, never "." or ".."
-  bool isFolder = false;
-  bool hidden = false;    // Windows: the attribute; POSIX: a name that begins with "."
-  bool readOnly = false;  // Windows: the attribute; POSIX: no write bit for the owner
-};
-
 // What a comparison asks of a file: its last-write time in whole seconds
 // (of any fixed epoch; only comparisons are made) and its size.
 struct FileFacts {
   int64_t writeSeconds = 0;
   uint64_t size = 0;
 };
+
+// One item of a folder listing, in the form the system gives it.
+struct FoundItem {
+  std::string name;  // the bare name, never "." or ".."
+  bool isFolder = false;
+  bool hidden = false;    // Windows: the attribute; POSIX: a name that begins with "."
+  bool readOnly = false;  // Windows: the attribute; POSIX: no write bit for the owner
+  // The item's time and size, when the listing had them at hand (facts
+  // valid); a comparison then needs no query of its own for the item.
+  bool haveFacts = false;
+  FileFacts facts;
+};
+
 
 // Sequential reading of one open file.
 class FileReader {
@@ -62,6 +67,12 @@ public:
   // that kept the folder from being listed; *items is then empty.
   virtual uint32_t ListFolder(const std::string& path, bool attributes,
                               std::vector<FoundItem>* items) = 0;
+  // ListFolder that also gives each item's facts where the system can have
+  // them cheaply with the listing. The default lists without facts.
+  virtual uint32_t ListFolderWithFacts(const std::string& path, bool attributes,
+                                       std::vector<FoundItem>* items) {
+    return ListFolder(path, attributes, items);
+  }
   // The time and size of path (a link followed; a link that leads nowhere
   // answers for itself). False when neither can be had.
   virtual bool QueryFile(const std::string& path, FileFacts* facts) = 0;
@@ -71,6 +82,13 @@ public:
   // The target of a shell shortcut, or path as it is. Windows: the calling
   // thread has COM initialised.
   virtual std::string ResolveShortcut(const std::string& path) = 0;
+  // True when two threads may call this file system at once; a comparison
+  // then lists the two sides and reads pairs of files on two threads.
+  virtual bool Concurrent() const { return false; }
+  // Called on a helper thread of a comparison before its first and after
+  // its last call to this file system (Windows: COM for ResolveShortcut).
+  virtual void HelperThreadStarted() {}
+  virtual void HelperThreadEnded() {}
 };
 
 // The operating system's file system.
@@ -80,9 +98,14 @@ public:
   bool IsExistingFolder(const std::string& path) override;
   uint32_t ListFolder(const std::string& path, bool attributes,
                       std::vector<FoundItem>* items) override;
+  uint32_t ListFolderWithFacts(const std::string& path, bool attributes,
+                               std::vector<FoundItem>* items) override;
   bool QueryFile(const std::string& path, FileFacts* facts) override;
   std::unique_ptr<FileReader> OpenFile(const std::string& path, uint32_t* error) override;
   std::string ResolveShortcut(const std::string& path) override;
+  bool Concurrent() const override { return true; }
+  void HelperThreadStarted() override;
+  void HelperThreadEnded() override;
 };
 
 }  // namespace qm

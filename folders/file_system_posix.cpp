@@ -25,8 +25,12 @@ bool SystemFileSystem::IsExistingFolder(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-uint32_t SystemFileSystem::ListFolder(const std::string& path, bool attributes,
-                                      std::vector<FoundItem>* items) {
+namespace {
+
+// Lists path; with withFacts every item is queried relative to the open
+// folder (one short lookup instead of a walk of the whole path later).
+uint32_t ListPosixFolder(const std::string& path, bool attributes, bool withFacts,
+                         std::vector<FoundItem>* items) {
   items->clear();
   errno = 0;
   DIR* dir = opendir(path.c_str());
@@ -49,12 +53,15 @@ uint32_t SystemFileSystem::ListFolder(const std::string& path, bool attributes,
     // plain; a link counts as what it leads to, and one that leads nowhere
     // is listed as itself, a file.
     struct stat st;
-    if (!attributes && (d->d_type == DT_REG || d->d_type == DT_DIR)) {
+    if (!attributes && !withFacts && (d->d_type == DT_REG || d->d_type == DT_DIR)) {
       item.isFolder = d->d_type == DT_DIR;
     } else if (fstatat(fd, name, &st, 0) == 0 ||
                fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
       item.isFolder = S_ISDIR(st.st_mode);
       item.readOnly = (st.st_mode & S_IWUSR) == 0;
+      item.haveFacts = true;
+      item.facts.writeSeconds = static_cast<int64_t>(st.st_mtim.tv_sec);
+      item.facts.size = static_cast<uint64_t>(st.st_size);
     }
     items->push_back(std::move(item));
   }
@@ -62,6 +69,21 @@ uint32_t SystemFileSystem::ListFolder(const std::string& path, bool attributes,
   if (error != 0) items->clear();
   return error;
 }
+
+}  // namespace
+
+uint32_t SystemFileSystem::ListFolder(const std::string& path, bool attributes,
+                                      std::vector<FoundItem>* items) {
+  return ListPosixFolder(path, attributes, false, items);
+}
+
+uint32_t SystemFileSystem::ListFolderWithFacts(const std::string& path, bool attributes,
+                                               std::vector<FoundItem>* items) {
+  return ListPosixFolder(path, attributes, true, items);
+}
+
+void SystemFileSystem::HelperThreadStarted() {}
+void SystemFileSystem::HelperThreadEnded() {}
 
 bool SystemFileSystem::QueryFile(const std::string& path, FileFacts* facts) {
   struct stat st;

@@ -31,6 +31,12 @@ std::string Narrow(const wchar_t* text) {
   return narrow;
 }
 
+// A file time (100 ns units since 1601) in whole seconds.
+int64_t WholeSeconds(const FILETIME& time) {
+  const uint64_t ticks = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  return static_cast<int64_t>(ticks / 10000000u);
+}
+
 }  // namespace
 
 std::string SystemFileSystem::Child(const std::string& root, const std::string& relative) const {
@@ -65,6 +71,10 @@ uint32_t SystemFileSystem::ListFolder(const std::string& path, bool /*attributes
     item.isFolder = (find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     item.hidden = (find.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
     item.readOnly = (find.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    // The find data carries what QueryFile would ask for.
+    item.haveFacts = true;
+    item.facts.writeSeconds = WholeSeconds(find.ftLastWriteTime);
+    item.facts.size = (static_cast<uint64_t>(find.nFileSizeHigh) << 32) | find.nFileSizeLow;
     items->push_back(std::move(item));
   } while (FindNextFileW(handle, &find));
   error = GetLastError();
@@ -77,9 +87,7 @@ uint32_t SystemFileSystem::ListFolder(const std::string& path, bool /*attributes
 bool SystemFileSystem::QueryFile(const std::string& path, FileFacts* facts) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return false;
-  const uint64_t time = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                        data.ftLastWriteTime.dwLowDateTime;
-  facts->writeSeconds = static_cast<int64_t>(time / 10000000u);  // 100 ns units since 1601
+  facts->writeSeconds = WholeSeconds(data.ftLastWriteTime);
   facts->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   return true;
 }
@@ -131,5 +139,17 @@ std::unique_ptr<FileReader> SystemFileSystem::OpenFile(const std::string& path,
 std::string SystemFileSystem::ResolveShortcut(const std::string& path) {
   return qm::ResolveShortcut(path);
 }
+
+uint32_t SystemFileSystem::ListFolderWithFacts(const std::string& path, bool attributes,
+                                               std::vector<FoundItem>* items) {
+  return ListFolder(path, attributes, items);
+}
+
+// Shortcuts are resolved through COM, which each thread starts for itself.
+void SystemFileSystem::HelperThreadStarted() {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+}
+
+void SystemFileSystem::HelperThreadEnded() { CoUninitialize(); }
 
 }  // namespace qm

@@ -1,8 +1,15 @@
 #include "folders/folder_compare.h"
 
 #include <algorithm>
-#include <numeric>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
 #include <new>
+#include <numeric>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -89,13 +96,106 @@ private:
   Map folded_;
 };
 
+// A second thread for one comparison run: the listing of the new side
+// while this thread lists the old one, and half the file pairs of a level
+// while this thread reads the other half. Handing work over and waiting
+// block on a condition variable; nothing spins. Without a thread (none
+// could be started, or the file system is not safe for two) everything
+// runs on the calling thread.
+class HelperThread {
+public:
+  explicit HelperThread(FolderFileSystem& fs) : fs_(fs) {}
+  ~HelperThread() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+  }
+  HelperThread(const HelperThread&) = delete;
+  HelperThread& operator=(const HelperThread&) = delete;
+
+  // Runs second on the helper and first here, and returns when both are
+  // done. An exception of either reaches the caller after both ended.
+  void RunBoth(const std::function<void()>& first, const std::function<void()>& second) {
+    if (!Start()) {
+      first();
+      second();
+      return;
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      task_ = &second;
+      error_ = nullptr;
+    }
+    wake_.notify_one();
+    std::exception_ptr firstError;
+    try {
+      first();
+    } catch (...) {
+      firstError = std::current_exception();
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [this] { return task_ == nullptr; });
+    if (firstError) std::rethrow_exception(firstError);
+    if (error_) std::rethrow_exception(error_);
+  }
+
+private:
+  bool Start() {
+    if (thread_.joinable()) return true;
+    if (failed_ || !fs_.Concurrent()) return false;
+    try {
+      thread_ = std::thread([this] { Loop(); });
+    } catch (const std::system_error&) {
+      failed_ = true;
+    }
+    return !failed_;
+  }
+
+  void Loop() {
+    fs_.HelperThreadStarted();
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return stop_ || task_ != nullptr; });
+      if (stop_) break;
+      const std::function<void()>* task = task_;
+      lock.unlock();
+      std::exception_ptr error;
+      try {
+        (*task)();
+      } catch (...) {
+        error = std::current_exception();
+      }
+      lock.lock();
+      error_ = error;
+      task_ = nullptr;
+      done_.notify_one();
+    }
+    lock.unlock();
+    fs_.HelperThreadEnded();
+  }
+
+  FolderFileSystem& fs_;
+  std::thread thread_;
+  bool failed_ = false;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable done_;
+  const std::function<void()>* task_ = nullptr;
+  std::exception_ptr error_;
+  bool stop_ = false;
+};
+
 // One run of the comparison: the settings copied at its start, the file
 // system, and the lists it fills.
 class CompareRun {
 public:
   CompareRun(FolderComparison& comparison, const FolderCompareSettings& settings,
              FolderFileSystem& fs)
-      : c_(comparison), s_(settings), fs_(fs) {}
+      : c_(comparison), s_(settings), fs_(fs), helper_(fs) {}
 
   // The worker's whole work. Sets rootResult when a root cannot be listed.
   void Work();
@@ -108,9 +208,18 @@ private:
   void Filter(std::vector<FolderEntry>& entries) const;
   Outcome MatchEntryLists(std::vector<FolderEntry>& a, std::vector<FolderEntry>& b,
                           bool checkOnly);
-  Outcome CompareEntryPair(const FolderEntry& a, FolderEntry& b, bool checkOnly);
+  Outcome CompareEntryPair(const FolderEntry& a, FolderEntry& b, bool checkOnly,
+                           const Outcome* knownContents = nullptr);
+  Outcome CompareContents(const FolderEntry& a, const FolderEntry& b, ContentsBuffers& buffers);
+  void CompareContentsOfLevel(const std::vector<FolderEntry>& a, const std::vector<FolderEntry>& b,
+                              const std::vector<ptrdiff_t>& partners,
+                              std::vector<Outcome>* outcomes);
+  uint32_t ScanBoth(const std::string& oldName, const std::string& newName,
+                    std::vector<FolderEntry>* oldEntries, std::vector<FolderEntry>* newEntries,
+                    uint32_t* newError);
   Outcome CompareSubfolderPair(const FolderEntry& a, const FolderEntry& b);
   void CompareFacts(const FolderEntry& a, FolderEntry& b, bool* differs, bool* unreadable);
+  bool FactsOf(int side, const FolderEntry& e, FileFacts* facts);
   void AddToList(FolderListKind kind, const FolderEntry& entry);
   void SortAndLabel();
 
@@ -119,7 +228,9 @@ private:
   FolderFileSystem& fs_;
   FilterPatterns patterns_;
   bool include_ = false;
-  ContentsBuffers buffers_;
+  ContentsBuffers buffers_;        // this thread's
+  ContentsBuffers helperBuffers_;  // the helper thread's
+  HelperThread helper_;
 };
 
 uint32_t CompareRun::ScanFolder(int side, const std::string& relative,
@@ -127,7 +238,12 @@ uint32_t CompareRun::ScanFolder(int side, const std::string& relative,
   out->clear();
   std::vector<FoundItem> items;
   const bool attributes = s_.CompareAttribs || s_.CompareFolderAttribs;
-  const uint32_t error = fs_.ListFolder(fs_.Child(Root(side), relative), attributes, &items);
+  // The facts come with the listing where they are cheap, so a pair needs
+  // no queries of its own.
+  const bool facts = s_.CompareDate || s_.CompareSize || s_.CompareFolderDate;
+  const std::string path = fs_.Child(Root(side), relative);
+  const uint32_t error = facts ? fs_.ListFolderWithFacts(path, attributes, &items)
+                               : fs_.ListFolder(path, attributes, &items);
   if (error != 0) return error;
   out->reserve(items.size());
   for (FoundItem& item : items) {
@@ -142,6 +258,9 @@ uint32_t CompareRun::ScanFolder(int side, const std::string& relative,
     }
     e.isFolder = item.isFolder;
     e.inSubfolder = !relative.empty();
+    e.haveFacts = item.haveFacts;
+    e.writeSeconds = item.facts.writeSeconds;
+    e.size = item.facts.size;
     if (e.isFolder ? s_.CompareFolderAttribs : s_.CompareAttribs) {
       if (item.hidden) e.flags |= kEntryHidden;
       if (item.readOnly) e.flags |= kEntryReadOnly;
@@ -149,6 +268,17 @@ uint32_t CompareRun::ScanFolder(int side, const std::string& relative,
     out->push_back(std::move(e));
   }
   return 0;
+}
+
+// Lists the old folder here and the new one on the helper. Returns the old
+// side's error; *newError receives the new side's.
+uint32_t CompareRun::ScanBoth(const std::string& oldName, const std::string& newName,
+                              std::vector<FolderEntry>* oldEntries,
+                              std::vector<FolderEntry>* newEntries, uint32_t* newError) {
+  uint32_t oldError = 0;
+  helper_.RunBoth([&] { oldError = ScanFolder(0, oldName, oldEntries); },
+                  [&] { *newError = ScanFolder(1, newName, newEntries); });
+  return oldError;
 }
 
 void CompareRun::Filter(std::vector<FolderEntry>& entries) const {
@@ -166,12 +296,13 @@ void CompareRun::Work() {
   }
   std::vector<FolderEntry> a;
   std::vector<FolderEntry> b;
-  if (const uint32_t error = ScanFolder(0, std::string(), &a)) {
+  uint32_t newError = 0;
+  if (const uint32_t error = ScanBoth(std::string(), std::string(), &a, &b, &newError)) {
     rootResult = {kOldFolderUnreadable, error};
     return;
   }
-  if (const uint32_t error = ScanFolder(1, std::string(), &b)) {
-    rootResult = {kNewFolderUnreadable, error};
+  if (newError != 0) {
+    rootResult = {kNewFolderUnreadable, newError};
     return;
   }
   Filter(a);
@@ -187,12 +318,24 @@ void CompareRun::Work() {
 Outcome CompareRun::MatchEntryLists(std::vector<FolderEntry>& a, std::vector<FolderEntry>& b,
                                     bool checkOnly) {
   PairIndex index(b, s_.IgnoreNameCase);
+  // The pairs are found before any is compared: what a pair comes to has
+  // no say in which entries pair up.
+  std::vector<ptrdiff_t> partners(a.size());
+  for (size_t i = 0; i < a.size(); ++i) partners[i] = index.Claim(a[i]);
+  // A level that lists everything reads its file pairs on both threads
+  // first; one that stops at the first difference reads them in order.
+  std::vector<Outcome> contents;
+  if (!checkOnly && (s_.CompareQuick || s_.CompareFull)) {
+    CompareContentsOfLevel(a, b, partners, &contents);
+  }
   bool noted = false;
-  for (const FolderEntry& old : a) {
+  for (size_t i = 0; i < a.size(); ++i) {
     if (Cancelled()) return Outcome::Alike;
-    const ptrdiff_t partner = index.Claim(old);
+    const FolderEntry& old = a[i];
+    const ptrdiff_t partner = partners[i];
     if (partner >= 0) {
-      const Outcome o = CompareEntryPair(old, b[static_cast<size_t>(partner)], checkOnly);
+      const Outcome o = CompareEntryPair(old, b[static_cast<size_t>(partner)], checkOnly,
+                                         contents.empty() ? nullptr : &contents[i]);
       if (o != Outcome::Alike) {
         if (checkOnly) return o;
         noted = true;
@@ -210,6 +353,42 @@ Outcome CompareRun::MatchEntryLists(std::vector<FolderEntry>& a, std::vector<Fol
     noted = true;
   }
   return noted ? Outcome::Differ : Outcome::Alike;
+}
+
+// The contents outcome of every file pair of a level, by old entry, the
+// pairs shared out between this thread and the helper.
+void CompareRun::CompareContentsOfLevel(const std::vector<FolderEntry>& a,
+                                        const std::vector<FolderEntry>& b,
+                                        const std::vector<ptrdiff_t>& partners,
+                                        std::vector<Outcome>* outcomes) {
+  outcomes->assign(a.size(), Outcome::Alike);
+  std::vector<size_t> pairs;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (partners[i] >= 0 && !a[i].isFolder) pairs.push_back(i);
+  }
+  std::atomic<size_t> next{0};
+  const auto share = [&](ContentsBuffers& buffers) {
+    for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < pairs.size();) {
+      if (Cancelled()) return;
+      const size_t i = pairs[k];
+      (*outcomes)[i] = CompareContents(a[i], b[static_cast<size_t>(partners[i])], buffers);
+    }
+  };
+  if (pairs.size() < 2) {
+    share(buffers_);
+    return;
+  }
+  helper_.RunBoth([&] { share(buffers_); }, [&] { share(helperBuffers_); });
+}
+
+Outcome CompareRun::CompareContents(const FolderEntry& a, const FolderEntry& b,
+                                    ContentsBuffers& buffers) {
+  const std::string oldPath = fs_.Child(c_.oldRoot, a.name);
+  const std::string newPath = fs_.Child(c_.newRoot, b.name);
+  return FromContents(s_.CompareQuick
+                          ? QuickContentsDiffer(fs_, oldPath, newPath, buffers, &c_.cancel)
+                          : FullContentsDiffer(fs_, oldPath, newPath, s_.text, buffers,
+                                               &c_.cancel));
 }
 
 // Attributes, date and size of a pair; the bits go on b.
@@ -230,8 +409,7 @@ void CompareRun::CompareFacts(const FolderEntry& a, FolderEntry& b, bool* differ
   if (!date && !size) return;
   FileFacts oldFacts;
   FileFacts newFacts;
-  if (!fs_.QueryFile(fs_.Child(c_.oldRoot, a.name), &oldFacts) ||
-      !fs_.QueryFile(fs_.Child(c_.newRoot, b.name), &newFacts)) {
+  if (!FactsOf(0, a, &oldFacts) || !FactsOf(1, b, &newFacts)) {
     *unreadable = true;
     return;
   }
@@ -245,7 +423,17 @@ void CompareRun::CompareFacts(const FolderEntry& a, FolderEntry& b, bool* differ
   }
 }
 
-Outcome CompareRun::CompareEntryPair(const FolderEntry& a, FolderEntry& b, bool checkOnly) {
+bool CompareRun::FactsOf(int side, const FolderEntry& e, FileFacts* facts) {
+  if (e.haveFacts) {
+    facts->writeSeconds = e.writeSeconds;
+    facts->size = e.size;
+    return true;
+  }
+  return fs_.QueryFile(fs_.Child(Root(side), e.name), facts);
+}
+
+Outcome CompareRun::CompareEntryPair(const FolderEntry& a, FolderEntry& b, bool checkOnly,
+                                     const Outcome* knownContents) {
   bool differs = false;
   bool unreadable = false;
   CompareFacts(a, b, &differs, &unreadable);
@@ -254,13 +442,10 @@ Outcome CompareRun::CompareEntryPair(const FolderEntry& a, FolderEntry& b, bool 
   Outcome contents = Outcome::Alike;
   if (a.isFolder) {
     contents = CompareSubfolderPair(a, b);
+  } else if (knownContents) {
+    contents = *knownContents;
   } else if (s_.CompareQuick || s_.CompareFull) {
-    const std::string oldPath = fs_.Child(c_.oldRoot, a.name);
-    const std::string newPath = fs_.Child(c_.newRoot, b.name);
-    contents = FromContents(
-        s_.CompareQuick
-            ? QuickContentsDiffer(fs_, oldPath, newPath, buffers_, &c_.cancel)
-            : FullContentsDiffer(fs_, oldPath, newPath, s_.text, buffers_, &c_.cancel));
+    contents = CompareContents(a, b, buffers_);
   }
   if (contents == Outcome::Differ) {
     b.flags |= kEntryContents;
@@ -293,7 +478,8 @@ Outcome CompareRun::CompareEntryPair(const FolderEntry& a, FolderEntry& b, bool 
 Outcome CompareRun::CompareSubfolderPair(const FolderEntry& a, const FolderEntry& b) {
   std::vector<FolderEntry> oldEntries;
   std::vector<FolderEntry> newEntries;
-  if (ScanFolder(0, a.name, &oldEntries) != 0 || ScanFolder(1, b.name, &newEntries) != 0) {
+  uint32_t newError = 0;
+  if (ScanBoth(a.name, b.name, &oldEntries, &newEntries, &newError) != 0 || newError != 0) {
     return Outcome::Unreadable;
   }
   Filter(oldEntries);

@@ -55,6 +55,11 @@ struct FolderEntry {
   EntryState state = EntryState::Present;
   uint32_t flags = 0;
   int32_t icon = -1;
+  // The item's time and size as the scan's listing gave them (haveFacts), used
+  // while the comparison runs; the result lists do not keep them.
+  bool haveFacts = false;
+  int64_t writeSeconds = 0;
+  uint64_t size = 0;
   // The temporary folder of this entry's undo backup; empty when it has
   // none. The comparison that owns the lists hands it to its backup hook
   // when the entry is dropped (folders/folder_compare.h).

@@ -78,7 +78,12 @@ public:
     if (!n || !n->isFolder) return 3;  // ERROR_PATH_NOT_FOUND
     if (n->unreadable) return 5;       // ERROR_ACCESS_DENIED
     for (const FakeNode& c : n->children) {
-      items->push_back({c.name, c.isFolder, c.hidden, c.readOnly});
+      FoundItem item;
+      item.name = c.name;
+      item.isFolder = c.isFolder;
+      item.hidden = c.hidden;
+      item.readOnly = c.readOnly;
+      items->push_back(item);
     }
     return 0;
   }
