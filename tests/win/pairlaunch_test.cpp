@@ -18,10 +18,12 @@
 #include <vector>
 
 #include "tests/e2e/driver.h"
+#include "tests/win/drop_data.h"
 
 namespace {
 
 using qm::e2e::WaitFor;
+using qm::test::DropData;
 
 const CLSID kClsid = {0x1dc5d4e2, 0x06bb, 0x416c, {0x9f, 0xd3, 0xc7, 0xf1, 0x92, 0x02, 0xad, 0x34}};
 constexpr const wchar_t* kClsidText = L"{1dc5d4e2-06bb-416c-9fd3-c7f19202ad34}";
@@ -93,60 +95,6 @@ DWORD Regsvr32(bool unregister) {
   CloseHandle(process.hThread);
   return code;
 }
-
-// A data object that offers the paths as the shell does: CF_HDROP with
-// wide DROPFILES, or nothing at all.
-class DropData : public IDataObject {
-public:
-  explicit DropData(std::vector<std::wstring> paths, bool offerDrop = true)
-      : paths_(std::move(paths)), offerDrop_(offerDrop) {}
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
-      *out = this;
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-
-  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
-    if (!offerDrop_ || format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL))
-      return DV_E_FORMATETC;
-    size_t chars = 1;
-    for (const auto& path : paths_) chars += path.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    auto* text = reinterpret_cast<wchar_t*>(drop + 1);
-    for (const auto& path : paths_) {
-      wcscpy(text, path.c_str());
-      text += path.size() + 1;
-    }
-    GlobalUnlock(memory);
-    medium->tymed = TYMED_HGLOBAL;
-    medium->hGlobal = memory;
-    medium->pUnkForRelease = nullptr;
-    return S_OK;
-  }
-  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-  STDMETHODIMP QueryGetData(FORMATETC* format) override {
-    return offerDrop_ && format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
-  }
-  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-  STDMETHODIMP DUnadvise(DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-
-private:
-  std::vector<std::wstring> paths_;
-  bool offerDrop_;
-};
 
 struct BoxSeen {
   std::wstring text, caption;
