@@ -265,6 +265,9 @@ TEST_F(PairlaunchTest, MenuItemBitmapAndHelpText) {
 
   EXPECT_EQ(object.menu->QueryContextMenu(menu, 1, 100, 200, CMF_DEFAULTONLY), S_OK);
   EXPECT_EQ(GetMenuItemCount(menu), 2);
+  // No command id left for the item: nothing is added.
+  EXPECT_EQ(object.menu->QueryContextMenu(menu, 1, 201, 200, CMF_NORMAL), S_OK);
+  EXPECT_EQ(GetMenuItemCount(menu), 2);
   EXPECT_EQ(object.menu->QueryContextMenu(menu, 1, 100, 200, CMF_NORMAL), MAKE_HRESULT(0, 0, 1));
   ASSERT_EQ(GetMenuItemCount(menu), 3);
   wchar_t text[64] = L"";
@@ -297,6 +300,37 @@ TEST_F(PairlaunchTest, MenuItemBitmapAndHelpText) {
   EXPECT_EQ(object.menu->GetCommandString(0, GCS_HELPTEXTA, nullptr, shortBuffer, 8), S_OK);
   EXPECT_STREQ(shortBuffer, "Compare");
   EXPECT_EQ(object.menu->GetCommandString(1, GCS_HELPTEXTA, nullptr, ansi, 64), E_INVALIDARG);
+}
+
+// The menu as the shell pops it up, saved for a person to look at: the item
+// with its picture beside the host's own items.
+HWND g_shownMenu = nullptr;
+std::string g_menuShot;
+
+void CALLBACK ShootMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_shownMenu = FindWindowW(L"#32768", nullptr);
+  if (g_shownMenu) g_menuShot = qm::e2e::SaveScreenshot(g_shownMenu, "pairlaunch_menu");
+  EndMenu();
+}
+
+TEST_F(PairlaunchTest, PoppedUpMenuShowsTheItem) {
+  Menu object;
+  ASSERT_TRUE(Create({L"C:\\a.txt", L"C:\\b.txt"}, &object));
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING, 1, L"&Open");
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, 2, L"&Delete");
+  object.menu->QueryContextMenu(menu, 1, 100, 200, CMF_NORMAL);
+  HWND owner = CreateWindowW(L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 100, 100, 50, 50, nullptr,
+                             nullptr, nullptr, nullptr);
+  SetForegroundWindow(owner);
+  SetTimer(nullptr, 0, 700, ShootMenu);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, 120, 120, 0, owner, nullptr);
+  DestroyWindow(owner);
+  DestroyMenu(menu);
+  EXPECT_TRUE(g_shownMenu);
+  EXPECT_FALSE(g_menuShot.empty());
 }
 
 TEST_F(PairlaunchTest, InitializeRefusesWhatIsNoSelection) {
