@@ -123,10 +123,11 @@ public:
     if (type & GCS_UNICODE) {
       lstrcpynW(reinterpret_cast<LPWSTR>(buffer), help.c_str(), static_cast<int>(size));
     } else {
-      std::string ansi(help.size() * 2 + 1, '\0');
-      const int length = WideCharToMultiByte(CP_ACP, 0, help.c_str(), -1, ansi.data(),
-                                             static_cast<int>(ansi.size()), nullptr, nullptr);
+      const int length =
+          WideCharToMultiByte(CP_ACP, 0, help.c_str(), -1, nullptr, 0, nullptr, nullptr);
       if (length <= 0) return E_FAIL;
+      std::string ansi(length, '\0');
+      WideCharToMultiByte(CP_ACP, 0, help.c_str(), -1, ansi.data(), length, nullptr, nullptr);
       lstrcpynA(buffer, ansi.c_str(), static_cast<int>(size));
     }
     return S_OK;
