@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick ghostscript
   fonts-wine fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-wqy-microhei fonts-symbola
   python3 time util-linux procps
+  nsis fp-utils
 )
 
 need_i386=0

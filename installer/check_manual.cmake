@@ -1,0 +1,41 @@
+# Checks that the compiled manual holds every topic the program opens:
+# the topic names are read from the sources (string literals ending in
+# ".html" in the folders given), the manual's contents from chmls.
+#   cmake -DCHMLS=... -DCHM=... -DSOURCES="dir|dir" -P check_manual.cmake
+string(REPLACE "|" ";" folders "${SOURCES}")
+set(topics index.html)  # the default page, opened by F1
+foreach(folder ${folders})
+  file(GLOB_RECURSE files ${folder}/*.cpp ${folder}/*.h)
+  foreach(file ${files})
+    file(STRINGS ${file} lines REGEX "\"[A-Za-z0-9_-]+\\.html\"")
+    foreach(line ${lines})
+      string(REGEX MATCHALL "\"[A-Za-z0-9_-]+\\.html\"" found "${line}")
+      foreach(topic ${found})
+        string(REPLACE "\"" "" topic ${topic})
+        list(APPEND topics ${topic})
+      endforeach()
+    endforeach()
+  endforeach()
+endforeach()
+list(REMOVE_DUPLICATES topics)
+list(LENGTH topics count)
+# The help command and the four Options pages name five topics besides the
+# default page; fewer means the sources were not read.
+if(count LESS 6)
+  message(FATAL_ERROR "found only ${topics} in the sources")
+endif()
+execute_process(COMMAND ${CHMLS} -n ${CHM} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "chmls could not read ${CHM}")
+endif()
+set(missing)
+foreach(topic ${topics})
+  string(FIND "${listing}" "/${topic}\n" at)
+  if(at EQUAL -1)
+    list(APPEND missing ${topic})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "the manual lacks the topics: ${missing}")
+endif()
+message(STATUS "the manual holds all ${count} topics: ${topics}")
