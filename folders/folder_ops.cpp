@@ -125,6 +125,19 @@ bool TakeBack(FileOperations& ops, const std::string& target, const std::string&
   return clean;
 }
 
+// After a failed copy or restore over a set-aside item: takes back what
+// the copy left and moves the item back to its place. Should either step
+// fail, the item stays under its set-aside name and the user is told so.
+void PutBack(FileOperations& ops, const std::string& target, const std::string& madeFolder,
+             const std::string& aside) {
+  const bool clean = TakeBack(ops, target, madeFolder);
+  if (aside.empty()) return;
+  // One more try: the rename back is the one step that keeps the item
+  // where the user looks for it.
+  if (clean && (ops.MoveItem(aside, target) || ops.MoveItem(aside, target))) return;
+  ops.Refuse(Refusal::KeptAside, aside);
+}
+
 // A fresh, empty backup folder in the temporary folder; empty (and the
 // user told) when none could be made.
 std::string NewBackupFolder(FileOperations& ops) {
@@ -185,8 +198,10 @@ bool CopyToSide(Job& job, int t, bool folderUndo) {
       return false;
     }
   }
+  // Only a folder merges into a folder; anything else is replaced whole.
+  const bool merge = targetExists && !folderUndo && ops.IsFolder(target) && ops.IsFolder(source);
   std::string aside;
-  if (targetExists && (folderUndo || !ops.IsFolder(target))) {
+  if (targetExists && !merge) {
     aside = MakeTempName(ops, kTempPrefix, job.Root(t));
     if (aside.empty() || !ops.MoveItem(target, aside)) {
       ops.Refuse(aside.empty() ? Refusal::NoTempName : Refusal::SetAsideFailed,
@@ -203,8 +218,7 @@ bool CopyToSide(Job& job, int t, bool folderUndo) {
   }
   // A merge into an existing folder cannot be told apart from what was
   // there: it stays as the failed copy left it.
-  const bool merged = targetExists && aside.empty();
-  if (!merged && TakeBack(ops, target, made) && !aside.empty()) ops.MoveItem(aside, target);
+  if (!merge) PutBack(ops, target, made, aside);
   if (!backup.empty()) ops.RemoveItem(backup);
   return false;
 }
@@ -264,21 +278,19 @@ bool DeleteBothSides(Job& job, bool folderUndo) {
   }
   if (!ops.RecycleItem(items[1])) {
     // The old item went already: put it back from its backup, so that the
-    // failure leaves both as they were. Without a backup it is in the
-    // recycle bin.
-    if (!backup.empty()) {
-      const std::string folder = BothBackupOf(backup, 0, job.entry.swapped);
-      std::string made;
-      if (ops.Exists(JoinPath(folder, job.entry.name)) &&
-          !CopyBelow(ops, folder, job.Root(0), job.entry.name, kTitleUndoing, &made)) {
-        // Keep the backup: it holds the only copy left outside the bin.
-        TakeBack(ops, items[0], made);
-        job.entry.undoPath = backup;
-        job.entry.state = EntryState::DeletedOld;
-        return false;
-      }
+    // failure leaves both as they were. When that cannot be done (no
+    // backup, or the restore fails) the entry says what happened: the old
+    // item is deleted, undoable from the backup when there is one.
+    const std::string folder = BothBackupOf(backup, 0, job.entry.swapped);
+    std::string made;
+    if (!backup.empty() && ops.Exists(JoinPath(folder, job.entry.name)) &&
+        CopyBelow(ops, folder, job.Root(0), job.entry.name, kTitleUndoing, &made)) {
       ops.RemoveItem(backup);
+      return false;
     }
+    if (!backup.empty()) TakeBack(ops, items[0], made);
+    job.entry.undoPath = backup;
+    job.entry.state = EntryState::DeletedOld;
     return false;
   }
   job.entry.undoPath = backup;
@@ -307,7 +319,7 @@ bool UndoCopy(Job& job, int t) {
   }
   std::string made;
   if (!CopyBelow(ops, job.entry.undoPath, job.Root(t), job.entry.name, kTitleUndoing, &made)) {
-    if (TakeBack(ops, target, made) && !aside.empty()) ops.MoveItem(aside, target);
+    PutBack(ops, target, made, aside);
     return false;
   }
   ops.RemoveItem(job.entry.undoPath);
@@ -315,7 +327,7 @@ bool UndoCopy(Job& job, int t) {
   // The copied item may have been edited since: it goes to the recycle bin,
   // not away for good. Should the bin refuse it, it stays under its
   // set-aside name rather than being lost.
-  if (!aside.empty()) ops.RecycleItem(aside);
+  if (!aside.empty() && !ops.RecycleItem(aside)) ops.Refuse(Refusal::KeptAside, aside);
   return true;
 }
 
@@ -447,7 +459,7 @@ bool RunEntryOperation(FolderComparison& comparison, FolderListKind list, size_t
   if (!ok) {
     if (entry.state == EntryState::DeletedOld) {
       // A "delete both" half done whose old item could not be put back.
-      entry.undoable = true;
+      entry.undoable = !entry.undoPath.empty();
       comparison.modified[0] = true;
     }
     return false;

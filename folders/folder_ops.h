@@ -33,6 +33,8 @@ enum class Refusal {
   SourceMissing,    // the item to be copied (or its backup) no longer exists
   InvalidName,      // an empty root, or a name that would leave its root
   PathTooLong,      // a path longer than the shell's file operation takes
+  KeptAside,        // an item set aside could not be moved back (or to the
+                    // recycle bin): path is where it is kept
 };
 
 // The primitive steps of the operations on the real file system (Windows:
@@ -68,7 +70,8 @@ public:
   virtual std::string TempFolder() = 0;
   // A pseudo-random number, for temporary names.
   virtual uint32_t Random() = 0;
-  // Tells the user why an operation on path stopped without a change.
+  // Tells the user why an operation on path stopped without a change, or
+  // (KeptAside) where an item had to be left.
   virtual void Refuse(Refusal why, const std::string& path) = 0;
 };
 

@@ -124,6 +124,7 @@ UINT RefusalText(Refusal why) {
     case Refusal::SourceMissing: return 187;
     case Refusal::InvalidName: return 188;
     case Refusal::PathTooLong: return 189;
+    case Refusal::KeptAside: return 190;
   }
   return 187;
 }
