@@ -147,12 +147,20 @@ public:
     const std::wstring fromList = ShellList(from);
     const std::wstring toList = ShellList(to);
     const bool ok = RunShell(FO_COPY, fromList, &toList, titleId);
-    // The shell's answer is checked against the disk: an operation that
-    // reports success must have left the item in place.
-    const DWORD attributes = AttributesOf(copied);
-    if (!ok || attributes == INVALID_FILE_ATTRIBUTES) return false;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) CopyFolderTimesWide(from, copied, 0);
-    return true;
+    if (!ok) return false;
+    // The shell's answer is checked against the disk: Wine's, for one,
+    // reports success for a file it could not replace.
+    WIN32_FILE_ATTRIBUTE_DATA was, now;
+    if (!GetFileAttributesExW(from.c_str(), GetFileExInfoStandard, &was) ||
+        !GetFileAttributesExW(copied.c_str(), GetFileExInfoStandard, &now)) {
+      return false;
+    }
+    if (now.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      CopyFolderTimesWide(from, copied, 0);
+      return true;
+    }
+    return now.nFileSizeLow == was.nFileSizeLow && now.nFileSizeHigh == was.nFileSizeHigh &&
+           CompareFileTime(&now.ftLastWriteTime, &was.ftLastWriteTime) == 0;
   }
 
   bool RecycleItem(const std::string& path) override {
