@@ -37,11 +37,12 @@ std::string Read(const std::string& path) {
   const HANDLE h = CreateFileW(W(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes(1 << 16, '\0');
+  std::string bytes;
+  char buffer[1 << 16];
   DWORD got = 0;
-  ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
   CloseHandle(h);
-  return bytes.substr(0, got);
+  return bytes;
 }
 
 uint64_t WriteTime(const std::string& path) {
@@ -184,6 +185,46 @@ TEST_F(ShellFolderOps, FaultsLeaveEveryItemAsItWas) {
   DeleteFileW(W(Old("back.txt")).c_str());
   ASSERT_TRUE(Do(FolderListKind::OldList, back, FolderOperation::Undo));
   EXPECT_EQ("original", Read(Old("back.txt")));
+}
+
+bool NoLeftovers(const std::string& folder) {
+  WIN32_FIND_DATAW find;
+  const HANDLE h = FindFirstFileW(W(JoinPath(folder, "cmp-*")).c_str(), &find);
+  if (h == INVALID_HANDLE_VALUE) return true;
+  FindClose(h);
+  return false;
+}
+
+// Drive Q: is a 512 KiB RAM disk when the test set-up could mount one.
+TEST_F(ShellFolderOps, FullDiskLeavesTheTargetAndKeepsTheUndoForLater) {
+  ULARGE_INTEGER available, total;
+  if (!GetDiskFreeSpaceExW(L"Q:\\", &available, &total, nullptr) || total.QuadPart > (4u << 20)) {
+    GTEST_SKIP() << "no small drive Q: (mounting a RAM disk needs the right to mount)";
+  }
+  comparison.newRoot = "Q:\\" + LastComponent(base);
+  ASSERT_TRUE(MakeFolderPath(*ops, comparison.newRoot));
+  Write(New("big.bin"), "precious");
+  Write(Old("big.bin"), std::string(700 * 1024, 'b'));
+  const size_t big = Add(FolderListKind::ChangedList, "big.bin");
+  for (bool undo : {true, false}) {
+    EXPECT_FALSE(Do(FolderListKind::ChangedList, big, FolderOperation::CopyToNew, undo));
+    EXPECT_EQ("precious", Read(New("big.bin")));
+    EXPECT_TRUE(NoLeftovers(comparison.newRoot));
+  }
+  EXPECT_TRUE(comparison.lists[2][big].undoPath.empty());
+
+  const std::string mid(200 * 1024, 'm');
+  Write(New("mid.bin"), mid);
+  const size_t i = Add(FolderListKind::NewList, "mid.bin");
+  ASSERT_TRUE(Do(FolderListKind::NewList, i, FolderOperation::DeleteNew));
+  Write(New("filler.bin"), std::string(400 * 1024, 'f'));  // the disk fills up meanwhile
+  EXPECT_FALSE(Do(FolderListKind::NewList, i, FolderOperation::Undo));
+  EXPECT_FALSE(Exists(New("mid.bin")));  // the partial restore is taken back
+  EXPECT_TRUE(Exists(JoinPath(comparison.lists[1][i].undoPath, "mid.bin")));
+  DeleteFileW(W(New("filler.bin")).c_str());
+  ASSERT_TRUE(Do(FolderListKind::NewList, i, FolderOperation::Undo));
+  EXPECT_TRUE(mid == Read(New("mid.bin")));  // not printed: 200 KiB
+  DiscardBackupFolder(comparison.newRoot);
 }
 
 }  // namespace
