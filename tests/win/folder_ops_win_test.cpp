@@ -140,11 +140,14 @@ TEST_F(ShellFolderOps, CopiedFolderKeepsFolderTimesAndUndoOfDeleteRestoresTree) 
 
   const size_t j = Add(FolderListKind::NewList, "gone");
   ASSERT_TRUE(MakeFolderPath(*ops, New("gone")));
-  Write(New("gone\\g.txt"), "to be deleted");
+  FILETIME t = Time(2007);
+  Write(New("gone\\g.txt"), "to be deleted", &t);
+  const uint64_t deletedTime = WriteTime(New("gone\\g.txt"));
   ASSERT_TRUE(Do(FolderListKind::NewList, j, FolderOperation::DeleteNew));
   EXPECT_FALSE(Exists(New("gone")));
   ASSERT_TRUE(Do(FolderListKind::NewList, j, FolderOperation::Undo));
   EXPECT_EQ("to be deleted", Read(New("gone\\g.txt")));
+  EXPECT_EQ(deletedTime, WriteTime(New("gone\\g.txt")));
 }
 
 TEST_F(ShellFolderOps, FaultsLeaveEveryItemAsItWas) {
