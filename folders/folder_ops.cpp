@@ -223,6 +223,23 @@ bool CopyToSide(Job& job, int t, bool folderUndo) {
   return false;
 }
 
+// A recycle that failed may have sent part of a folder to the bin. The
+// backup just made (backupFolder holds the item at name) is merged back over
+// what is left, the remaining items being overwritten by copies of
+// themselves, so that the failure leaves the item as it was. True when the
+// backup may go; false when the merge failed too: the backup is then kept
+// and the user told where. Without a backup the missing part stays in the
+// bin.
+bool RecoverFailedRecycle(FileOperations& ops, const std::string& backupFolder,
+                          const std::string& root, const std::string& name) {
+  if (backupFolder.empty()) return true;
+  const std::string target = JoinPath(root, name);
+  if (!ops.IsFolder(target) || !ops.Exists(JoinPath(backupFolder, name))) return true;
+  if (CopyBelow(ops, backupFolder, root, name, kTitleUndoing, nullptr)) return true;
+  ops.Refuse(Refusal::KeptAside, backupFolder);
+  return false;
+}
+
 // Delete on side d, after saving the item into a backup folder (undo on).
 bool DeleteSide(Job& job, int d, bool folderUndo) {
   FileOperations& ops = job.ops;
@@ -239,7 +256,9 @@ bool DeleteSide(Job& job, int d, bool folderUndo) {
     }
   }
   if (!ops.RecycleItem(target)) {
-    if (!backup.empty()) ops.RemoveItem(backup);
+    if (!backup.empty() && RecoverFailedRecycle(ops, backup, job.Root(d), job.entry.name)) {
+      ops.RemoveItem(backup);
+    }
     return false;
   }
   job.entry.undoPath = backup;
@@ -272,21 +291,31 @@ bool DeleteBothSides(Job& job, bool folderUndo) {
       }
     }
   }
+  const std::string saved[2] = {
+      backup.empty() ? backup : BothBackupOf(backup, 0, job.entry.swapped),
+      backup.empty() ? backup : BothBackupOf(backup, 1, job.entry.swapped)};
+  const bool hadOld = ops.Exists(items[0]);
   if (!ops.RecycleItem(items[0])) {
-    if (!backup.empty()) ops.RemoveItem(backup);
+    if (!backup.empty() && RecoverFailedRecycle(ops, saved[0], job.Root(0), job.entry.name)) {
+      ops.RemoveItem(backup);
+    }
     return false;
   }
   if (!ops.RecycleItem(items[1])) {
+    const bool keep = !RecoverFailedRecycle(ops, saved[1], job.Root(1), job.entry.name);
     // The old item went already: put it back from its backup, so that the
     // failure leaves both as they were. When that cannot be done (no
     // backup, or the restore fails) the entry says what happened: the old
     // item is deleted, undoable from the backup when there is one.
-    const std::string folder = BothBackupOf(backup, 0, job.entry.swapped);
     std::string made;
-    if (!backup.empty() && ops.Exists(JoinPath(folder, job.entry.name)) &&
-        CopyBelow(ops, folder, job.Root(0), job.entry.name, kTitleUndoing, &made)) {
-      ops.RemoveItem(backup);
+    if (!backup.empty() && ops.Exists(JoinPath(saved[0], job.entry.name)) &&
+        CopyBelow(ops, saved[0], job.Root(0), job.entry.name, kTitleUndoing, &made)) {
+      if (!keep) ops.RemoveItem(backup);
       return false;
+    }
+    if (!hadOld) {
+      if (!keep && !backup.empty()) ops.RemoveItem(backup);
+      return false;  // nothing went on the old side
     }
     if (!backup.empty()) TakeBack(ops, items[0], made);
     job.entry.undoPath = backup;
