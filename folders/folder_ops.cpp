@@ -36,9 +36,12 @@ bool Overlap(const std::string& a, const std::string& b) {
 }
 
 // A relative name from the scan: not empty, not rooted, no drive, no "."
-// or ".." component, so that root joined with it stays below the root.
+// or ".." component, so that root joined with it stays below the root. A
+// slash, which Windows also takes as a separator, is no part of a name.
 bool IsSafeRelativeName(const std::string& name) {
-  if (name.empty() || name[0] == '\\' || name.find(':') != std::string::npos) return false;
+  if (name.empty() || name[0] == '\\' || name.find_first_of(":/") != std::string::npos) {
+    return false;
+  }
   size_t start = 0;
   while (start <= name.size()) {
     size_t end = name.find('\\', start);

@@ -560,14 +560,16 @@ TEST_F(FolderOpsModel, RefusesCrowdedTempNamesDevicesAndOverlappingRoots) {
   Entry(FolderListKind::OldList, "nul.txt", false);
   File("C:\\old\\nul.txt", "");
   EXPECT_FALSE(Do(FolderListKind::OldList, "nul.txt", FolderOperation::CopyToNew));
-  Entry(FolderListKind::OldList, "..\\new", true);
-  EXPECT_FALSE(Do(FolderListKind::OldList, "..\\new", FolderOperation::DeleteOld));
+  for (const char* name : {"..\\new", "odir/../../new", "C:\\new", "\\new"}) {
+    Entry(FolderListKind::OldList, name, true);
+    EXPECT_FALSE(Do(FolderListKind::OldList, name, FolderOperation::DeleteOld)) << name;
+  }
   comparison.newRoot = "C:\\old\\odir";  // one root inside the other
   Entry(FolderListKind::NewList, "odir", true);
   EXPECT_FALSE(Do(FolderListKind::NewList, "odir", FolderOperation::CopyToNew));
   fake.disk.erase("C:\\old\\nul.txt");
   EXPECT_EQ(before, fake.disk);
-  EXPECT_EQ(5, fake.refusals);
+  EXPECT_EQ(8, fake.refusals);
   EXPECT_TRUE(NamesDevice("C:\\x\\COM3.log"));
   EXPECT_TRUE(NamesDevice("C:\\x\\con .txt\\y"));
   EXPECT_FALSE(NamesDevice("C:\\x\\console.txt"));
