@@ -3,10 +3,12 @@
 
 #include "app/startup.h"
 #include "app/window_manager.h"
+#include "folders/folder_window.h"
 #include "options/options_dialog.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   qm::SetOptionsOpener(&qm::ShowOptions);
+  qm::SetFolderWindowFactory(&qm::NewFolderWindow);
   if (qm::InitInstance(qm::ProcessArguments())) qm::RunMessageLoop();
   qm::ExitInstance();
   return 0;
