@@ -381,6 +381,16 @@
 #define IDS_OP_DELETE_OLD 178
 #define IDS_OP_DELETE_NEW 179
 #define IDS_OP_DELETE_BOTH 180
+/* Why a folder operation stopped without a change (%1: the path). */
+#define IDS_OP_SET_ASIDE_FAILED 181     /* "Could not move \"%1\" aside to replace it..." */
+#define IDS_OP_NO_TEMP_NAME 182
+#define IDS_OP_BACKUP_FAILED 183
+#define IDS_OP_TARGET_APPEARED 184
+#define IDS_OP_SAME_ITEM 185
+#define IDS_OP_DEVICE_NAME 186
+#define IDS_OP_SOURCE_MISSING 187
+#define IDS_OP_INVALID_NAME 188
+#define IDS_OP_PATH_TOO_LONG 189
 #define IDS_PAGE_TEXT 192               /* "Text files" */
 #define IDS_PAGE_FOLDERS 193            /* "Folders" */
 #define IDS_PAGE_DISPLAY 194            /* "Display" */
