@@ -281,4 +281,25 @@ LRESULT MenuCharResult(HMENU menu, char key) {
   return MAKELRESULT(0, MNC_IGNORE);
 }
 
+bool OwnerDrawnMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  switch (msg) {
+    case WM_MEASUREITEM: {
+      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      *result = TRUE;
+      return mis->CtlType == ODT_MENU && MeasureMenuItem(mis);
+    }
+    case WM_DRAWITEM: {
+      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+      *result = TRUE;
+      return dis->CtlType == ODT_MENU && DrawMenuItem(dis);
+    }
+    case WM_MENUCHAR:
+      if (!(HIWORD(wParam) & MF_POPUP)) return false;
+      *result = MenuCharResult(reinterpret_cast<HMENU>(lParam), static_cast<char>(LOWORD(wParam)));
+      return HIWORD(*result) == MNC_EXECUTE;
+    default: break;
+  }
+  return false;
+}
+
 }  // namespace qm

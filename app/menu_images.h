@@ -59,6 +59,10 @@ bool DrawMenuItem(const DRAWITEMSTRUCT* dis);
 // their mnemonic. Returns MNC_EXECUTE with the item whose label has
 // &key (first match), else MNC_IGNORE (0).
 LRESULT MenuCharResult(HMENU menu, char key);
+// The three messages above as the owner of an owner-drawn popup receives
+// them: true with *result set when the message was for one of our items
+// (the owner then returns *result), false to handle it as usual.
+bool OwnerDrawnMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 // The mnemonic of a label ("Tile &Horizontally" gives 'h'), 0 for none;
 // "&&" is a literal ampersand.
 char MnemonicOf(const std::string& label);

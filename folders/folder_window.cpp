@@ -14,6 +14,8 @@
 #include "controls/module_instance.h"
 #include "controls/res_string.h"
 #include "folders/folder_ops.h"
+#include "folders/icon_cache.h"
+#include "folders/shell_file_operations.h"
 #include "resources/resource.h"
 
 namespace qm {
@@ -64,7 +66,17 @@ SIZE TextSize(HWND window, const std::string& text) {
 
 }  // namespace
 
-FolderWindow::FolderWindow() = default;
+FolderWindow::FolderWindow() {
+  // An entry that is dropped (a new comparison, the window closing) takes
+  // its undo backup with it.
+  comparison_.discardBackup = &DiscardBackupFolder;
+  // Runs on the worker: the icon cache takes its own lock.
+  comparison_.iconFor = [](const std::string& path, bool isFolder) -> int32_t {
+    if (isFolder) return StockIcon(3);
+    const int icon = IconForFile(path);
+    return icon >= 0 ? icon : StockIcon(0);
+  };
+}
 
 FolderWindow::~FolderWindow() {
   // The lists' rows point into the comparison: they go first, and every

@@ -365,6 +365,7 @@
 #define IDS_WORD_NEWER 150
 #define IDS_WORD_OLDER 151
 #define IDS_WORD_CONTENTS 152
+#define IDS_WORD_UNREADABLE 153       /* "unreadable": the pair could not be compared */
 #define IDS_MENU_COPY_TO_OLD 160        /* "&Copy to old" */
 #define IDS_MENU_COPY_TO_NEW 161        /* "C&opy to new" */
 #define IDS_MENU_DELETE_OLD 162         /* "&Delete old" */
