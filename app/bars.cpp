@@ -140,7 +140,8 @@ std::string TooltipText(UINT id) { return TooltipFromString(LoadResString(id)); 
 
 void FillTooltip(NMTTDISPINFOA* tip) {
   UINT_PTR id = tip->hdr.idFrom;
-  if (tip->uFlags & TTF_IDISHWND) id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+  if (tip->uFlags & TTF_IDISHWND)
+    id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
   const std::string text = TooltipText(static_cast<UINT>(id));
   lstrcpynA(tip->szText, text.c_str(), sizeof tip->szText);
   tip->lpszText = tip->szText;

@@ -146,7 +146,8 @@ void FolderWindow::CreateChildren() {
     return made;
   };
   for (int side = 0; side < 2; ++side) {
-    const std::string label = LoadResString(side == 0 ? IDS_OLD_FOLDER_LABEL : IDS_NEW_FOLDER_LABEL);
+    const std::string label =
+        LoadResString(side == 0 ? IDS_OLD_FOLDER_LABEL : IDS_NEW_FOLDER_LABEL);
     label_[side] = child("static", label.c_str(), WS_VISIBLE | SS_LEFT, 0);
     marker_[side] = child("static", "", SS_OWNERDRAW, 0);
   }

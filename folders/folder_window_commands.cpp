@@ -168,7 +168,8 @@ void FolderWindow::ReportResult(const CompareResult& result) {
       if (quickBar_) {
         quickBar_->AddRecentComparison(comparison_.oldRoot, comparison_.newRoot);
       } else {
-        Settings.RecentFolderHistory.Add(RecentComparison{comparison_.oldRoot, comparison_.newRoot});
+        Settings.RecentFolderHistory.Add(
+            RecentComparison{comparison_.oldRoot, comparison_.newRoot});
       }
       break;
     case 1: message = IDS_OUT_OF_MEMORY; owner = nullptr; break;
@@ -197,7 +198,8 @@ void FolderWindow::ReportResult(const CompareResult& result) {
   if (closing()) message = 0;
   if (withReason && message) {
     const std::string reason = SystemMessage(result.detail);
-    ShowMessage(owner, message, MB_OK | MB_ICONERROR, {reinterpret_cast<DWORD_PTR>(reason.c_str())});
+    ShowMessage(owner, message, MB_OK | MB_ICONERROR,
+                {reinterpret_cast<DWORD_PTR>(reason.c_str())});
   } else if (message) {
     ShowMessage(owner, message, MB_OK | MB_ICONERROR);
   }
@@ -248,7 +250,8 @@ void FolderWindow::GoUp(int side) {
 }
 
 void FolderWindow::ChooseFolder(int side) {
-  const std::string title = LoadResString(side == 0 ? IDS_CHOOSE_OLD_FOLDER : IDS_CHOOSE_NEW_FOLDER);
+  const std::string title =
+      LoadResString(side == 0 ? IDS_CHOOSE_OLD_FOLDER : IDS_CHOOSE_NEW_FOLDER);
   const std::wstring wideTitle = WideFromUtf8(title);
   const std::wstring initial = WideFromUtf8(bar_[side].Text());
   BROWSEINFOW info{};
