@@ -209,6 +209,8 @@ void FolderWindow::ReportResult(const CompareResult& result) {
   RefreshTitle();
   Layout();
   ShowCurrentTab(result.code == CompareCode::Ok && !closing());
+  // A bar that had the focus scrolled to its start; show both names' ends.
+  for (HistoryCombo& bar : bar_) bar.ShowEnd(false);
 
   const auto empty = [this](FolderListKind kind) { return comparison_.List(kind).empty(); };
   if (Settings.IdenticalMessage && result.code == CompareCode::Ok && !closing() &&

@@ -91,7 +91,6 @@ TEST_F(FolderOpsTest, DoubleClickOpensThePairAndMarksBothSides) {
   EXPECT_EQ(window.Title(), "Quillmere - [old*, new*]");
   EXPECT_EQ(window.TabCaption(kChangedTab), "Changed (0)") << "an opened entry is not Present";
   EXPECT_EQ(window.Rows(kChangedTab), (Rows{"changed.txt"})) << "but stays listed";
-  SaveScreenshot(window.Handle(), "folder-opened-pair");
 }
 
 TEST_F(FolderOpsTest, CopyDeleteAndUndoFromTheMenuAndByKeys) {
