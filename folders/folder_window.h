@@ -56,7 +56,9 @@ public:
   // when compareNow.
   void SetNames(const std::string& oldFolder, const std::string& newFolder,
                 bool compareNow) override;
-  bool AskToSave() override { return true; }
+  // Nothing to save; false only while a file operation runs, which must
+  // end before the window and its entries go.
+  bool AskToSave() override { return !operating_; }
   void UpdateCommandStates() override;
   void ApplyBars() override;
   std::string SideMenuName(int side) const override;
@@ -137,6 +139,7 @@ private:
   bool hasRoots_ = false;     // the roots belong to a comparison that returned 0
   bool counted_ = false;      // the tab captions show counts
   unsigned chosenSides_ = 0;  // 1 old, 2 new: smart refresh
+  bool operating_ = false;    // a copy, delete or undo is running
   CompareResult result_;
 };
 

@@ -127,7 +127,7 @@ void FolderWindow::SaveBarText(int side) { bar_[side].SaveText(); }
 // ---- Refresh ----
 
 void FolderWindow::Refresh() {
-  if (busy()) return;
+  if (busy() || operating_) return;
   chosenSides_ = 0;
   ClearIdle();
   // The rows go before the entries they show.
@@ -225,6 +225,7 @@ void FolderWindow::ReportResult(const CompareResult& result) {
 // ---- Switch Sides, Compare Parents, Go Up, Choose Folder ----
 
 void FolderWindow::SwitchSides() {
+  if (busy() || operating_) return;
   for (auto& list : lists_) {
     if (list) list->Clear();
   }
@@ -354,9 +355,18 @@ bool FolderWindow::RunOperation(FolderOperation op, FolderListKind kind, size_t 
   // window whose last comparison failed has no roots to work in.
   if (busy() || comparison_.oldRoot.empty() || comparison_.newRoot.empty()) return false;
   if (index >= comparison_.List(kind).size()) return false;
+  if (operating_) return false;
   if (!fileOps_) fileOps_ = NewShellFileOperations(hwnd());
   if (!fileOps_) return false;
-  return RunEntryOperation(comparison_, kind, index, op, Settings.FolderUndo, *fileOps_);
+  // The shell's progress and error windows run message loops of their own:
+  // until the operation returns, nothing may refresh, swap or close the
+  // entries it works on (the command states and AskToSave ask this flag).
+  operating_ = true;
+  const bool done =
+      RunEntryOperation(comparison_, kind, index, op, Settings.FolderUndo, *fileOps_);
+  operating_ = false;
+  UpdateCommandStates();
+  return done;
 }
 
 bool FolderWindow::CompareSubfolders() const { return Settings.CompareSubfolders; }
@@ -365,6 +375,7 @@ bool FolderWindow::CompareSubfolders() const { return Settings.CompareSubfolders
 
 CommandContext FolderWindow::CommandSnapshot() const {
   CommandContext c = ComparisonWindow::CommandSnapshot();
+  c.busy = c.busy || operating_;
   c.folderWindow = true;
   c.canUndo = Settings.FolderUndo;
   return c;
