@@ -326,5 +326,20 @@ TEST_F(FolderWindowTest, TextCommandsDoNothingAndSelectAllStaysInItsList) {
   EXPECT_EQ(selected, 2u);
 }
 
+// Esc ends the program, but only closes a bar's open list first.
+TEST_F(FolderWindowTest, EscClosesAnOpenListFirstThenTheProgram) {
+  MakeTrees();
+  auto window = LaunchFolders(oldRoot_, newRoot_);
+  ASSERT_TRUE(WaitCounted(window));
+  HWND bar = GetDlgItem(window.Handle(), 20402);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(bar, CB_SHOWDROPDOWN, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+  window.Key(VK_ESCAPE);
+  EXPECT_TRUE(program_.Running()) << "Esc with a list open closes the list only";
+  SendMessageTimeoutA(bar, CB_SHOWDROPDOWN, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+  window.Key(VK_ESCAPE);
+  EXPECT_TRUE(program_.WaitExit());
+}
+
 }  // namespace
 }  // namespace qm::e2e

@@ -122,5 +122,29 @@ TEST_F(FolderWindowDrops, DroppedOnBothBarsWithSmartRefreshCompares) {
   EXPECT_EQ(static_cast<int>(window_->LastResult().code), 0);
 }
 
+// The Window menu is the third popup of a folder window's menu bar: it is
+// rebuilt with the window lists, and the Help menu after it keeps its
+// items.
+TEST_F(FolderWindowDrops, TheWindowMenuIsRebuiltAndHelpKeptWhole) {
+  HMENU bar = GetMenu(window_->hwnd());
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(GetMenuItemCount(bar), 4);
+  HMENU windows = GetSubMenu(bar, 2);
+  HMENU help = GetSubMenu(bar, 3);
+  const int helpItems = GetMenuItemCount(help);
+  ASSERT_GT(helpItems, 4);
+  for (HMENU popup : {help, windows}) {
+    SendMessageA(window_->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
+                 MAKELPARAM(popup == help ? 3 : 2, FALSE));
+  }
+  EXPECT_EQ(GetMenuItemCount(help), helpItems);
+  // Cascade, Tile twice, separator; this folder window; separator; the
+  // grayed "(no text windows)".
+  ASSERT_EQ(GetMenuItemCount(windows), 7);
+  EXPECT_EQ(GetMenuItemID(windows, 4), 59000u);
+  EXPECT_EQ(GetMenuState(windows, 4, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+  EXPECT_NE(GetMenuState(windows, 6, MF_BYPOSITION) & MF_GRAYED, 0u);
+}
+
 }  // namespace
 }  // namespace qm
