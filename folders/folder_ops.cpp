@@ -36,9 +36,12 @@ bool Overlap(const std::string& a, const std::string& b) {
 }
 
 // A relative name from the scan: not empty, not rooted, no drive, no "."
-// or ".." component, so that root joined with it stays below the root.
+// or ".." component, so that root joined with it stays below the root. A
+// slash, which Windows also takes as a separator, is no part of a name.
 bool IsSafeRelativeName(const std::string& name) {
-  if (name.empty() || name[0] == '\\' || name.find(':') != std::string::npos) return false;
+  if (name.empty() || name[0] == '\\' || name.find_first_of(":/") != std::string::npos) {
+    return false;
+  }
   size_t start = 0;
   while (start <= name.size()) {
     size_t end = name.find('\\', start);
@@ -125,6 +128,19 @@ bool TakeBack(FileOperations& ops, const std::string& target, const std::string&
   return clean;
 }
 
+// After a failed copy or restore over a set-aside item: takes back what
+// the copy left and moves the item back to its place. Should either step
+// fail, the item stays under its set-aside name and the user is told so.
+void PutBack(FileOperations& ops, const std::string& target, const std::string& madeFolder,
+             const std::string& aside) {
+  const bool clean = TakeBack(ops, target, madeFolder);
+  if (aside.empty()) return;
+  // One more try: the rename back is the one step that keeps the item
+  // where the user looks for it.
+  if (clean && (ops.MoveItem(aside, target) || ops.MoveItem(aside, target))) return;
+  ops.Refuse(Refusal::KeptAside, aside);
+}
+
 // A fresh, empty backup folder in the temporary folder; empty (and the
 // user told) when none could be made.
 std::string NewBackupFolder(FileOperations& ops) {
@@ -185,8 +201,10 @@ bool CopyToSide(Job& job, int t, bool folderUndo) {
       return false;
     }
   }
+  // Only a folder merges into a folder; anything else is replaced whole.
+  const bool merge = targetExists && !folderUndo && ops.IsFolder(target) && ops.IsFolder(source);
   std::string aside;
-  if (targetExists && (folderUndo || !ops.IsFolder(target))) {
+  if (targetExists && !merge) {
     aside = MakeTempName(ops, kTempPrefix, job.Root(t));
     if (aside.empty() || !ops.MoveItem(target, aside)) {
       ops.Refuse(aside.empty() ? Refusal::NoTempName : Refusal::SetAsideFailed,
@@ -203,9 +221,25 @@ bool CopyToSide(Job& job, int t, bool folderUndo) {
   }
   // A merge into an existing folder cannot be told apart from what was
   // there: it stays as the failed copy left it.
-  const bool merged = targetExists && aside.empty();
-  if (!merged && TakeBack(ops, target, made) && !aside.empty()) ops.MoveItem(aside, target);
+  if (!merge) PutBack(ops, target, made, aside);
   if (!backup.empty()) ops.RemoveItem(backup);
+  return false;
+}
+
+// A recycle that failed may have sent part of a folder to the bin. The
+// backup just made (backupFolder holds the item at name) is merged back over
+// what is left, the remaining items being overwritten by copies of
+// themselves, so that the failure leaves the item as it was. True when the
+// backup may go; false when the merge failed too: the backup is then kept
+// and the user told where. Without a backup the missing part stays in the
+// bin.
+bool RecoverFailedRecycle(FileOperations& ops, const std::string& backupFolder,
+                          const std::string& root, const std::string& name) {
+  if (backupFolder.empty()) return true;
+  const std::string target = JoinPath(root, name);
+  if (!ops.IsFolder(target) || !ops.Exists(JoinPath(backupFolder, name))) return true;
+  if (CopyBelow(ops, backupFolder, root, name, kTitleUndoing, nullptr)) return true;
+  ops.Refuse(Refusal::KeptAside, backupFolder);
   return false;
 }
 
@@ -225,7 +259,9 @@ bool DeleteSide(Job& job, int d, bool folderUndo) {
     }
   }
   if (!ops.RecycleItem(target)) {
-    if (!backup.empty()) ops.RemoveItem(backup);
+    if (!backup.empty() && RecoverFailedRecycle(ops, backup, job.Root(d), job.entry.name)) {
+      ops.RemoveItem(backup);
+    }
     return false;
   }
   job.entry.undoPath = backup;
@@ -258,27 +294,35 @@ bool DeleteBothSides(Job& job, bool folderUndo) {
       }
     }
   }
+  const std::string saved[2] = {
+      backup.empty() ? backup : BothBackupOf(backup, 0, job.entry.swapped),
+      backup.empty() ? backup : BothBackupOf(backup, 1, job.entry.swapped)};
+  const bool hadOld = ops.Exists(items[0]);
   if (!ops.RecycleItem(items[0])) {
-    if (!backup.empty()) ops.RemoveItem(backup);
+    if (!backup.empty() && RecoverFailedRecycle(ops, saved[0], job.Root(0), job.entry.name)) {
+      ops.RemoveItem(backup);
+    }
     return false;
   }
   if (!ops.RecycleItem(items[1])) {
+    const bool keep = !RecoverFailedRecycle(ops, saved[1], job.Root(1), job.entry.name);
     // The old item went already: put it back from its backup, so that the
-    // failure leaves both as they were. Without a backup it is in the
-    // recycle bin.
-    if (!backup.empty()) {
-      const std::string folder = BothBackupOf(backup, 0, job.entry.swapped);
-      std::string made;
-      if (ops.Exists(JoinPath(folder, job.entry.name)) &&
-          !CopyBelow(ops, folder, job.Root(0), job.entry.name, kTitleUndoing, &made)) {
-        // Keep the backup: it holds the only copy left outside the bin.
-        TakeBack(ops, items[0], made);
-        job.entry.undoPath = backup;
-        job.entry.state = EntryState::DeletedOld;
-        return false;
-      }
-      ops.RemoveItem(backup);
+    // failure leaves both as they were. When that cannot be done (no
+    // backup, or the restore fails) the entry says what happened: the old
+    // item is deleted, undoable from the backup when there is one.
+    std::string made;
+    if (!backup.empty() && ops.Exists(JoinPath(saved[0], job.entry.name)) &&
+        CopyBelow(ops, saved[0], job.Root(0), job.entry.name, kTitleUndoing, &made)) {
+      if (!keep) ops.RemoveItem(backup);
+      return false;
     }
+    if (!hadOld) {
+      if (!keep && !backup.empty()) ops.RemoveItem(backup);
+      return false;  // nothing went on the old side
+    }
+    if (!backup.empty()) TakeBack(ops, items[0], made);
+    job.entry.undoPath = backup;
+    job.entry.state = EntryState::DeletedOld;
     return false;
   }
   job.entry.undoPath = backup;
@@ -307,7 +351,7 @@ bool UndoCopy(Job& job, int t) {
   }
   std::string made;
   if (!CopyBelow(ops, job.entry.undoPath, job.Root(t), job.entry.name, kTitleUndoing, &made)) {
-    if (TakeBack(ops, target, made) && !aside.empty()) ops.MoveItem(aside, target);
+    PutBack(ops, target, made, aside);
     return false;
   }
   ops.RemoveItem(job.entry.undoPath);
@@ -315,7 +359,7 @@ bool UndoCopy(Job& job, int t) {
   // The copied item may have been edited since: it goes to the recycle bin,
   // not away for good. Should the bin refuse it, it stays under its
   // set-aside name rather than being lost.
-  if (!aside.empty()) ops.RecycleItem(aside);
+  if (!aside.empty() && !ops.RecycleItem(aside)) ops.Refuse(Refusal::KeptAside, aside);
   return true;
 }
 
@@ -447,7 +491,7 @@ bool RunEntryOperation(FolderComparison& comparison, FolderListKind list, size_t
   if (!ok) {
     if (entry.state == EntryState::DeletedOld) {
       // A "delete both" half done whose old item could not be put back.
-      entry.undoable = true;
+      entry.undoable = !entry.undoPath.empty();
       comparison.modified[0] = true;
     }
     return false;

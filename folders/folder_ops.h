@@ -33,6 +33,8 @@ enum class Refusal {
   SourceMissing,    // the item to be copied (or its backup) no longer exists
   InvalidName,      // an empty root, or a name that would leave its root
   PathTooLong,      // a path longer than the shell's file operation takes
+  KeptAside,        // an item set aside could not be moved back (or to the
+                    // recycle bin): path is where it is kept
 };
 
 // The primitive steps of the operations on the real file system (Windows:
@@ -51,7 +53,8 @@ public:
   virtual bool CopyItem(const std::string& source, const std::string& targetFolder,
                         unsigned titleId) = 0;
   // Sends the item at path to the recycle bin. True when nothing is left
-  // there (nothing there at all included); false leaves it unchanged.
+  // there (nothing there at all included). False when it is still there;
+  // a folder may then have lost part of its contents to the bin.
   virtual bool RecycleItem(const std::string& path) = 0;
   // Moves the item at from to to on the same volume (a rename). False, and
   // nothing moved, when to exists or the system refuses.
@@ -68,7 +71,8 @@ public:
   virtual std::string TempFolder() = 0;
   // A pseudo-random number, for temporary names.
   virtual uint32_t Random() = 0;
-  // Tells the user why an operation on path stopped without a change.
+  // Tells the user why an operation on path stopped without a change, or
+  // (KeptAside) where an item had to be left.
   virtual void Refuse(Refusal why, const std::string& path) = 0;
 };
 
@@ -76,7 +80,12 @@ public:
 // does not act on the entry's state (nothing changes then). On success the
 // entry's state and undoable flag (folderUndo) and the comparison's side
 // marks are set as the operation says; the caller refreshes the window. On
-// failure the entry, the marks and the items on disk are as they were.
+// failure the entry, the marks and the items on disk are as they were, with
+// these exceptions, each losing nothing: without undo, a folder merged into
+// or recycled may be left part-done (what went is in the recycle bin); a
+// "delete both" whose old item went but could not be put back leaves the
+// entry DeletedOld (undoable when there is a backup); an item that could
+// not be moved back is reported with Refusal::KeptAside.
 bool RunEntryOperation(FolderComparison& comparison, FolderListKind list, size_t index,
                        FolderOperation op, bool folderUndo, FileOperations& ops);
 

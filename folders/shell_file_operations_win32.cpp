@@ -101,6 +101,40 @@ void CopyFolderTimesWide(const std::wstring& source, const std::wstring& target,
   FindClose(handle);
 }
 
+// True when target is what a copy of an item with these facts leaves: a
+// folder for a folder, a file of the same size and last-write time (the
+// copy keeps it) for a file.
+bool IsCopyOf(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& written,
+              const std::wstring& target) {
+  WIN32_FILE_ATTRIBUTE_DATA now;
+  if (!GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &now)) return false;
+  const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (folder != ((now.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) return false;
+  return folder || (now.nFileSizeHigh == sizeHigh && now.nFileSizeLow == sizeLow &&
+                    CompareFileTime(&now.ftLastWriteTime, &written) == 0);
+}
+
+// True when every item below the source folder has its copy below target.
+bool CopiedWhole(const std::wstring& source, const std::wstring& target, int depth) {
+  WIN32_FIND_DATAW find;
+  const HANDLE handle = FindFirstFileW((source + L"\\*").c_str(), &find);
+  if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  bool whole = true;
+  do {
+    if (IsDots(find.cFileName)) continue;
+    const std::wstring from = source + L"\\" + find.cFileName;
+    const std::wstring to = target + L"\\" + find.cFileName;
+    whole = IsCopyOf(find.dwFileAttributes, find.nFileSizeHigh, find.nFileSizeLow,
+                     find.ftLastWriteTime, to);
+    if (whole && (find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !(find.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && depth < 256) {
+      whole = CopiedWhole(from, to, depth + 1);
+    }
+  } while (whole && FindNextFileW(handle, &find));
+  FindClose(handle);
+  return whole;
+}
+
 // The shell takes paths of at most MAX_PATH - 1 characters; a longer one
 // is refused, never cut.
 bool FitsShell(const std::wstring& path) { return !path.empty() && path.size() < MAX_PATH; }
@@ -124,6 +158,7 @@ UINT RefusalText(Refusal why) {
     case Refusal::SourceMissing: return 187;
     case Refusal::InvalidName: return 188;
     case Refusal::PathTooLong: return 189;
+    case Refusal::KeptAside: return 190;
   }
   return 187;
 }
@@ -146,11 +181,17 @@ public:
     const std::wstring fromList = ShellList(from);
     const std::wstring toList = ShellList(to);
     const bool ok = RunShell(FO_COPY, fromList, &toList, titleId);
-    // The shell's answer is checked against the disk: an operation that
-    // reports success must have left the item in place.
-    const DWORD attributes = AttributesOf(copied);
-    if (!ok || attributes == INVALID_FILE_ATTRIBUTES) return false;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) CopyFolderTimesWide(from, copied, 0);
+    // The shell's answer is checked against the disk: Wine's, for one,
+    // reports success for a file it could not replace.
+    WIN32_FILE_ATTRIBUTE_DATA was;
+    if (!ok || !GetFileAttributesExW(from.c_str(), GetFileExInfoStandard, &was)) return false;
+    if (!IsCopyOf(was.dwFileAttributes, was.nFileSizeHigh, was.nFileSizeLow, was.ftLastWriteTime,
+                  copied)) {
+      return false;
+    }
+    if (!(was.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    if (!CopiedWhole(from, copied, 0)) return false;
+    CopyFolderTimesWide(from, copied, 0);
     return true;
   }
 

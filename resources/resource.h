@@ -392,6 +392,7 @@
 #define IDS_OP_SOURCE_MISSING 187
 #define IDS_OP_INVALID_NAME 188
 #define IDS_OP_PATH_TOO_LONG 189
+#define IDS_OP_KEPT_ASIDE 190
 #define IDS_PAGE_TEXT 192               /* "Text files" */
 #define IDS_PAGE_FOLDERS 193            /* "Folders" */
 #define IDS_PAGE_DISPLAY 194            /* "Display" */
