@@ -130,6 +130,7 @@ TEST_F(FolderWindowTest, EveryRefreshFailureIsToldAndLeavesNothingListed) {
   EXPECT_EQ(window.NameText(1), "<no folder>");
   EXPECT_EQ(window.Title(), "Quillmere - [<no folder>, <no folder>]");
   EXPECT_EQ(window.TabCaptions(), (Rows{"Changed", "Old", "New", "Same"}));
+  SaveScreenshot(handle, "folder-empty-window");
 
   struct Case {
     std::string oldText, newText, message;
@@ -324,6 +325,38 @@ TEST_F(FolderWindowTest, TextCommandsDoNothingAndSelectAllStaysInItsList) {
   SendMessageTimeoutA(window.List(kChangedTab), LB_GETSELCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000,
                       &selected);
   EXPECT_EQ(selected, 2u);
+}
+
+// The View toggles give the rows and tabs the room of a hidden bar and take
+// it back; the band under the tool bar stays.
+TEST_F(FolderWindowTest, HiddenBarsGiveTheirRoomToTheTabs) {
+  MakeTrees();
+  auto window = LaunchFolders(oldRoot_, newRoot_);
+  ASSERT_TRUE(WaitCounted(window));
+  auto tabsRect = [&] {
+    RECT rect{};
+    GetWindowRect(window.Tabs(), &rect);
+    MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  };
+  const RECT shown = tabsRect();
+  RECT client{};
+  GetClientRect(window.Handle(), &client);
+  for (int toggle : {int{kToggleToolBar}, int{kToggleStatusBar}, 20215}) window.Send(toggle);
+  EXPECT_FALSE(window.ChildVisible(20400));
+  EXPECT_FALSE(window.ChildVisible(20401));
+  const RECT hidden = tabsRect();
+  // Rows of 23 and more, 8 apart, below the 2-pixel band at the top.
+  EXPECT_GE(hidden.top, 2 + 2 * (23 + 8) + 8);
+  EXPECT_LT(hidden.top, shown.top);
+  EXPECT_EQ(hidden.bottom, client.bottom - 8);
+  EXPECT_EQ(hidden.left, 8);
+  EXPECT_EQ(hidden.right, client.right - 8);
+  SaveScreenshot(window.Handle(), "folder-bars-hidden");
+  for (int toggle : {int{kToggleToolBar}, int{kToggleStatusBar}, 20215}) window.Send(toggle);
+  const RECT again = tabsRect();
+  EXPECT_EQ(again.top, shown.top);
+  EXPECT_EQ(again.bottom, shown.bottom);
 }
 
 // Esc ends the program, but only closes a bar's open list first.
