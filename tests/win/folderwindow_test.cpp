@@ -17,20 +17,9 @@
 namespace qm {
 namespace {
 
-// A drop of paths as the shell makes it; the receiver frees the memory.
+// A drop on target (its client origin) as the shell makes it.
 void DropOn(HWND target, const std::vector<std::string>& paths) {
-  size_t size = sizeof(DROPFILES) + 1;
-  for (const auto& path : paths) size += path.size() + 1;
-  HGLOBAL memory = GlobalAlloc(GHND, size);
-  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-  drop->pFiles = sizeof(DROPFILES);
-  char* names = reinterpret_cast<char*>(drop + 1);
-  for (const auto& path : paths) {
-    memcpy(names, path.c_str(), path.size() + 1);
-    names += path.size() + 1;
-  }
-  GlobalUnlock(memory);
-  SendMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  qm::DropOn(target, POINT{0, 0}, paths);
   Pump();
 }
 
