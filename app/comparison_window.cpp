@@ -173,7 +173,10 @@ void ComparisonWindow::InitMenuPopup(HMENU popup, bool isSystemMenu) {
   }
   ApplyCommandStates(popup, [this](UINT id) { return CommandStateOf(id); });
   UpdateMenuPopup(popup, barPosition);
-  if (barPosition == 3) RebuildWindowMenu(this, popup);
+  // The Window menu follows File, Edit and View in a text window, File and
+  // View in a folder window.
+  const int windowMenu = kind() == WindowKind::Text ? 3 : 2;
+  if (barPosition == windowMenu) RebuildWindowMenu(this, popup);
   ConvertMenuToOwnerDraw(*this, popup);
 }
 

@@ -321,6 +321,8 @@
 #define IDS_NOT_DISK_FILE 66            /* reason: a device or pipe, not a file */
 #define IDS_SIDE_NOT_LOADED 67          /* nothing loaded on the side to save */
 #define IDS_CONFIRM_OVERWRITE 68        /* an export target exists */
+#define IDS_OLD_FOLDER_UNREADABLE 69    /* result code 13, "%1" the system's reason */
+#define IDS_NEW_FOLDER_UNREADABLE 70    /* result code 14 */
 #define IDS_STATUS_HELP 80              /* "Press F1 for help" */
 #define IDS_STATUS_FORMATS 81           /* "%1, %2" */
 #define IDS_STATUS_DIFFS 82             /* "Diffs: %1!ld!, Lines: %2!ld!" */
@@ -380,6 +382,17 @@
 #define IDS_OP_DELETE_OLD 178
 #define IDS_OP_DELETE_NEW 179
 #define IDS_OP_DELETE_BOTH 180
+/* Why a folder operation stopped without a change (%1: the path). */
+#define IDS_OP_SET_ASIDE_FAILED 181     /* "Could not move \"%1\" aside to replace it..." */
+#define IDS_OP_NO_TEMP_NAME 182
+#define IDS_OP_BACKUP_FAILED 183
+#define IDS_OP_TARGET_APPEARED 184
+#define IDS_OP_SAME_ITEM 185
+#define IDS_OP_DEVICE_NAME 186
+#define IDS_OP_SOURCE_MISSING 187
+#define IDS_OP_INVALID_NAME 188
+#define IDS_OP_PATH_TOO_LONG 189
+#define IDS_OP_KEPT_ASIDE 190
 #define IDS_PAGE_TEXT 192               /* "Text files" */
 #define IDS_PAGE_FOLDERS 193            /* "Folders" */
 #define IDS_PAGE_DISPLAY 194            /* "Display" */
