@@ -28,6 +28,7 @@ struct OwnerMenuItem {
   std::string label;     // text before the first tab, with its & mnemonic
   std::string shortcut;  // text after the first tab, or empty
   int image = -1;        // index in Settings.CommandImages, -1 for none
+  bool isDefault = false;  // the menu's default item, drawn bold
 };
 
 // One strip bitmap and the command of each of its images (0: no command).

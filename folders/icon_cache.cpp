@@ -218,12 +218,15 @@ void DestroyIconCache() {
 
 int IconForFile(const std::string& path) {
   const std::wstring wide = WideFromUtf8(path);
+  // The extension is looked for in the file's own name: a dot in a folder
+  // name is none, and a name that starts with its only dot (".profile")
+  // has none either.
+  const size_t nameStart = wide.find_last_of(L"\\/") + 1;
   const size_t dot = wide.rfind(L'.');
-  if (dot == std::wstring::npos || dot == 0 || dot + 1 == wide.size()) return -1;
+  if (dot == std::wstring::npos || dot <= nameStart || dot + 1 == wide.size()) return -1;
   const std::wstring extension = wide.substr(dot);
-  // A dot inside a folder name is no extension of the file.
-  if (extension.find_first_of(L"\\/") != std::wstring::npos) return -1;
-  const std::wstring key = OwnIconExtension(extension) ? wide : extension;
+  const bool ownIcon = OwnIconExtension(extension);
+  const std::wstring key = ownIcon ? wide : extension;
   {
     ExclusiveLock lock;
     if (!g_cache.large) return -1;
@@ -232,8 +235,13 @@ int IconForFile(const std::string& path) {
   IconPair icons;
   AskShell(wide, &icons);
   if (!icons.complete()) {
+    // A program or icon file keyed by its path has no class to look up:
+    // its first icon is its own.
     IconPair named;
-    AskRegistry(key, &named);
+    if (ownIcon)
+      ExtractIconExW(wide.c_str(), 0, &named.large, &named.small, 1);
+    else
+      AskRegistry(key, &named);
     std::swap(icons.large, named.large);
     std::swap(icons.small, named.small);
   }
