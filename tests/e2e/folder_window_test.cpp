@@ -114,6 +114,30 @@ TEST_F(FolderWindowTest, CommandLineComparesTwoTreesIntoFourTabs) {
   EXPECT_EQ(GetSettingText("RightFolder.text"), newRoot_);
 }
 
+// The shell's "/ctx" with one folder selected names it twice: both bars
+// take it and nothing is compared; two different folders are compared.
+TEST_F(FolderWindowTest, ContextOptionWithOneFolderFillsBothBarsOnly) {
+  MakeTrees();
+  ASSERT_TRUE(program_.Start("/ctx " + Quote(oldRoot_) + " " + Quote(oldRoot_)));
+  HWND handle = program_.WaitWindow("FolderWindow");
+  ASSERT_NE(handle, nullptr);
+  FolderWindowProbe window(program_, handle);
+  program_.Settle(handle);
+  EXPECT_EQ(window.NameText(0), oldRoot_);
+  EXPECT_EQ(window.NameText(1), oldRoot_);
+  // A comparison would count the tabs within moments: give it the time.
+  EXPECT_FALSE(WaitFor([&] { return window.TabCaption(0).find('(') != std::string::npos; }, 2000));
+  EXPECT_TRUE(window.Rows(kSameTab).empty());
+  program_.Kill();
+
+  ASSERT_TRUE(program_.Start("/ctx " + Quote(oldRoot_) + " " + Quote(newRoot_)));
+  handle = program_.WaitWindow("FolderWindow");
+  ASSERT_NE(handle, nullptr);
+  FolderWindowProbe compared(program_, handle);
+  ASSERT_TRUE(WaitCounted(compared));
+  ExpectTrees(compared, "old", "new");
+}
+
 // Every message a Refresh can end with, each from the state a user gets
 // into, and the lists stay empty after each.
 TEST_F(FolderWindowTest, EveryRefreshFailureIsToldAndLeavesNothingListed) {
