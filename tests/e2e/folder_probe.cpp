@@ -87,10 +87,16 @@ std::vector<std::string> FolderWindowProbe::TabCaptions() const {
 int FolderWindowProbe::CurrentTab() const { return static_cast<int>(Ask(Tabs(), TCM_GETCURSEL)); }
 
 void FolderWindowProbe::ClickTab(int tab) const {
-  RECT rect{};
-  RemoteCall(Tabs(), TCM_GETITEMRECT, tab, nullptr, &rect, sizeof rect);
-  Click(Tabs(), POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}, false);
-  program_.Settle(Handle());
+  // A posted click can reach the control before the system has finished
+  // the mouse state of a window that just came up (Wine drops it then):
+  // click again, as a user would, up to a few times.
+  for (int attempt = 0; attempt < 3 && CurrentTab() != tab; ++attempt) {
+    program_.Settle(Handle());
+    RECT rect{};
+    RemoteCall(Tabs(), TCM_GETITEMRECT, tab, nullptr, &rect, sizeof rect);
+    Click(Tabs(), POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}, false);
+    program_.Settle(Handle());
+  }
 }
 
 std::vector<std::string> FolderWindowProbe::Rows(FolderTab tab) const {
