@@ -383,6 +383,39 @@ TEST_F(FolderWindowTest, HiddenBarsGiveTheirRoomToTheTabs) {
   EXPECT_EQ(again.bottom, shown.bottom);
 }
 
+// The Choose folder buttons open the shell's folder browser on the bar's
+// folder. Cancel leaves everything; a folder picked on each side compares
+// at once with smart refresh, and only when both were picked.
+TEST_F(FolderWindowTest, ChooseFolderOnBothSidesComparesWithSmartRefresh) {
+  MakeTrees();
+  auto window = LaunchFolders(oldRoot_, newRoot_);
+  ASSERT_TRUE(WaitCounted(window));
+  Put("old\\late.txt", "late\n", 0);  // seen only by a new comparison
+  auto browse = [&](int button, int answer, const char* shot) {
+    PostMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window.Handle(), button)));
+    HWND browser = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+      for (HWND dialog : program_.Windows("#32770"))
+        if (GetWindow(dialog, GW_OWNER) == window.Handle()) browser = dialog;
+      return browser != nullptr;
+    })) << "no folder browser";
+    if (shot) SaveScreenshot(browser, shot);
+    PostMessageA(browser, WM_COMMAND, answer, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(browser); }));
+    program_.Settle(window.Handle());
+  };
+  browse(20406, IDCANCEL, "folder-choose-old");
+  EXPECT_EQ(window.NameText(0), oldRoot_);
+  browse(20406, IDOK, nullptr);
+  EXPECT_EQ(window.NameText(0), oldRoot_) << "the browser started on the bar's folder";
+  EXPECT_EQ(window.TabCaption(kOldTab), "Old (1)") << "one side chosen: no comparison";
+  browse(20407, IDOK, nullptr);
+  EXPECT_EQ(window.NameText(1), newRoot_);
+  EXPECT_TRUE(WaitFor([&] { return window.TabCaption(kOldTab) == "Old (2)"; }))
+      << window.TabCaption(kOldTab);
+}
+
 // Esc ends the program, but only closes a bar's open list first.
 TEST_F(FolderWindowTest, EscClosesAnOpenListFirstThenTheProgram) {
   MakeTrees();
