@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "controls/masked_bitmap.h"
 #include "controls/module_instance.h"
 #include "controls/res_string.h"
 #include "resources/resource.h"
@@ -136,5 +137,58 @@ std::string TooltipFromString(const std::string& text) {
 }
 
 std::string TooltipText(UINT id) { return TooltipFromString(LoadResString(id)); }
+
+void FillTooltip(NMTTDISPINFOA* tip) {
+  UINT_PTR id = tip->hdr.idFrom;
+  if (tip->uFlags & TTF_IDISHWND)
+    id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+  const std::string text = TooltipText(static_cast<UINT>(id));
+  lstrcpynA(tip->szText, text.c_str(), sizeof tip->szText);
+  tip->lpszText = tip->szText;
+  tip->hinst = nullptr;
+}
+
+void PlaceChild(HWND window, int x, int y, int w, int h) {
+  if (!window) return;
+  if (w <= 0 || h <= 0) {
+    ShowWindow(window, SW_HIDE);
+    return;
+  }
+  RECT now;
+  if (IsWindowVisible(window) && GetWindowRect(window, &now)) {
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&now), 2);
+    if (now.left == x && now.top == y && now.right - now.left == w && now.bottom - now.top == h)
+      return;
+  }
+  // No bits copied: a child moved over the old place of a sibling would
+  // keep the sibling's pixels.
+  SetWindowPos(window, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+  ShowWindow(window, SW_SHOWNA);
+}
+
+int WindowHeight(HWND window) {
+  RECT rect{};
+  if (!window) return 0;
+  GetWindowRect(window, &rect);
+  return rect.bottom - rect.top;
+}
+
+void DrawEtchedBand(HDC dc, int y, int width) {
+  if (y < 0) return;
+  RECT rect{0, y, width, y + 2};
+  FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(dc, &rect, EDGE_ETCHED, BF_TOP);
+}
+
+void DrawImageButton(const DRAWITEMSTRUCT* item, HBITMAP image, HBITMAP mask) {
+  RECT rect = item->rcItem;
+  const bool pressed = item->itemState & ODS_SELECTED;
+  DrawFrameControl(item->hDC, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+  DrawMaskedBitmap(item->hDC, rect, image, mask, pressed);
+  if (item->itemState & ODS_FOCUS) {
+    InflateRect(&rect, -3, -3);
+    DrawFocusRect(item->hDC, &rect);
+  }
+}
 
 }  // namespace qm

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -40,5 +41,20 @@ std::vector<int> TextStatusParts(int clientWidth, bool maximized);
 // characters and the terminator).
 std::string TooltipFromString(const std::string& text);
 std::string TooltipText(UINT id);
+// Answers TTN_NEEDTEXT for a tool-bar button (named by its command id) or
+// a button registered by its window (TTF_IDISHWND, named by its control id).
+void FillTooltip(NMTTDISPINFOA* tip);
+
+// Moves and shows a child (hidden when w or h is 0 or less). A child that
+// already stands there is left alone, so nothing repaints for nothing.
+void PlaceChild(HWND window, int x, int y, int w, int h);
+// The height of a window, whether or not it is on screen yet (0 for none).
+int WindowHeight(HWND window);
+
+// The etched 2-pixel band between bars at y, width wide (nothing for y < 0).
+void DrawEtchedBand(HDC dc, int y, int width);
+// An owner-drawn push button that shows image through mask, pushed while
+// pressed, with a focus rectangle while it has the focus.
+void DrawImageButton(const DRAWITEMSTRUCT* item, HBITMAP image, HBITMAP mask);
 
 }  // namespace qm

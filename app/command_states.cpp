@@ -100,6 +100,32 @@ const Rule kRules[] = {
     {ID_WINDOW_TILE_VERT, nullptr, nullptr, true},
 };
 
+// The ruled commands a folder window has; every other ruled command is a
+// text window's and is disabled there, whatever route it comes by.
+bool IsFolderWindowCommand(unsigned id) {
+  switch (id) {
+    case ID_FILE_NEW_TEXT_WINDOW:
+    case ID_FILE_NEW_FOLDER_WINDOW:
+    case ID_FILE_COMPARE_PARENTS:
+    case ID_FILE_CLOSE:
+    case ID_FILE_EXIT:
+    case ID_EDIT_UNDO:
+    case ID_EDIT_SELECT_ALL:
+    case ID_VIEW_TOOLBAR:
+    case ID_VIEW_QUICKBAR:
+    case ID_VIEW_STATUSBAR:
+    case ID_VIEW_REFRESH:
+    case ID_VIEW_SWITCH_SIDES:
+    case ID_VIEW_OPTIONS:
+    case ID_WINDOW_CASCADE:
+    case ID_WINDOW_TILE_HORZ:
+    case ID_WINDOW_TILE_VERT:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 bool SameContext(const CommandContext& a, const CommandContext& b) {
@@ -109,7 +135,8 @@ bool SameContext(const CommandContext& a, const CommandContext& b) {
       return false;
     }
   }
-  return a.busy == b.busy && a.activeSide == b.activeSide && a.hasSelection == b.hasSelection &&
+  return a.busy == b.busy && a.folderWindow == b.folderWindow &&
+         a.activeSide == b.activeSide && a.hasSelection == b.hasSelection &&
          a.diffCount == b.diffCount && a.canUndo == b.canUndo && a.canRedo == b.canRedo &&
          a.canCopyLeft == b.canCopyLeft && a.canCopyRight == b.canCopyRight &&
          a.canDelete == b.canDelete && a.canNewTextWindow == b.canNewTextWindow &&
@@ -124,7 +151,8 @@ CommandState EvaluateCommand(unsigned id, const CommandContext& c) {
   CommandState state;
   for (const Rule& rule : kRules) {
     if (rule.id != id) continue;
-    state.enabled = (!c.busy || rule.whileBusy) && (!rule.enabled || rule.enabled(c));
+    state.enabled = (!c.busy || rule.whileBusy) && (!rule.enabled || rule.enabled(c)) &&
+                    (!c.folderWindow || IsFolderWindowCommand(id));
     state.checkable = rule.checked != nullptr;
     state.checked = rule.checked && rule.checked(c);
     state.radio = id >= ID_VIEW_LINES_VIRTUAL && id <= ID_VIEW_LINES_NONE;

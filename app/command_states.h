@@ -36,6 +36,9 @@ struct CommandContext {
   bool canCopyLeft = false;
   bool canCopyRight = false;
   bool canDelete = false;
+  // A folder window: only the commands of its menu, tool bar and keys run
+  // there; canUndo then stands for the folder undo setting.
+  bool folderWindow = false;
   // The window manager's tests (reuse settings).
   bool canNewTextWindow = true;
   bool canNewFolderWindow = true;

@@ -173,7 +173,10 @@ void ComparisonWindow::InitMenuPopup(HMENU popup, bool isSystemMenu) {
   }
   ApplyCommandStates(popup, [this](UINT id) { return CommandStateOf(id); });
   UpdateMenuPopup(popup, barPosition);
-  if (barPosition == 3) RebuildWindowMenu(this, popup);
+  // The Window menu follows File, Edit and View in a text window, File and
+  // View in a folder window.
+  const int windowMenu = kind() == WindowKind::Text ? 3 : 2;
+  if (barPosition == windowMenu) RebuildWindowMenu(this, popup);
   ConvertMenuToOwnerDraw(*this, popup);
 }
 
@@ -193,22 +196,11 @@ LRESULT ComparisonWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
       // The one gate of every route a command can take.
       if (!CommandStateOf(LOWORD(wParam)).enabled) return 0;
       break;
-    case WM_MEASUREITEM: {
-      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      if (mis->CtlType == ODT_MENU && MeasureMenuItem(mis)) return TRUE;
-      break;
-    }
-    case WM_DRAWITEM: {
-      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-      if (dis->CtlType == ODT_MENU && DrawMenuItem(dis)) return TRUE;
-      break;
-    }
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
     case WM_MENUCHAR: {
-      if (HIWORD(wParam) & MF_POPUP) {
-        const LRESULT found =
-            MenuCharResult(reinterpret_cast<HMENU>(lParam), static_cast<char>(LOWORD(wParam)));
-        if (HIWORD(found) == MNC_EXECUTE) return found;
-      }
+      LRESULT result = 0;
+      if (OwnerDrawnMenuMessage(msg, wParam, lParam, &result)) return result;
       break;
     }
     case WM_INITMENUPOPUP: {

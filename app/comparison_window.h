@@ -15,7 +15,8 @@
 //   not return to WinMain;
 // - keeps the kind's placement (Settings.CompareWindow or SessionWindow) on
 //   WM_SIZE, WM_MOVE and WM_ACTIVATE, after the derived handler has run;
-// - WM_INITMENUPOPUP: rebuilds the Window menu (menu-bar position 3), calls
+// - WM_INITMENUPOPUP: rebuilds the Window menu (menu-bar position 3 in a
+//   text window, 2 in a folder window), calls
 //   UpdateMenuPopup for the derived states, then converts the popup's items
 //   to owner-drawn items with the command images; WM_MEASUREITEM and
 //   WM_DRAWITEM for menu items (ODT_MENU) never reach the derived maps;

@@ -35,12 +35,13 @@ const OwnerMenuItem* ItemFromData(ULONG_PTR data) {
 }
 
 // The menu font of the system; empty when the metrics cannot be read.
-GdiObject<HFONT> CreateMenuFont() {
+GdiObject<HFONT> CreateMenuFont(bool bold = false) {
   NONCLIENTMETRICSA ncm{};
   ncm.cbSize = sizeof ncm;
   if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) {
     return GdiObject<HFONT>();
   }
+  if (bold) ncm.lfMenuFont.lfWeight = FW_BOLD;
   return GdiObject<HFONT>(CreateFontIndirectA(&ncm.lfMenuFont));
 }
 
@@ -179,13 +180,14 @@ void ConvertMenuToOwnerDraw(ComparisonWindow& window, HMENU popup) {
     char text[256] = "";
     MENUITEMINFOA mii{};
     mii.cbSize = sizeof mii;
-    mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;
+    mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU | MIIM_STATE;
     mii.dwTypeData = text;
     mii.cch = sizeof text;
     if (!GetMenuItemInfoA(popup, i, TRUE, &mii)) continue;
     if (mii.fType & (MFT_SEPARATOR | MFT_OWNERDRAW)) continue;
     auto item = std::make_unique<OwnerMenuItem>();
     SplitMenuText(text, &item->label, &item->shortcut);
+    item->isDefault = (mii.fState & MFS_DEFAULT) != 0;
     if (!mii.hSubMenu) {
       auto found = Settings.CommandImageIndex.find(mii.wID);
       if (found != Settings.CommandImageIndex.end() && Settings.CommandImages) {
@@ -218,7 +220,7 @@ bool MeasureMenuItem(MEASUREITEMSTRUCT* mis) {
   SIZE label{}, shortcut{};
   {
     WindowDC screen(nullptr);
-    const GdiObject<HFONT> font = CreateMenuFont();
+    const GdiObject<HFONT> font = CreateMenuFont(item->isDefault);
     SelectScope select(screen.get(), FontOrStock(font));
     label = TextExtent(screen.get(), item->label);
     shortcut = TextExtent(screen.get(), item->shortcut);
@@ -258,7 +260,7 @@ bool DrawMenuItem(const DRAWITEMSTRUCT* dis) {
     DrawCheck(dc, square, (mii.fType & MFT_RADIOCHECK) != 0, textColor);
   }
 
-  const GdiObject<HFONT> font = CreateMenuFont();
+  const GdiObject<HFONT> font = CreateMenuFont(item->isDefault);
   SelectScope selectFont(dc, FontOrStock(font));
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColor = SetTextColor(dc, textColor);
@@ -279,6 +281,27 @@ LRESULT MenuCharResult(HMENU menu, char key) {
     if (item && MnemonicOf(item->label) == wanted) return MAKELRESULT(i, MNC_EXECUTE);
   }
   return MAKELRESULT(0, MNC_IGNORE);
+}
+
+bool OwnerDrawnMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  switch (msg) {
+    case WM_MEASUREITEM: {
+      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      *result = TRUE;
+      return mis->CtlType == ODT_MENU && MeasureMenuItem(mis);
+    }
+    case WM_DRAWITEM: {
+      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+      *result = TRUE;
+      return dis->CtlType == ODT_MENU && DrawMenuItem(dis);
+    }
+    case WM_MENUCHAR:
+      if (!(HIWORD(wParam) & MF_POPUP)) return false;
+      *result = MenuCharResult(reinterpret_cast<HMENU>(lParam), static_cast<char>(LOWORD(wParam)));
+      return HIWORD(*result) == MNC_EXECUTE;
+    default: break;
+  }
+  return false;
 }
 
 }  // namespace qm

@@ -28,6 +28,7 @@ struct OwnerMenuItem {
   std::string label;     // text before the first tab, with its & mnemonic
   std::string shortcut;  // text after the first tab, or empty
   int image = -1;        // index in Settings.CommandImages, -1 for none
+  bool isDefault = false;  // the menu's default item, drawn bold
 };
 
 // One strip bitmap and the command of each of its images (0: no command).
@@ -59,6 +60,10 @@ bool DrawMenuItem(const DRAWITEMSTRUCT* dis);
 // their mnemonic. Returns MNC_EXECUTE with the item whose label has
 // &key (first match), else MNC_IGNORE (0).
 LRESULT MenuCharResult(HMENU menu, char key);
+// The three messages above as the owner of an owner-drawn popup receives
+// them: true with *result set when the message was for one of our items
+// (the owner then returns *result), false to handle it as usual.
+bool OwnerDrawnMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 // The mnemonic of a label ("Tile &Horizontally" gives 'h'), 0 for none;
 // "&&" is a literal ampersand.
 char MnemonicOf(const std::string& label);

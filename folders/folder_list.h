@@ -15,10 +15,12 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "folders/folder_compare.h"
 #include "folders/folder_entry.h"
 #include "folders/folder_ops.h"
+#include "folders/shell_actions_win32.h"
 
 namespace qm {
 
@@ -42,10 +44,21 @@ public:
   // list.
   virtual void EntriesChanged(FolderList* list, bool marksChanged) = 0;
   // Runs one copy, delete or undo (the shell's file operations with this
-  // window as owner). True on success.
+  // window as owner). True on success. The list itself calls
+  // EntriesChanged afterwards when the entry or a side mark changed.
   virtual bool RunOperation(FolderOperation op, FolderListKind kind, size_t index) = 0;
   // Settings.CompareSubfolders as the lists' difference words read it.
   virtual bool CompareSubfolders() const = 0;
+
+  // Opens the pair chosen for Compare: two folders through the window
+  // manager's OpenFolderComparison (this window, or a new one when
+  // several), two files through OpenTextComparison. A window that has its
+  // own openers (a test's) overrides it.
+  virtual void OpenPair(const std::string& oldPath, const std::string& newPath, bool isFolder,
+                        bool several);
+  // Runs Open in app, Explore folder or Properties on one entry (the
+  // shell's requests; the error box on failure).
+  virtual void RunShellAction(ShellAction action, FolderListKind kind, size_t index);
 };
 
 class FolderList {
@@ -81,11 +94,36 @@ public:
   UINT EnterCommand() const;
 
   // A list command (20600-20605, 20100, 20512-20514) on every chosen entry.
+  // A command this list never offers (a copy in the Same list, Undo there)
+  // does nothing, whichever route it came by.
   void RunCommand(UINT id);
+  // True when the list's menus may offer command id at all.
+  bool Offers(UINT id) const;
+
+  // The context menu for the chosen rows as it would open now (null for an
+  // empty list); the caller destroys it.
+  HMENU BuildContextMenu() const;
+  // The difference words row shows at its right ("(newer, larger)"); empty
+  // outside the Changed list and for an entry without differences.
+  std::string RowDescription(size_t row) const;
 
 private:
-  // Implementation by the list's author.
   struct Impl;
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void OnRightButton(UINT msg, LPARAM lParam);
+  void ShowContextMenu(LPARAM lParam);
+  std::vector<FolderEntry>& Entries() const;
+  std::vector<size_t> SelectedRows() const;
+  int CaretRow() const;
+  // The rows a list command acts on, and the rows the context menu is for
+  // (single: the caret row alone).
+  std::vector<size_t> CommandRows() const;
+  std::vector<size_t> MenuRows(bool* single) const;
+  void RunOn(UINT id, const std::vector<size_t>& rows);
+  bool RunEntryOp(FolderOperation op, size_t row);
+  void CompareEntry(size_t row, bool several);
+
   FolderListHost& host_;
   FolderListKind kind_;
   HWND hwnd_ = nullptr;

@@ -321,6 +321,8 @@
 #define IDS_NOT_DISK_FILE 66            /* reason: a device or pipe, not a file */
 #define IDS_SIDE_NOT_LOADED 67          /* nothing loaded on the side to save */
 #define IDS_CONFIRM_OVERWRITE 68        /* an export target exists */
+#define IDS_OLD_FOLDER_UNREADABLE 69    /* result code 13, "%1" the system's reason */
+#define IDS_NEW_FOLDER_UNREADABLE 70    /* result code 14 */
 #define IDS_STATUS_HELP 80              /* "Press F1 for help" */
 #define IDS_STATUS_FORMATS 81           /* "%1, %2" */
 #define IDS_STATUS_DIFFS 82             /* "Diffs: %1!ld!, Lines: %2!ld!" */
@@ -363,6 +365,7 @@
 #define IDS_WORD_NEWER 150
 #define IDS_WORD_OLDER 151
 #define IDS_WORD_CONTENTS 152
+#define IDS_WORD_UNREADABLE 153       /* "unreadable": the pair could not be compared */
 #define IDS_MENU_COPY_TO_OLD 160        /* "&Copy to old" */
 #define IDS_MENU_COPY_TO_NEW 161        /* "C&opy to new" */
 #define IDS_MENU_DELETE_OLD 162         /* "&Delete old" */

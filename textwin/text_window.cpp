@@ -34,37 +34,10 @@ const UINT kToolBarCommands[24] = {
 
 namespace {
 
-void Place(HWND window, const Box& box) {
-  if (!window) return;
-  if (box.w <= 0 || box.h <= 0) {
-    ShowWindow(window, SW_HIDE);
-    return;
-  }
-  // A child that stays where it is is left alone: the layout runs again
-  // whenever a side's modified mark comes or goes, and the pane's repaint
-  // is the expensive part of that.
-  RECT now;
-  if (IsWindowVisible(window) && GetWindowRect(window, &now)) {
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&now), 2);
-    if (now.left == box.x && now.top == box.y && now.right - now.left == box.w &&
-        now.bottom - now.top == box.h) {
-      return;
-    }
-  }
-  // No bits copied: a child moved over the old place of a sibling (the
-  // browse button past its name box) would keep the sibling's pixels.
-  SetWindowPos(window, nullptr, box.x, box.y, box.w, box.h,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
-  ShowWindow(window, SW_SHOWNA);
-}
-
-// The height of a bar whether or not the window is on screen yet.
-int WindowHeight(HWND window) {
-  RECT rect{};
-  if (!window) return 0;
-  GetWindowRect(window, &rect);
-  return rect.bottom - rect.top;
-}
+// The layout runs again whenever a side's modified mark comes or goes; a
+// child that stays where it is is left alone, as the pane's repaint is the
+// expensive part of that.
+void Place(HWND window, const Box& box) { PlaceChild(window, box.x, box.y, box.w, box.h); }
 
 }  // namespace
 
@@ -207,15 +180,8 @@ LRESULT TextWindow::OnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
   fill(layout_.nameBand);
   fill(layout_.corner);
   // The 2-pixel bands between the bars.
-  auto rule = [&](int y) {
-    if (y < 0) return;
-    RECT rect{0, y, client.right, y + 2};
-    FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
-    DrawEdge(dc, &rect, EDGE_ETCHED, BF_TOP);
-  };
-  rule(layout_.toolBarRule);
-  rule(layout_.quickBarRule);
-  rule(layout_.statusBarRule);
+  for (int y : {layout_.toolBarRule, layout_.quickBarRule, layout_.statusBarRule})
+    DrawEtchedBand(dc, y, client.right);
   EndPaint(hwnd, &ps);
   return 0;
 }

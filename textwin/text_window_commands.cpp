@@ -229,13 +229,7 @@ LRESULT TextWindow::OnNotify(HWND, UINT, WPARAM, LPARAM lParam) {
   if (header->code != TTN_NEEDTEXTA) return 0;
   // Tool-bar buttons are named by command id, the browse buttons by their
   // window; the tip is the text after the string's line feed.
-  auto* tip = reinterpret_cast<NMTTDISPINFOA*>(lParam);
-  UINT_PTR id = header->idFrom;
-  if (tip->uFlags & TTF_IDISHWND) id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
-  std::string text = TooltipText(static_cast<UINT>(id));
-  lstrcpynA(tip->szText, text.c_str(), sizeof tip->szText);
-  tip->lpszText = tip->szText;
-  tip->hinst = nullptr;
+  FillTooltip(reinterpret_cast<NMTTDISPINFOA*>(lParam));
   return 0;
 }
 
@@ -243,14 +237,7 @@ LRESULT TextWindow::OnDrawItem(HWND, UINT, WPARAM, LPARAM lParam) {
   auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
   RECT rect = item->rcItem;
   if (item->CtlType == ODT_BUTTON) {
-    const bool pressed = item->itemState & ODS_SELECTED;
-    DrawFrameControl(item->hDC, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
-    DrawMaskedBitmap(item->hDC, rect, Settings.Bitmap(IDB_BROWSE),
-                     Settings.Bitmap(IDB_BROWSE_MASK), pressed);
-    if (item->itemState & ODS_FOCUS) {
-      InflateRect(&rect, -3, -3);
-      DrawFocusRect(item->hDC, &rect);
-    }
+    DrawImageButton(item, Settings.Bitmap(IDB_BROWSE), Settings.Bitmap(IDB_BROWSE_MASK));
     return TRUE;
   }
   if (item->CtlType == ODT_STATIC) {

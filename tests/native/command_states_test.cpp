@@ -153,5 +153,35 @@ TEST(CommandStates, UnlistedIdsAreLeftAlone) {
   EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
 }
 
+// A folder window runs only the commands of its own menu, tool bar and
+// keys: a text window's command sent to it (a save, a merge, Find) is off
+// in every state, and Undo follows the folder undo setting.
+TEST(CommandStates, FolderWindowRunsOnlyItsOwnCommands) {
+  const std::vector<unsigned> folderCommands = {
+      ID_FILE_NEW_TEXT_WINDOW, ID_FILE_NEW_FOLDER_WINDOW, ID_FILE_COMPARE_PARENTS, ID_FILE_CLOSE,
+      ID_FILE_EXIT, ID_EDIT_UNDO, ID_EDIT_SELECT_ALL, ID_VIEW_TOOLBAR, ID_VIEW_QUICKBAR,
+      ID_VIEW_STATUSBAR, ID_VIEW_REFRESH, ID_VIEW_SWITCH_SIDES, ID_VIEW_OPTIONS,
+      ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_TILE_VERT};
+  std::mt19937 rng(11);
+  for (int i = 0; i < 2000; ++i) {
+    CommandContext c = RandomContext(rng);
+    c.folderWindow = true;
+    SCOPED_TRACE(i);
+    for (unsigned id : RuledCommands()) {
+      const bool own =
+          std::find(folderCommands.begin(), folderCommands.end(), id) != folderCommands.end();
+      if (!own) EXPECT_FALSE(Enabled(id, c)) << id;
+    }
+    if (!c.busy) {
+      EXPECT_EQ(Enabled(ID_EDIT_UNDO, c), c.canUndo);
+      EXPECT_TRUE(Enabled(ID_VIEW_REFRESH, c));
+      EXPECT_TRUE(Enabled(ID_VIEW_SWITCH_SIDES, c));
+    }
+    CommandContext text = c;
+    text.folderWindow = false;
+    EXPECT_FALSE(SameContext(c, text));
+  }
+}
+
 }  // namespace
 }  // namespace qm

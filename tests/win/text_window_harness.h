@@ -3,9 +3,12 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <fstream>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/window_manager.h"
 #include "textwin/text_window.h"
@@ -39,6 +42,23 @@ inline void CloseTextWindow(TextWindow* window) {
   }
   Pump();
   ReapClosedWindows();
+}
+
+// A drop of paths at a point of target's client area, as the shell makes it.
+inline void DropOn(HWND target, POINT point, const std::vector<std::string>& paths) {
+  size_t size = sizeof(DROPFILES) + 1;
+  for (const auto& path : paths) size += path.size() + 1;
+  HGLOBAL memory = GlobalAlloc(GHND, size);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->pt = point;
+  char* names = reinterpret_cast<char*>(drop + 1);
+  for (const auto& path : paths) {
+    memcpy(names, path.c_str(), path.size() + 1);
+    names += path.size() + 1;
+  }
+  GlobalUnlock(memory);
+  SendMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
 }  // namespace qm

@@ -97,24 +97,6 @@ std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A drop of paths at a point of target's client area, as the shell makes it.
-void DropOn(HWND target, POINT point, const std::vector<std::string>& paths) {
-  size_t size = sizeof(DROPFILES) + 1;
-  for (const auto& path : paths) size += path.size() + 1;
-  HGLOBAL memory = GlobalAlloc(GHND, size);
-  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-  drop->pFiles = sizeof(DROPFILES);
-  drop->pt = point;
-  char* names = reinterpret_cast<char*>(drop + 1);
-  for (const auto& path : paths) {
-    memcpy(names, path.c_str(), path.size() + 1);
-    names += path.size() + 1;
-  }
-  GlobalUnlock(memory);
-  SendMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-}
-
-
 class TextWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
