@@ -170,7 +170,9 @@ TEST(CommandStates, FolderWindowRunsOnlyItsOwnCommands) {
     for (unsigned id : RuledCommands()) {
       const bool own =
           std::find(folderCommands.begin(), folderCommands.end(), id) != folderCommands.end();
-      if (!own) EXPECT_FALSE(Enabled(id, c)) << id;
+      if (!own) {
+        EXPECT_FALSE(Enabled(id, c)) << id;
+      }
     }
     if (!c.busy) {
       EXPECT_EQ(Enabled(ID_EDIT_UNDO, c), c.canUndo);
