@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -560,6 +561,61 @@ TEST_F(FolderListPixels, ScreenshotsOfAListAndItsMenu) {
     EXPECT_TRUE(menuShot->SaveBmp(std::string(folder) + "\\folder_list_menu.bmp"));
   }
   menuShot.reset();
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+// The program's boxes (caption string 1) answered as they come up; other
+// boxes (the shell's own) are closed too but not counted.
+std::vector<std::string> answeredBoxes;
+
+BOOL CALLBACK AnswerBox(HWND hwnd, LPARAM) {
+  wchar_t cls[16] = L"", caption[64] = L"", text[512] = L"";
+  GetClassNameW(hwnd, cls, 16);
+  if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+  GetWindowTextW(hwnd, caption, 64);
+  GetDlgItemTextW(hwnd, 0xFFFF, text, 512);
+  if (wcscmp(caption, L"Quillmere") == 0) {
+    std::string shown = Utf8FromWide(text, wcslen(text));
+    shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());
+    answeredBoxes.push_back(shown);
+  }
+  PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+  PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  return TRUE;
+}
+
+TEST(ShellActions, EachFailureIsReportedWithItsReasonAndTheNextItemIsStillTried) {
+  FolderComparison comparison;
+  comparison.oldRoot = "C:\\qm-missing-old";
+  comparison.newRoot = "C:\\qm-missing-new\\";
+  const FolderEntry entry = Entry("sub\\nothing.txt");
+  EXPECT_EQ(ShellActionTargets(ShellAction::ExploreRoots, FolderListKind::NewList, comparison,
+                               entry),
+            (std::vector<std::string>{"C:\\qm-missing-new\\"}));
+  EXPECT_EQ(ShellActionTargets(ShellAction::ShowProperties, FolderListKind::OldList, comparison,
+                               entry),
+            (std::vector<std::string>{"C:\\qm-missing-old\\sub\\nothing.txt"}));
+
+  answeredBoxes.clear();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
+  });
+  EXPECT_FALSE(OpenInApp(nullptr, comparison, FolderListKind::ChangedList, entry));
+  ASSERT_EQ(answeredBoxes.size(), 2u);
+  for (const std::string& box : answeredBoxes) {
+    EXPECT_EQ(box.rfind("Could not open the file in Explorer.\n\nReason: ", 0), 0u) << box;
+    EXPECT_GT(box.size(), std::string("Could not open the file in Explorer.\n\nReason: ").size());
+  }
+  answeredBoxes.clear();
+  EXPECT_FALSE(ShowProperties(nullptr, comparison, FolderListKind::SameList, entry));
+  ASSERT_EQ(answeredBoxes.size(), 2u);
+  EXPECT_EQ(answeredBoxes[0].rfind("Could not open the properties window.", 0), 0u);
+  KillTimer(nullptr, timer);
 }
 
 }  // namespace
