@@ -22,6 +22,9 @@ constexpr int64_t kPrefetchLines = int64_t{1} << 22;
 // number at most this many per line: its memory is one link per pair at
 // worst, and past that the shortest-edit search is the cheaper one.
 constexpr int64_t kPairsPerLine = 4;
+// A search whose least work is above this share of its budget may not
+// fit it: the cheap search runs first to learn the true number of edits.
+constexpr int64_t kDoubtful = 16;
 // How many lines a loop without other cancel points walks between polls.
 constexpr int32_t kPollEvery = 1 << 14;
 
@@ -163,6 +166,51 @@ bool MatchableLinesSearch(const uint32_t* a, int32_t n, const uint32_t* b, int32
   return true;
 }
 
+// What the shortest-edit search of a against b faces once it has stripped
+// the common ends: rows by columns, and at least edits edits, since a
+// common subsequence holds at most min(count in a, count in b) lines of
+// each id.
+struct SearchBox {
+  int64_t rows;
+  int64_t columns;
+  int64_t edits;
+};
+
+SearchBox BoxOf(const uint32_t* a, int32_t n, const uint32_t* b, int32_t m, uint32_t idLimit) {
+  int32_t x0 = 0;
+  while (x0 < n && x0 < m && a[x0] == b[x0]) ++x0;
+  int32_t x1 = n;
+  int32_t y1 = m;
+  while (x1 > x0 && y1 > x0 && a[x1 - 1] == b[y1 - 1]) {
+    --x1;
+    --y1;
+  }
+  std::vector<int32_t> count(idLimit, 0);
+  for (int32_t i = x0; i < x1; ++i) ++count[a[i]];
+  int64_t common = 0;
+  for (int32_t j = x0; j < y1; ++j) {
+    if (count[b[j]] > 0) {
+      --count[b[j]];
+      ++common;
+    }
+  }
+  const int64_t rows = x1 - x0;
+  const int64_t columns = y1 - x0;
+  return {rows, columns, rows + columns - 2 * common};
+}
+
+// A lower bound of the work the search of a box with the given number of
+// edits draws from its budget. The first middle snake alone needs
+// (edits - 1) / 2 pairs of passes, and in pass pair k each direction
+// sweeps at least min(k, min(rows, columns)) + 1 diagonals.
+int64_t LeastSearchWork(const SearchBox& box, int64_t edits) {
+  const int64_t passes = edits > 0 ? (edits - 1) / 2 : 0;
+  const int64_t widest = std::min(box.rows, box.columns);
+  // Twice the sum over k = 1 .. passes of min(k, widest).
+  const int64_t ramp = std::min(passes, widest);
+  return ramp * (ramp + 1) + 2 * (passes - ramp) * widest;
+}
+
 }  // namespace
 
 SearchBudgets DefaultSearchBudgets() { return {int64_t{1} << 30, int64_t{1} << 24}; }
@@ -170,6 +218,31 @@ SearchBudgets DefaultSearchBudgets() { return {int64_t{1} << 30, int64_t{1} << 2
 bool MarkChangedLines(const uint32_t* a, int32_t n, const uint32_t* b, int32_t m,
                       uint32_t idLimit, uint8_t* changedA, uint8_t* changedB,
                       int64_t budget, const CancelFlag* cancel) {
+  const SearchBox box = BoxOf(a, n, b, m, idLimit);
+  if (LeastSearchWork(box, box.edits) > budget) {
+    return MatchableLinesSearch(a, n, b, m, idLimit, changedA, changedB, cancel);
+  }
+  if (LeastSearchWork(box, box.edits) > budget / kDoubtful) {
+    // The search may well not fit: solve the cheap way first, and search
+    // only when the true number of edits lets the search finish in time.
+    if (!MatchableLinesSearch(a, n, b, m, idLimit, changedA, changedB, cancel)) return false;
+    int64_t edits = 0;
+    for (int32_t i = 0; i < n; ++i) edits += changedA[i];
+    for (int32_t j = 0; j < m; ++j) edits += changedB[j];
+    if (LeastSearchWork(box, edits) > budget) return true;
+    std::vector<uint8_t> cheap(changedA, changedA + n);
+    cheap.insert(cheap.end(), changedB, changedB + m);
+    std::memset(changedA, 0, static_cast<size_t>(n) + 1);
+    std::memset(changedB, 0, static_cast<size_t>(m) + 1);
+    WorkBudget work(budget);
+    if (ShortestEditSearch(a, n, b, m, changedA, changedB, &work, cancel)) return true;
+    if (Cancelled(cancel) || !work.Spent()) return false;
+    std::memcpy(changedA, cheap.data(), static_cast<size_t>(n));
+    std::memcpy(changedB, cheap.data() + n, static_cast<size_t>(m));
+    changedA[n] = 0;
+    changedB[m] = 0;
+    return true;
+  }
   WorkBudget work(budget);
   if (ShortestEditSearch(a, n, b, m, changedA, changedB, &work, cancel)) return true;
   if (Cancelled(cancel) || !work.Spent()) return false;

@@ -133,6 +133,10 @@ public:
     return firstDone && secondDone;
   }
 
+  // Makes a search on two threads go on alone after the given forward
+  // pass of its first wide middle snake, as it does on a busy machine.
+  void GoAloneAfterPassForTesting(int32_t pass) { aloneAfterPass_ = pass; }
+
 private:
   static constexpr int32_t kMax = 2147483647;
   // How many diagonals ahead the search prefetches the lines it will compare.
@@ -476,6 +480,10 @@ private:
       for (; !gate.Stopped(); ++k) {
         if (search.Cancelled()) break;
         if (!gate.WaitFor(backwardDone, odd ? k - 1 : k - 2, &sleptNs)) break;
+        if (k > search.aloneAfterPass_) {
+          alone = true;
+          break;
+        }
         if (sleptNs > kAloneAfterNs) {
           const int64_t elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(
                                       std::chrono::steady_clock::now() - started)
@@ -604,6 +612,7 @@ private:
   uint8_t* changedB_;
   const CancelFlag* cancel_;
   WorkBudget* budget_;
+  int32_t aloneAfterPass_ = INT32_MAX;
 };
 
 }  // namespace qm
