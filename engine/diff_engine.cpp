@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/changed_lines.h"
+#include "engine/compare_progress.h"
 #include "engine/diff_list.h"
 #include "engine/line_search.h"
 #include "engine/line_table.h"
@@ -170,7 +171,7 @@ CompareResult RunDiffWithMask(TextDoc& left, uint32_t leftStart, uint32_t leftEn
                               TextDoc& right, uint32_t rightStart, uint32_t rightEnd,
                               DiffList& list, const CompareOptions& options,
                               const CancelFlag* cancel, uint32_t hashMask,
-                              const SearchBudgets& budgets) {
+                              const SearchBudgets& budgets, CompareProgress* progress) {
   leftEnd = std::min(leftEnd, left.Length());
   leftStart = std::min(leftStart, leftEnd);
   rightEnd = std::min(rightEnd, right.Length());
@@ -195,7 +196,9 @@ CompareResult RunDiffWithMask(TextDoc& left, uint32_t leftStart, uint32_t leftEn
       }
     }
     const uint32_t classCount = AssignLineClasses(diff.table[0], diff.table[1], options);
-    if (diff.Search(classCount) && diff.Emit() && list.RowCount() == 0) {
+    const bool searched = diff.Search(classCount);
+    if (searched && progress) progress->Enter(CompareStage::Refining);
+    if (searched && diff.Emit() && list.RowCount() == 0) {
       // Both ranges hold no line: one Same row where they start.
       list.AppendRow(RowKind::Same, leftStart, rightStart);
     }
@@ -212,7 +215,15 @@ CompareResult RunDiff(TextDoc& left, uint32_t leftStart, uint32_t leftEnd, TextD
                       uint32_t rightStart, uint32_t rightEnd, DiffList& list,
                       const CompareOptions& options, const CancelFlag* cancel) {
   return RunDiffWithMask(left, leftStart, leftEnd, right, rightStart, rightEnd, list, options,
-                         cancel, 0xFFFFFFFFu, DefaultSearchBudgets());
+                         cancel, 0xFFFFFFFFu, DefaultSearchBudgets(), nullptr);
+}
+
+CompareResult RunDiff(TextDoc& left, uint32_t leftStart, uint32_t leftEnd, TextDoc& right,
+                      uint32_t rightStart, uint32_t rightEnd, DiffList& list,
+                      const CompareOptions& options, const CancelFlag* cancel,
+                      CompareProgress* progress) {
+  return RunDiffWithMask(left, leftStart, leftEnd, right, rightStart, rightEnd, list, options,
+                         cancel, 0xFFFFFFFFu, DefaultSearchBudgets(), progress);
 }
 
 CompareResult RunDiffMaskedForTesting(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
@@ -220,7 +231,7 @@ CompareResult RunDiffMaskedForTesting(TextDoc& left, uint32_t leftStart, uint32_
                                       DiffList& list, const CompareOptions& options,
                                       const CancelFlag* cancel, uint32_t hashMask) {
   return RunDiffWithMask(left, leftStart, leftEnd, right, rightStart, rightEnd, list, options,
-                         cancel, hashMask, DefaultSearchBudgets());
+                         cancel, hashMask, DefaultSearchBudgets(), nullptr);
 }
 
 CompareResult RunDiffWithBudgetsForTesting(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
@@ -230,7 +241,7 @@ CompareResult RunDiffWithBudgetsForTesting(TextDoc& left, uint32_t leftStart, ui
                                            const CancelFlag* cancel,
                                            const SearchBudgets& budgets) {
   return RunDiffWithMask(left, leftStart, leftEnd, right, rightStart, rightEnd, list, options,
-                         cancel, 0xFFFFFFFFu, budgets);
+                         cancel, 0xFFFFFFFFu, budgets, nullptr);
 }
 
 }  // namespace qm

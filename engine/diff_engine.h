@@ -26,6 +26,7 @@ namespace qm {
 
 class TextDoc;
 class DiffList;
+struct CompareProgress;
 
 enum class CompareCode : uint32_t {
   Ok = 0,
@@ -55,5 +56,11 @@ CompareResult RunDiff(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
                       TextDoc& right, uint32_t rightStart, uint32_t rightEnd,
                       DiffList& list, const CompareOptions& options,
                       const CancelFlag* cancel);
+// The same, telling progress (may be null) when the search is done and the
+// rows are laid out and the changed lines compared.
+CompareResult RunDiff(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
+                      TextDoc& right, uint32_t rightStart, uint32_t rightEnd,
+                      DiffList& list, const CompareOptions& options,
+                      const CancelFlag* cancel, CompareProgress* progress);
 
 }  // namespace qm
