@@ -236,7 +236,7 @@ bool MarkChangedLines(const uint32_t* a, int32_t n, const uint32_t* b, int32_t m
     std::memset(changedB, 0, static_cast<size_t>(m) + 1);
     WorkBudget work(budget);
     if (ShortestEditSearch(a, n, b, m, changedA, changedB, &work, cancel)) return true;
-    if (Cancelled(cancel) || !work.Spent()) return false;
+    if (Cancelled(cancel)) return false;
     std::memcpy(changedA, cheap.data(), static_cast<size_t>(n));
     std::memcpy(changedB, cheap.data() + n, static_cast<size_t>(m));
     changedA[n] = 0;
@@ -245,7 +245,8 @@ bool MarkChangedLines(const uint32_t* a, int32_t n, const uint32_t* b, int32_t m
   }
   WorkBudget work(budget);
   if (ShortestEditSearch(a, n, b, m, changedA, changedB, &work, cancel)) return true;
-  if (Cancelled(cancel) || !work.Spent()) return false;
+  if (Cancelled(cancel)) return false;
+  // The budget is spent (the search stops for nothing else).
   std::memset(changedA, 0, static_cast<size_t>(n) + 1);
   std::memset(changedB, 0, static_cast<size_t>(m) + 1);
   return MatchableLinesSearch(a, n, b, m, idLimit, changedA, changedB, cancel);
