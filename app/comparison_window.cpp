@@ -78,7 +78,9 @@ bool ComparisonWindow::RunComparison(const std::function<void()>& work) {
   }
   BusyScope busy(*this);
   cancel_.store(0);
+  progress_.Reset();
   ProgressDialog dialog;
+  dialog.ShowProgress(&progress_);
   const INT_PTR result = dialog.RunTask(hwnd(), work, &cancel_);
   if (result == -1) {
     SetLastError(dialog.startError());

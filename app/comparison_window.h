@@ -48,6 +48,7 @@
 #include "app/command_states.h"
 #include "app/display_settings.h"
 #include "controls/window_base.h"
+#include "engine/compare_progress.h"
 #include "engine/diff_engine.h"
 
 namespace qm {
@@ -126,6 +127,9 @@ public:
   // The cancel flag of the running comparison: polled by the worker, set by
   // the progress dialog's Cancel and by RequestClose while busy.
   CancelFlag& cancelFlag() { return cancel_; }
+  // Where the running comparison may tell its stage: the progress dialog
+  // shows it (see CompareSettings::progress). Reset by RunComparison.
+  CompareProgress& compareProgress() { return progress_; }
   // A close (WM_CLOSE, Exit) arrived while the comparison ran: the run was
   // cancelled and the window closes as soon as RunComparison has returned,
   // so the outcome of the run needs no message.
@@ -174,6 +178,7 @@ private:
   bool forcePending_ = false;
   bool counted_ = false;
   CancelFlag cancel_{0};
+  CompareProgress progress_;
   std::vector<std::unique_ptr<OwnerMenuItem>> menuItems_;
 };
 

@@ -1,12 +1,35 @@
 #include "app/progress_dialog.h"
 
+#include <commctrl.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <utility>
 
+#include "controls/module_instance.h"
 #include "resources/resource.h"
 
 namespace qm {
+
+namespace {
+
+// The stage is looked at this often (milliseconds).
+constexpr UINT kStageTimer = 1;
+constexpr UINT kStageInterval = 100;
+// The bar's range: the share of the bytes read, in tenths of a percent.
+constexpr int kBarRange = 1000;
+
+UINT StageText(CompareStage stage) {
+  switch (stage) {
+    case CompareStage::Reading: return IDS_PROGRESS_READING;
+    case CompareStage::Comparing: return IDS_PROGRESS_COMPARING;
+    case CompareStage::Refining: return IDS_PROGRESS_REFINING;
+    case CompareStage::Starting: break;
+  }
+  return 0;
+}
+
+}  // namespace
 
 RECT CenteredRect(const RECT& rect, const RECT& owner) {
   const LONG width = rect.right - rect.left;
@@ -28,6 +51,7 @@ INT_PTR ProgressDialog::Run(HWND owner, LPTHREAD_START_ROUTINE proc, void* param
   dialog_ = nullptr;
   reported_ = false;
   startError_ = 0;
+  shownStage_ = CompareStage::Starting;
 
   const INT_PTR result = template_ ? RunModal(template_, owner) : RunModal(IDD_PROGRESS, owner);
   if (result == -1 && !thread_ && !startError_) startError_ = GetLastError();
@@ -86,6 +110,28 @@ void ProgressDialog::StartWorker(HWND hwnd) {
   }
 }
 
+// Says what the worker is doing now; the bar shows while the files are read
+// and their sizes are known.
+void ProgressDialog::ShowStage(HWND hwnd) {
+  if (!progress_) return;
+  const CompareStage stage = progress_->Stage();
+  if (stage != shownStage_) {
+    shownStage_ = stage;
+    char text[128] = "";
+    if (const UINT id = StageText(stage); id && LoadStringA(ModuleInstance(), id, text, sizeof text)) {
+      SetDlgItemTextA(hwnd, IDC_PROGRESS_TEXT, text);
+    }
+  }
+  HWND bar = GetDlgItem(hwnd, IDC_PROGRESS_BAR);
+  const uint64_t total = progress_->bytesTotal.load(std::memory_order_relaxed);
+  const bool reading = stage == CompareStage::Reading && total > 0;
+  if (reading) {
+    const uint64_t read = std::min(progress_->bytesRead.load(std::memory_order_relaxed), total);
+    SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(read * kBarRange / total), 0);
+  }
+  if ((IsWindowVisible(bar) != FALSE) != reading) ShowWindow(bar, reading ? SW_SHOWNA : SW_HIDE);
+}
+
 INT_PTR ProgressDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
   if (msg == WM_INITDIALOG) {
     RECT rc, ownerRect;
@@ -94,7 +140,15 @@ INT_PTR ProgressDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
       SetWindowPos(hwnd, nullptr, centred.left, centred.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    if (progress_) {
+      SendDlgItemMessageA(hwnd, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, kBarRange);
+      SetTimer(hwnd, kStageTimer, kStageInterval, nullptr);
+    }
     StartWorker(hwnd);
+    return TRUE;
+  }
+  if (msg == WM_TIMER && wParam == kStageTimer) {
+    ShowStage(hwnd);
     return TRUE;
   }
   if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
@@ -105,6 +159,7 @@ INT_PTR ProgressDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
     return TRUE;
   }
   if (msg == CompareDoneMessage) {
+    KillTimer(hwnd, kStageTimer);
     reported_ = true;
     if (thread_) {
       CloseHandle(thread_);

@@ -13,6 +13,11 @@
 // NotifyDone() on this dialog (reached through the caller's object).
 // RunTask wraps a function in exactly that contract.
 //
+// Given a CompareProgress (ShowProgress), the dialog reads it on a timer and
+// says what the worker is doing (reading, comparing, comparing the changed
+// lines), with a bar of the bytes read while the files are read; until the
+// worker enters a stage it says "Please wait while comparing...".
+//
 // Run never returns while the worker runs: should the dialog be destroyed
 // without the worker's report (its owner destroyed by force), Run sets the
 // cancel flag and waits for the thread before returning.
@@ -24,6 +29,7 @@
 
 #include "controls/window_base.h"
 #include "app/registered_messages.h"
+#include "engine/compare_progress.h"
 #include "engine/diff_engine.h"
 
 namespace qm {
@@ -41,6 +47,9 @@ public:
   // work end it early; the dialog still closes.
   INT_PTR RunTask(HWND owner, std::function<void()> work, CancelFlag* cancel);
 
+  // The record the worker reports its stage in (borrowed; must outlive Run).
+  void ShowProgress(const CompareProgress* progress) { progress_ = progress; }
+
   // The worker's last action: posts CompareDoneMessage to the dialog.
   void NotifyDone() const;
   DWORD startError() const { return startError_; }
@@ -50,6 +59,7 @@ public:
 private:
   static DWORD WINAPI TaskThread(void* param);
   void StartWorker(HWND hwnd);
+  void ShowStage(HWND hwnd);
 
   const DLGTEMPLATE* template_;
   HWND owner_ = nullptr;
@@ -61,6 +71,8 @@ private:
   std::function<void()> work_;
   bool reported_ = false;
   DWORD startError_ = 0;
+  const CompareProgress* progress_ = nullptr;
+  CompareStage shownStage_ = CompareStage::Starting;
 };
 
 // Centres rect on the owner rectangle, keeping its size.

@@ -4,8 +4,9 @@
 
 bench_data=build/bench-data
 
-# name | generator arguments. Seeds differ per pair so no pair is a prefix
-# of another.
+# name | generator arguments [| comparison option]. Seeds differ per pair so
+# no pair is a prefix of another. The one comparison option is
+# --ignore-case (diff -i; git diff has none, so git is not timed there).
 bench_pairs=(
   "code-10k-0.1%|--lines 10000 --change 0.1 --seed 101"
   "code-10k-1%|--lines 10000 --change 1 --seed 102"
@@ -20,6 +21,16 @@ bench_pairs=(
   "crlf-100k-1%|--crlf --lines 100000 --change 1 --seed 402"
   "no-final-lf-100k-1%|--right-no-final-lf --lines 100000 --change 1 --seed 403"
   "unrelated-10k|--unrelated --lines 10000 --seed 404"
+  "unrelated-60k|--unrelated --lines 60000 --seed 405"
+  "every-other-100k|--shape every-other --lines 100000 --seed 406"
+  "reversed-100k|--shape reversed --lines 100000 --seed 407"
+  "ten-lines-100k|--shape ten-lines --lines 100000 --seed 408"
+  "swap-case-200k|--shape swap-case --lines 200000 --seed 409|--ignore-case"
+  "one-line-50KB-unrelated|--shape one-line --unrelated --lines 50000 --seed 410"
+  "one-line-200KB-unrelated|--shape one-line --unrelated --lines 200000 --seed 411"
+  "one-line-50MB-1%|--shape one-line --lines 50000000 --change 1 --seed 412"
+  "code-4M-1%|--lines 4000000 --change 1 --seed 413"
+  "code-4M-10%|--lines 4000000 --change 10 --seed 414"
 )
 
 # The generator arguments of a pair, by name.
@@ -27,11 +38,21 @@ pair_args() {
   local entry
   for entry in "${bench_pairs[@]}"; do
     if [ "${entry%%|*}" = "$1" ]; then
-      echo "${entry#*|}"
+      pair_generator_args "$entry"
       return 0
     fi
   done
   return 1
+}
+
+# The generator arguments and the comparison option of an entry.
+pair_generator_args() {
+  local rest=${1#*|}
+  echo "${rest%%|*}"
+}
+pair_option() {
+  local rest=${1#*|}
+  case $rest in *'|'*) echo "${rest#*|}" ;; *) echo "" ;; esac
 }
 
 # generate_pair GEN_PAIRS NAME ARGS: makes $bench_data/NAME.left and .right

@@ -6,7 +6,8 @@
 #
 #   bench/run.sh [--quick] [--runs N] [--slow S] [--only REGEX] [--no-git] [--no-recompare]
 #
-#   --quick         skip the 1-million-line pairs (and the 1M LocalRecompare case)
+#   --quick         skip the pairs of millions of lines and the 50 MB line (and the 1M
+#                   LocalRecompare case)
 #   --runs N        timed runs per tool and pair, alternating tools (default 5)
 #   --slow S        a pair whose first round takes over S seconds gets only that
 #                   round, marked in the table (default 120; diff --minimal
@@ -14,6 +15,7 @@
 #   --only REGEX    only the pairs whose name matches REGEX
 #   --no-git        do not time git diff
 #   --no-recompare  do not run the LocalRecompare benchmark
+#   --limit S       stop a run after S seconds and show the tool as "> S" (default none)
 #
 # The pairs are made once into build/bench-data/ (see pairs.sh).
 set -euo pipefail
@@ -29,6 +31,7 @@ slow=120
 only=
 git_too=1
 recompare=1
+limit=0
 while [ $# -gt 0 ]; do
   case $1 in
     --quick) quick=1 ;;
@@ -37,7 +40,8 @@ while [ $# -gt 0 ]; do
     --only) only=${2:?--only needs a pattern}; shift ;;
     --no-git) git_too=0 ;;
     --no-recompare) recompare=0 ;;
-    -h|--help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --limit) limit=${2:?--limit needs a number of seconds}; shift ;;
+    -h|--help) sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -66,11 +70,17 @@ trap 'rm -rf "$work"' EXIT
 
 # One timed run: prints "wall-µs cpu-µs peak-KB" and leaves the output in
 # $work/stdout. Exit status 1 of diff and git means "files differ".
+# With --limit, a run cut off prints "timeout" instead.
 measure() {
-  local start end rc=0
+  local start end rc=0 cut=()
+  [ "$limit" != 0 ] && cut=(timeout "$limit")
   start=$(date +%s%N)
-  /usr/bin/time -f '%e %M %U %S' -o "$work/time" "$@" >"$work/stdout" 2>"$work/stderr" || rc=$?
+  "${cut[@]}" /usr/bin/time -f '%e %M %U %S' -o "$work/time" "$@" >"$work/stdout" 2>"$work/stderr" || rc=$?
   end=$(date +%s%N)
+  if [ "$rc" = 124 ] && [ "$limit" != 0 ]; then
+    echo timeout
+    return 0
+  fi
   if [ "$rc" -gt 1 ]; then
     echo "run.sh: $* failed ($rc):" >&2
     cat "$work/stderr" >&2
@@ -89,25 +99,28 @@ median() {
 column_median() { cut -d' ' -f"$2" "$work/$1.runs" | median; }
 seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
 
-tools=(rowdump diff git)
+tools=(rowdump diff git plain)
 command_of() {
-  local tool=$1 left=$2 right=$3
+  local tool=$1 left=$2 right=$3 option=$4 diff_option=
+  [ "$option" = --ignore-case ] && diff_option=-i
   case $tool in
-    rowdump) echo "$bin/rowdump --summary $left $right" ;;
-    diff) echo "diff --minimal $left $right" ;;
+    rowdump) echo "$bin/rowdump --summary $option $left $right" ;;
+    diff) echo "diff --minimal $diff_option $left $right" ;;
     git) echo "git --no-pager diff --no-index --no-color --minimal $left $right" ;;
+    plain) echo "diff $diff_option $left $right" ;;
   esac
 }
 
 echo "Seconds are wall-clock (CPU user + system), medians over alternating runs; MB is peak"
 echo "resident memory. Load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)."
 echo
-echo "| pair | lines L/R | rowdump s | rowdump MB | diff --minimal s | MB | git diff --minimal s | MB | rowdump/diff | edits agree |"
-echo "|---|---|---|---|---|---|---|---|---|---|"
+echo "| pair | lines L/R | rowdump s | rowdump MB | diff --minimal s | MB | git diff --minimal s | MB | diff s | rowdump/diff | edits agree |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|"
 for entry in "${bench_pairs[@]}"; do
   name=${entry%%|*}
-  args=${entry#*|}
-  if [ "$quick" = 1 ] && [[ $name == *-1M-* ]]; then continue; fi
+  args=$(pair_generator_args "$entry")
+  option=$(pair_option "$entry")
+  if [ "$quick" = 1 ] && [[ $name == *-[14]M-* || $name == *50MB* ]]; then continue; fi
   if [ -n "$only" ] && ! [[ $name =~ $only ]]; then continue; fi
   generate_pair "$bin/gen_pairs" "$name" "$args"
   left=$bench_data/$name.left
@@ -119,9 +132,9 @@ for entry in "${bench_pairs[@]}"; do
     round_start=$(date +%s)
     for tool in "${tools[@]}"; do
       [ "$tool" = rowdump ] && [ "$have_rowdump" = 0 ] && continue
-      [ "$tool" = git ] && [ "$git_too" = 0 ] && continue
+      [ "$tool" = git ] && { [ "$git_too" = 0 ] || [ -n "$option" ]; } && continue
       # shellcheck disable=SC2046  # paths under build/ have no blanks
-      measure $(command_of "$tool" "$left" "$right") >>"$work/$tool.runs"
+      measure $(command_of "$tool" "$left" "$right" "$option") >>"$work/$tool.runs"
       mv "$work/stdout" "$work/$tool.out"
     done
     if [ "$r" = 0 ] && [ $(($(date +%s) - round_start)) -gt "$slow" ]; then
@@ -133,7 +146,11 @@ for entry in "${bench_pairs[@]}"; do
   for tool in "${tools[@]}"; do
     s[$tool]=-
     mb[$tool]=-
-    if [ -s "$work/$tool.runs" ]; then
+    if grep -q timeout "$work/$tool.runs" 2>/dev/null; then
+      s[$tool]="> $limit"
+      wall[$tool]=0
+      cpu[$tool]=0
+    elif [ -s "$work/$tool.runs" ]; then
       wall[$tool]=$(column_median "$tool" 1)
       cpu[$tool]=$(column_median "$tool" 2)
       s[$tool]="$(seconds "${wall[$tool]}") ($(seconds "${cpu[$tool]}"))"
@@ -143,7 +160,11 @@ for entry in "${bench_pairs[@]}"; do
 
   ratio=-
   agree=-
-  if [ "$have_rowdump" = 1 ]; then
+  if [ "$have_rowdump" = 1 ] && [ "${wall[diff]}" = 0 ]; then
+    agree="- (diff --minimal cut off)"
+  elif [ "$have_rowdump" = 1 ] && [ "${wall[rowdump]}" = 0 ]; then
+    agree="**no** (rowdump cut off)"
+  elif [ "$have_rowdump" = 1 ]; then
     ratio=$(awk -v a="${wall[rowdump]}" -v b="${wall[diff]}" -v c="${cpu[rowdump]}" \
                 -v d="${cpu[diff]}" 'BEGIN { printf "%.2f (%s)", a / b, (d > 0 ? sprintf("%.2f", c / d) : "-") }')
     # From the last timed runs: the slowest pairs take minutes per run.
@@ -156,7 +177,7 @@ for entry in "${bench_pairs[@]}"; do
   fi
   lines="$(wc -l <"$left")/$(wc -l <"$right")"
   [ "$pair_runs" = "$runs" ] || name="$name (1 run)"
-  echo "| $name | $lines | ${s[rowdump]} | ${mb[rowdump]} | ${s[diff]} | ${mb[diff]} | ${s[git]} | ${mb[git]} | $ratio | $agree |"
+  echo "| $name | $lines | ${s[rowdump]} | ${mb[rowdump]} | ${s[diff]} | ${mb[diff]} | ${s[git]} | ${mb[git]} | ${s[plain]} | $ratio | $agree |"
 done
 
 if [ "$have_recompare" = 1 ]; then

@@ -8,6 +8,8 @@
 
 namespace qm {
 
+struct CompareProgress;
+
 // Bits of IgnoreBlanks2.
 enum : uint32_t {
   kIgnoreAllBlanks = 1,    // every blank is ignored; the other bits do nothing
@@ -31,6 +33,9 @@ struct CompareSettings {
   bool AllowBinary = false;
   bool ScrollToFirst = false;
   bool WrapAround = true;
+  // Not a setting: where the comparison tells what it is doing (borrowed,
+  // may be null; see compare_progress.h).
+  CompareProgress* progress = nullptr;
 };
 
 }  // namespace qm

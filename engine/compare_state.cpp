@@ -105,15 +105,17 @@ CompareResult LoadSides(CompareState& state, const std::string& leftPath,
   const std::string paths[2] = {left, right};
   for (int s = 0; s < 2; ++s) state.side[s].stamp = StampOf(paths[s]);
   uint32_t errors[2] = {0, 0};
+  CompareProgress* progress = settings.progress;
+  if (progress) progress->Enter(CompareStage::Reading);
   RunBoth(
       true,
       [&] {
         SideState& s = state.side[0];
-        errors[0] = LoadTextFile(s.doc, s.format, left, cancel, &s.encoding);
+        errors[0] = LoadTextFile(s.doc, s.format, left, cancel, &s.encoding, progress);
       },
       [&] {
         SideState& s = state.side[1];
-        errors[1] = LoadTextFile(s.doc, s.format, right, cancel, &s.encoding);
+        errors[1] = LoadTextFile(s.doc, s.format, right, cancel, &s.encoding, progress);
       });
   if (errors[0] == kErrorCancelled || errors[1] == kErrorCancelled) {
     return {CompareCode::Aborted, 0};
@@ -178,8 +180,9 @@ void BuildDiffList(CompareState& state, CompareResult& result, const CompareSett
   if (result.code == CompareCode::Ok) {
     TextDoc& left = state.side[0].doc;
     TextDoc& right = state.side[1].doc;
+    if (settings.progress) settings.progress->Enter(CompareStage::Comparing);
     result = RunDiff(left, 0, left.Length(), right, 0, right.Length(), list, settings.options,
-                     cancel);
+                     cancel, settings.progress);
   }
   if (result.code != CompareCode::Ok) {
     ClearSides(state);

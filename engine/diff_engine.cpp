@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "engine/changed_lines.h"
+#include "engine/compare_progress.h"
 #include "engine/diff_list.h"
+#include "engine/line_search.h"
 #include "engine/line_table.h"
-#include "engine/myers.h"
 #include "engine/run_both.h"
 #include "engine/text_doc.h"
 
@@ -15,43 +16,28 @@ namespace qm {
 
 namespace {
 
-// Comparisons of at least this many lines (both sides) search the two
-// halves of their first split on two threads, and ranges of at least this
-// many bytes are hashed side by side: below that a thread costs more than
-// it saves, and LocalRecompare's few rows never pay for one.
-constexpr int64_t kTwoThreadLines = 50000;
-constexpr uint32_t kTwoThreadBytes = 1u << 20;
-// The search asks for line ids ahead of time only when both sides' ids
-// (4 bytes a line) outgrow a large last-level cache; below that the requests
-// cost more instructions than the misses they save.
-constexpr int64_t kPrefetchLines = int64_t{1} << 22;
-
 // The working state of one RunDiff call: the two line tables, the change
 // flags, the emit cursors and the changed-line matcher. Nothing is shared
 // between calls.
 class LineDiff {
 public:
-  LineDiff(DiffList& list, const CompareOptions& options, const CancelFlag* cancel)
-      : list_(list), matcher_(options, cancel), cancel_(cancel) {}
+  LineDiff(DiffList& list, const CompareOptions& options, const CancelFlag* cancel,
+           const SearchBudgets& budgets)
+      : list_(list), matcher_(options, cancel, budgets.characters), cancel_(cancel),
+        lineBudget_(budgets.lines) {}
 
   LineTable table[2];
 
-  // Searches the shortest edit script over the class ids and marks the
-  // changed lines. False when cancelled.
-  bool Search() {
+  // Searches a shortest edit script over the class ids (all below
+  // classCount) and marks the changed lines. False when cancelled.
+  bool Search(uint32_t classCount) {
     const int32_t n = table[0].Count();
     const int32_t m = table[1].Count();
     changed_[0].assign(static_cast<size_t>(n) + 1, 0);
     changed_[1].assign(static_cast<size_t>(m) + 1, 0);
-    DiagonalStorage diagonals;
-    diagonals.Allocate(0, 0, n, m);
-    const LineSequences seq{table[0].ids.data(), table[1].ids.data(),
-                            static_cast<int64_t>(n) + m >= kPrefetchLines};
-    MyersSearch<LineSequences> search(seq, diagonals, changed_[0].data(), changed_[1].data(),
-                                      cancel_);
-    const bool done = static_cast<int64_t>(n) + m >= kTwoThreadLines
-                          ? search.CompareOnTwoThreads(0, 0, n, m)
-                          : search.Compare(0, 0, n, m);
+    const bool done =
+        MarkChangedLines(table[0].ids.data(), n, table[1].ids.data(), m, classCount,
+                         changed_[0].data(), changed_[1].data(), lineBudget_, cancel_);
     // Only the flags and the line starts are needed from here on.
     table[0].ids = {};
     table[1].ids = {};
@@ -157,6 +143,7 @@ private:
   DiffList& list_;
   LineMatcher matcher_;
   const CancelFlag* cancel_;
+  const int64_t lineBudget_;
   std::vector<uint8_t> changed_[2];
   int32_t cursor_[2] = {0, 0};
 };
@@ -177,16 +164,20 @@ void ViewRanges(TextDoc& left, uint32_t leftStart, uint32_t leftEnd, TextDoc& ri
   *rightText = right.Contiguous(rightStart, rightEnd);
 }
 
+// Ranges of at least this many bytes on both sides are hashed side by side.
+constexpr uint32_t kTwoThreadBytes = 1u << 20;
+
 CompareResult RunDiffWithMask(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
                               TextDoc& right, uint32_t rightStart, uint32_t rightEnd,
                               DiffList& list, const CompareOptions& options,
-                              const CancelFlag* cancel, uint32_t hashMask) {
+                              const CancelFlag* cancel, uint32_t hashMask,
+                              const SearchBudgets& budgets, CompareProgress* progress) {
   leftEnd = std::min(leftEnd, left.Length());
   leftStart = std::min(leftStart, leftEnd);
   rightEnd = std::min(rightEnd, right.Length());
   rightStart = std::min(rightStart, rightEnd);
   try {
-    LineDiff diff(list, options, cancel);
+    LineDiff diff(list, options, cancel, budgets);
     const char* text[2];
     ViewRanges(left, leftStart, leftEnd, right, rightStart, rightEnd, &text[0], &text[1]);
     RunBoth(
@@ -204,8 +195,10 @@ CompareResult RunDiffWithMask(TextDoc& left, uint32_t leftStart, uint32_t leftEn
         for (uint32_t& h : t.ids) h &= hashMask;
       }
     }
-    AssignLineClasses(diff.table[0], diff.table[1], options);
-    if (diff.Search() && diff.Emit() && list.RowCount() == 0) {
+    const uint32_t classCount = AssignLineClasses(diff.table[0], diff.table[1], options);
+    const bool searched = diff.Search(classCount);
+    if (searched && progress) progress->Enter(CompareStage::Refining);
+    if (searched && diff.Emit() && list.RowCount() == 0) {
       // Both ranges hold no line: one Same row where they start.
       list.AppendRow(RowKind::Same, leftStart, rightStart);
     }
@@ -222,7 +215,15 @@ CompareResult RunDiff(TextDoc& left, uint32_t leftStart, uint32_t leftEnd, TextD
                       uint32_t rightStart, uint32_t rightEnd, DiffList& list,
                       const CompareOptions& options, const CancelFlag* cancel) {
   return RunDiffWithMask(left, leftStart, leftEnd, right, rightStart, rightEnd, list, options,
-                         cancel, 0xFFFFFFFFu);
+                         cancel, 0xFFFFFFFFu, DefaultSearchBudgets(), nullptr);
+}
+
+CompareResult RunDiff(TextDoc& left, uint32_t leftStart, uint32_t leftEnd, TextDoc& right,
+                      uint32_t rightStart, uint32_t rightEnd, DiffList& list,
+                      const CompareOptions& options, const CancelFlag* cancel,
+                      CompareProgress* progress) {
+  return RunDiffWithMask(left, leftStart, leftEnd, right, rightStart, rightEnd, list, options,
+                         cancel, 0xFFFFFFFFu, DefaultSearchBudgets(), progress);
 }
 
 CompareResult RunDiffMaskedForTesting(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
@@ -230,7 +231,17 @@ CompareResult RunDiffMaskedForTesting(TextDoc& left, uint32_t leftStart, uint32_
                                       DiffList& list, const CompareOptions& options,
                                       const CancelFlag* cancel, uint32_t hashMask) {
   return RunDiffWithMask(left, leftStart, leftEnd, right, rightStart, rightEnd, list, options,
-                         cancel, hashMask);
+                         cancel, hashMask, DefaultSearchBudgets(), nullptr);
+}
+
+CompareResult RunDiffWithBudgetsForTesting(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
+                                           TextDoc& right, uint32_t rightStart,
+                                           uint32_t rightEnd, DiffList& list,
+                                           const CompareOptions& options,
+                                           const CancelFlag* cancel,
+                                           const SearchBudgets& budgets) {
+  return RunDiffWithMask(left, leftStart, leftEnd, right, rightStart, rightEnd, list, options,
+                         cancel, 0xFFFFFFFFu, budgets, nullptr);
 }
 
 }  // namespace qm

@@ -4,13 +4,17 @@
 // Lines are hashed under the ignore options and, where hashes agree,
 // confirmed equal by comparing the lines themselves, so two different lines
 // are never shown as the same. A shortest edit script is found with Myers'
-// linear-space algorithm; each hunk is laid out by fixed rules and similar
-// lines of equal-sized hunks are paired as changed rows with character
-// highlights. All working state belongs to one call: comparisons on
-// different threads never share anything. A large comparison hashes both
-// ranges, searches the forward and backward paths of its first middle snake
-// and then the halves of its first split on a second thread of its own; the
-// rows are exactly those of a single-threaded search.
+// linear-space algorithm within a work budget of about a second; a search
+// that cannot finish within it gives way to one that still finds a shortest
+// script, only faster (see line_search.h), so the edit count is always the
+// minimal one. Each hunk is laid out by fixed rules and similar lines of
+// equal-sized hunks are paired as changed rows with character highlights,
+// whose comparison has a budget of its own (see changed_lines.h). All
+// working state belongs to one call: comparisons on different threads never
+// share anything. A large comparison hashes both ranges, searches the
+// forward and backward paths of its first middle snake and then the halves
+// of its first split on a second thread of its own; the rows are exactly
+// those of a single-threaded search.
 #pragma once
 
 #include <atomic>
@@ -22,6 +26,7 @@ namespace qm {
 
 class TextDoc;
 class DiffList;
+struct CompareProgress;
 
 enum class CompareCode : uint32_t {
   Ok = 0,
@@ -51,5 +56,11 @@ CompareResult RunDiff(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
                       TextDoc& right, uint32_t rightStart, uint32_t rightEnd,
                       DiffList& list, const CompareOptions& options,
                       const CancelFlag* cancel);
+// The same, telling progress (may be null) when the search is done and the
+// rows are laid out and the changed lines compared.
+CompareResult RunDiff(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
+                      TextDoc& right, uint32_t rightStart, uint32_t rightEnd,
+                      DiffList& list, const CompareOptions& options,
+                      const CancelFlag* cancel, CompareProgress* progress);
 
 }  // namespace qm

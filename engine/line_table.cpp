@@ -252,6 +252,8 @@ public:
     }
   }
 
+  uint32_t Count() const { return static_cast<uint32_t>(reps_.size()); }
+
 private:
   static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
   struct Slot {
@@ -292,7 +294,7 @@ private:
 
 }  // namespace
 
-void AssignLineClasses(LineTable& left, LineTable& right, const CompareOptions& options) {
+uint32_t AssignLineClasses(LineTable& left, LineTable& right, const CompareOptions& options) {
   // Only the ids change; the table reads lines through text and starts.
   ClassTable classes(left, right, options);
   for (int side = 0; side < 2; ++side) {
@@ -307,6 +309,7 @@ void AssignLineClasses(LineTable& left, LineTable& right, const CompareOptions& 
       ids[i] = classes.ClassOf(side, static_cast<int32_t>(i), ids[i]);
     }
   }
+  return classes.Count();
 }
 
 }  // namespace qm

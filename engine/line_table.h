@@ -43,8 +43,9 @@ bool LinesEqual(const char* a, uint32_t aLength, const char* b, uint32_t bLength
                 const CompareOptions& options);
 
 // Replaces the hashes of both tables by class ids: two lines get the same
-// id exactly when LinesEqual says so. Throws std::bad_alloc.
-void AssignLineClasses(LineTable& left, LineTable& right, const CompareOptions& options);
+// id exactly when LinesEqual says so. Returns the number of classes (every
+// id is below it). Throws std::bad_alloc.
+uint32_t AssignLineClasses(LineTable& left, LineTable& right, const CompareOptions& options);
 
 // RunDiff with every hash masked by hashMask before the classes are made,
 // so tests can force collisions wholesale.

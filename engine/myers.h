@@ -5,16 +5,21 @@
 // The caller provides both sequences, the diagonal vectors (one block of
 // 2 * (n + m + 3) i32) and zeroed change flags (n + 1 and m + 1 bytes).
 // Compare marks every element that is not part of the common subsequence it
-// finds; the script is always a shortest one (no cost cut-off). The cancel
-// flag is polled at every recursion and at every pass of the middle-snake
-// search, so even one huge search stops promptly.
+// finds; the script is always a shortest one. The cancel flag is polled at
+// every recursion and at every pass of the middle-snake search, so even one
+// huge search stops promptly. A search may also be given a work budget (the
+// diagonals its passes sweep): once that is spent it stops as if cancelled,
+// and the caller, seeing the budget spent, takes another road.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <type_traits>
@@ -67,14 +72,30 @@ struct DiagonalStorage {
   }
 };
 
+// The work a search may do, in diagonals swept by its passes: one
+// allowance that the searches of both threads draw from.
+class WorkBudget {
+public:
+  explicit WorkBudget(int64_t units) : left_(units) {}
+  bool Spent() const { return left_.load(std::memory_order_relaxed) < 0; }
+  // Draws units; false once the allowance is overdrawn.
+  bool Draw(int64_t units) {
+    return left_.fetch_sub(units, std::memory_order_relaxed) - units >= 0;
+  }
+
+private:
+  std::atomic<int64_t> left_;
+};
+
 template <typename Sequences>
 class MyersSearch {
 public:
-  // diagonals covers the whole range that Compare will be asked about.
+  // diagonals covers the whole range that Compare will be asked about;
+  // budget may be null (no limit).
   MyersSearch(const Sequences& seq, const DiagonalStorage& diagonals, uint8_t* changedA,
-              uint8_t* changedB, const CancelFlag* cancel)
+              uint8_t* changedB, const CancelFlag* cancel, WorkBudget* budget = nullptr)
       : seq_(seq), fd_(diagonals.fd), bd_(diagonals.bd), changedA_(changedA),
-        changedB_(changedB), cancel_(cancel) {}
+        changedB_(changedB), cancel_(cancel), budget_(budget) {}
 
   // Compares a[xoff, xlim) with b[yoff, ylim). False when cancelled.
   bool Compare(int32_t xoff, int32_t yoff, int32_t xlim, int32_t ylim) {
@@ -103,7 +124,7 @@ public:
     if (step != Step::Split) return step == Step::Done;
     DiagonalStorage own;
     own.Allocate(xmid, ymid, xlim, ylim);
-    MyersSearch second(seq_, own, changedA_, changedB_, cancel_);
+    MyersSearch second(seq_, own, changedA_, changedB_, cancel_, budget_);
     bool firstDone = false;
     bool secondDone = false;
     RunBoth(
@@ -112,6 +133,10 @@ public:
     return firstDone && secondDone;
   }
 
+  // Makes a search on two threads go on alone after the given forward
+  // pass of its first wide middle snake, as it does on a busy machine.
+  void GoAloneAfterPassForTesting(int32_t pass) { aloneAfterPass_ = pass; }
+
 private:
   static constexpr int32_t kMax = 2147483647;
   // How many diagonals ahead the search prefetches the lines it will compare.
@@ -119,10 +144,22 @@ private:
   // A middle snake goes on two threads once its passes sweep this many
   // diagonals: below that, waiting for each other costs more than a pass.
   static constexpr int32_t kTwoThreadWidth = 4096;
+  // A side of a search on two threads may sleep this long in all before it
+  // asks whether it would be faster alone.
+  static constexpr int64_t kAloneAfterNs = 2000000;
 
+  // Passes add up their work locally and draw it from the budget in
+  // portions of this size, so the two threads rarely touch the shared count.
+  static constexpr int64_t kDrawPortion = 1 << 16;
+
+  // Cancelled, or the budget spent.
   bool Cancelled() const {
-    return cancel_ && cancel_->load(std::memory_order_relaxed) != 0;
+    return (cancel_ && cancel_->load(std::memory_order_relaxed) != 0) ||
+           (budget_ && budget_->Spent());
   }
+
+  // Draws work from the budget; false when it is overdrawn.
+  bool Draw(int64_t units) const { return !budget_ || budget_->Draw(units); }
 
   enum class Step { Done, Cancelled, Split };
 
@@ -195,6 +232,7 @@ private:
     int32_t fmin, fmax, bmin, bmax;
     int32_t xmid = 0;
     int32_t ymid = 0;
+    int64_t work = 0;  // diagonals swept and not yet drawn from the budget
 
     Snake(const MyersSearch& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
         : search(s), seq(s.seq_), fd(s.fd_), bd(s.bd_), xoff(x0), yoff(y0), xlim(x1),
@@ -207,6 +245,7 @@ private:
       const Outcome outcome = Alternate(twoThreads ? kTwoThreadWidth : INT32_MAX);
       const bool met =
           outcome == Outcome::Met || (outcome == Outcome::Wide && RunOnTwoThreads());
+      search.Draw(work);
       *xm = xmid;
       *ym = ymid;
       return met;
@@ -224,7 +263,17 @@ private:
         if (ForwardPass()) return Outcome::Met;
         NextBackwardRange(true);
         if (BackwardPass()) return Outcome::Met;
+        if (!Account((fmax - fmin) / 2 + (bmax - bmin) / 2 + 2)) return Outcome::Cancelled;
       }
+    }
+
+    // Adds the work of a pass; false when that overdraws the budget.
+    bool Account(int64_t units) {
+      work += units;
+      if (work < kDrawPortion) return true;
+      const int64_t portion = work;
+      work = 0;
+      return search.Draw(portion);
     }
 
     // The ranges of the next pass; write also sets the sentinel diagonals
@@ -387,34 +436,36 @@ private:
     // the forward pass k overwrites what backward pass k - 2 read. The
     // sentinels a pass sets lie outside what the other side reads at the
     // time. So every pass sees what it sees when the passes alternate, and
-    // the one side that can meet meets at the same place. False when
-    // cancelled; when no thread can be started the passes alternate here.
+    // the one side that can meet meets at the same place.
+    //
+    // A side that finds the other behind spins briefly, then sleeps until
+    // it is woken. When this side has slept for more than a quarter of the
+    // time (the machine is busy and the helper is not running alongside),
+    // the helper is told to stop after its pass and the passes go on here,
+    // alternating from where both sides stand: a second thread never makes
+    // the search slower than one would. False when cancelled; when no
+    // thread can be started the passes alternate here.
     bool RunOnTwoThreads() {
+      PassGate gate;
       std::atomic<int32_t> forwardDone{0};
       std::atomic<int32_t> backwardDone{0};
-      std::atomic<bool> stop{false};
       bool met = false;
       Snake backward = *this;
-      const auto waitFor = [&stop](const std::atomic<int32_t>& done, int32_t pass) {
-        while (done.load(std::memory_order_acquire) < pass) {
-          if (stop.load(std::memory_order_acquire)) return false;
-          std::this_thread::yield();
-        }
-        return true;
-      };
+      backward.work = 0;
       const auto backwardSide = [&] {
-        for (int32_t k = 1; !stop.load(std::memory_order_acquire); ++k) {
+        for (int32_t k = 1; !gate.Stopped(); ++k) {
           if (search.Cancelled()) break;
           backward.NextForwardRange(false);
-          if (!waitFor(forwardDone, odd ? k - 1 : k)) return;
+          if (!gate.WaitFor(forwardDone, odd ? k - 1 : k, nullptr)) break;
           backward.NextBackwardRange(true);
           if (backward.BackwardPass()) {
             met = true;
             break;
           }
-          backwardDone.store(k, std::memory_order_release);
+          if (!backward.Account((backward.bmax - backward.bmin) / 2 + 1)) break;
+          gate.Publish(backwardDone, k);
         }
-        stop.store(true, std::memory_order_release);
+        gate.Stop();
       };
       std::thread helper;
       try {
@@ -422,25 +473,136 @@ private:
       } catch (const std::system_error&) {
         return Alternate(INT32_MAX) == Outcome::Met;
       }
-      for (int32_t k = 1; !stop.load(std::memory_order_acquire); ++k) {
+      const auto started = std::chrono::steady_clock::now();
+      int64_t sleptNs = 0;
+      bool alone = false;
+      int32_t k = 1;
+      for (; !gate.Stopped(); ++k) {
         if (search.Cancelled()) break;
-        if (!waitFor(backwardDone, odd ? k - 1 : k - 2)) break;
+        if (!gate.WaitFor(backwardDone, odd ? k - 1 : k - 2, &sleptNs)) break;
+        if (k > search.aloneAfterPass_) {
+          alone = true;
+          break;
+        }
+        if (sleptNs > kAloneAfterNs) {
+          const int64_t elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                      std::chrono::steady_clock::now() - started)
+                                      .count();
+          if (sleptNs * 4 > elapsed) {
+            alone = true;
+            break;
+          }
+        }
         NextForwardRange(true);
         if (ForwardPass()) {
           met = true;
           break;
         }
-        forwardDone.store(k, std::memory_order_release);
+        if (!Account((fmax - fmin) / 2 + 1)) break;
+        gate.Publish(forwardDone, k);
         NextBackwardRange(false);
       }
-      stop.store(true, std::memory_order_release);
+      gate.Stop();
       helper.join();
+      search.Draw(backward.work);
+      backward.work = 0;
       if (met && !odd) {
         xmid = backward.xmid;
         ymid = backward.ymid;
       }
-      return met;
+      if (met || !alone || search.Cancelled()) return met;
+      return GoOnAlone(k - 1, backwardDone.load(std::memory_order_acquire), backward);
     }
+
+    // Continues a search whose forward passes 1..kf and backward passes
+    // 1..kb are done (the helper has stopped without meeting) in the order
+    // in which alternating passes would have run them.
+    bool GoOnAlone(int32_t kf, int32_t kb, const Snake& backward) {
+      if (kb > kf) {
+        // The helper ran one pass ahead: the forward pass it ran ahead of
+        // reads the backward ranges this side kept for pass kf.
+        NextForwardRange(true);
+        if (ForwardPass()) return true;
+        NextBackwardRange(false);
+      } else {
+        bmin = backward.bmin;
+        bmax = backward.bmax;
+        for (; kb < kf; ++kb) {
+          NextBackwardRange(true);
+          if (BackwardPass()) return true;
+        }
+      }
+      return Alternate(INT32_MAX) == Outcome::Met;
+    }
+  };
+
+  // How two threads searching one middle snake wait for each other: a
+  // side spins a little (a pass of the other side is usually that close),
+  // then sleeps on a condition variable until the other publishes a pass
+  // or the search stops.
+  class PassGate {
+  public:
+    bool Stopped() const { return stop_.load(std::memory_order_acquire); }
+
+    void Publish(std::atomic<int32_t>& done, int32_t pass) {
+      done.store(pass, std::memory_order_seq_cst);
+      WakeSleepers();
+    }
+
+    void Stop() {
+      stop_.store(true, std::memory_order_seq_cst);
+      WakeSleepers();
+    }
+
+    // Waits until done reaches pass (true) or the gate is stopped (false);
+    // adds the time spent asleep to *sleptNs when given.
+    bool WaitFor(const std::atomic<int32_t>& done, int32_t pass, int64_t* sleptNs) {
+      for (int spin = 0; spin < kSpins; ++spin) {
+        if (done.load(std::memory_order_acquire) >= pass) return true;
+        if (Stopped()) return false;
+        Pause();
+      }
+      const auto start = std::chrono::steady_clock::now();
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        sleepers_.fetch_add(1, std::memory_order_seq_cst);
+        wake_.wait(lock, [&] {
+          return done.load(std::memory_order_seq_cst) >= pass ||
+                 stop_.load(std::memory_order_seq_cst);
+        });
+        sleepers_.fetch_sub(1, std::memory_order_seq_cst);
+      }
+      if (sleptNs) {
+        *sleptNs += std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+      }
+      return done.load(std::memory_order_acquire) >= pass;
+    }
+
+  private:
+    static constexpr int kSpins = 4000;
+
+    static void Pause() {
+#if defined(__i386__) || defined(__x86_64__)
+      __builtin_ia32_pause();
+#endif
+    }
+
+    // A sleeper counts itself before it tests its condition and a
+    // publisher stores before it looks for sleepers, so one of the two
+    // always sees the other; the lock orders the notification after the
+    // sleeper's wait has begun.
+    void WakeSleepers() {
+      if (sleepers_.load(std::memory_order_seq_cst) == 0) return;
+      std::lock_guard<std::mutex> lock(mutex_);
+      wake_.notify_all();
+    }
+
+    std::atomic<bool> stop_{false};
+    std::atomic<int32_t> sleepers_{0};
+    std::mutex mutex_;
+    std::condition_variable wake_;
   };
 
   const Sequences seq_;
@@ -449,6 +611,8 @@ private:
   uint8_t* changedA_;
   uint8_t* changedB_;
   const CancelFlag* cancel_;
+  WorkBudget* budget_;
+  int32_t aloneAfterPass_ = INT32_MAX;
 };
 
 }  // namespace qm

@@ -49,7 +49,7 @@ uint32_t OpenMeasured(const std::string& path, File* file, uint64_t* size) {
 // them. Each piece is shown to check, when given, while it is still in the
 // cache.
 uint32_t ReadPieces(std::FILE* file, char* data, uint64_t count, const CancelFlag* cancel,
-                    Utf8Check* check = nullptr) {
+                    Utf8Check* check = nullptr, CompareProgress* progress = nullptr) {
   for (uint64_t done = 0; done < count;) {
     if (cancel && cancel->load(std::memory_order_relaxed)) return kErrorCancelled;
     const size_t piece = static_cast<size_t>(std::min<uint64_t>(count - done, kReadPiece));
@@ -58,6 +58,7 @@ uint32_t ReadPieces(std::FILE* file, char* data, uint64_t count, const CancelFla
       return error != 0 ? error : kReadFault;
     }
     if (check) check->Add(data + done, piece);
+    if (progress) AddProgress(&progress->bytesRead, piece);
     done += piece;
   }
   return 0;
@@ -98,7 +99,7 @@ uint32_t ReadWithRoom(const std::string& path, uint32_t room, FileData* out,
 // file's bytes and its text in memory at once. The text grows by the ratio
 // seen so far, so a file of one script is reallocated about once.
 uint32_t DecodeUtf16File(std::FILE* file, uint64_t rest, Utf16Decoder& decoder, uint32_t room,
-                         FileData* out, const CancelFlag* cancel) {
+                         FileData* out, const CancelFlag* cancel, CompareProgress* progress) {
   std::unique_ptr<char[]> piece(new (std::nothrow) char[kReadPiece]);
   if (!piece) return kErrorOutOfMemory;
   const uint64_t slack = Utf16Decoder::Room(kReadPiece) + room + 1;
@@ -116,6 +117,7 @@ uint32_t DecodeUtf16File(std::FILE* file, uint64_t rest, Utf16Decoder& decoder, 
       return error != 0 ? error : kReadFault;
     }
     done += count;
+    if (progress) AddProgress(&progress->bytesRead, count);
     if (length + slack > capacity) {
       const double ratio = static_cast<double>(length) / static_cast<double>(done);
       const uint64_t guess = length + static_cast<uint64_t>(ratio * static_cast<double>(rest - done));
@@ -140,17 +142,19 @@ uint32_t DecodeUtf16File(std::FILE* file, uint64_t rest, Utf16Decoder& decoder, 
 // legacy and UTF-8 bytes straight into place (a UTF-8 byte order mark
 // skipped by reading over it), UTF-16 decoded to UTF-8.
 uint32_t ReadText(const std::string& path, uint32_t room, FileData* out, TextEncoding* encoding,
-                  const CancelFlag* cancel) {
+                  const CancelFlag* cancel, CompareProgress* progress) {
   File file;
   uint64_t size = 0;
   uint32_t error = OpenMeasured(path, &file, &size);
   if (error != 0) return error;
+  if (progress) AddProgress(&progress->bytesTotal, size);
   char head[3];
   const size_t headCount = static_cast<size_t>(std::min<uint64_t>(size, sizeof head));
   if (std::fread(head, 1, headCount, file.get()) != headCount) {
     error = LastError();
     return error != 0 ? error : kReadFault;
   }
+  if (progress) AddProgress(&progress->bytesRead, headCount);
   const TextEncoding bom = EncodingFromBom(head, headCount);
   const size_t bomSize = ByteOrderMark(bom).size();
   if (IsUtf16(bom)) {
@@ -158,7 +162,7 @@ uint32_t ReadText(const std::string& path, uint32_t room, FileData* out, TextEnc
     Utf16Decoder decoder(bom == TextEncoding::Utf16Be);
     char none[Utf16Decoder::Room(1)];
     decoder.Decode(head + bomSize, headCount - bomSize, none);
-    error = DecodeUtf16File(file.get(), size - headCount, decoder, room, out, cancel);
+    error = DecodeUtf16File(file.get(), size - headCount, decoder, room, out, cancel, progress);
     if (error == 0) *encoding = bom;
     return error;
   }
@@ -172,7 +176,7 @@ uint32_t ReadText(const std::string& path, uint32_t room, FileData* out, TextEnc
   Utf8Check* checking = bom == TextEncoding::Utf8Bom ? nullptr : &check;
   if (checking) checking->Add(head, headCount);
   error = ReadPieces(file.get(), data.get() + (headCount - bomSize), size - headCount, cancel,
-                     checking);
+                     checking, progress);
   if (error != 0) return error;
   const uint32_t n = static_cast<uint32_t>(length);
   if (bom == TextEncoding::Utf8Bom) {
@@ -371,13 +375,14 @@ uint32_t WriteWholeFile(const std::string& path, const char* data, uint32_t size
 }
 
 uint32_t LoadTextFile(TextDoc& doc, LineFormat format, const std::string& path,
-                      const CancelFlag* cancel, TextEncoding* encoding) {
+                      const CancelFlag* cancel, TextEncoding* encoding,
+                      CompareProgress* progress) {
   FileData file;
   // The file is read with room for the document's gap behind it and
   // converted in place, so the text is never copied (a UTF-16 file is
   // decoded as it is read).
   TextEncoding found = TextEncoding::Legacy;
-  const uint32_t error = ReadText(path, TextDoc::kInitialGap, &file, &found, cancel);
+  const uint32_t error = ReadText(path, TextDoc::kInitialGap, &file, &found, cancel, progress);
   if (error != 0) return error;
   if (encoding) *encoding = found;
   if (file.size == 0) return 0;

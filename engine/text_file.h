@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/compare_progress.h"
 #include "engine/diff_engine.h"
 #include "engine/encoding.h"
 #include "engine/text_doc.h"
@@ -54,9 +55,11 @@ uint32_t WriteWholeFile(const std::string& path, const char* data, uint32_t size
 // would not fit u32 offsets gives ERROR_FILE_TOO_LARGE (223) and leaves doc
 // untouched. Only regular disk files are read (kErrorNotDiskFile
 // otherwise); a set cancel flag stops the read between pieces with
-// kErrorCancelled.
+// kErrorCancelled. progress, when given, counts the file's size and the
+// bytes read.
 uint32_t LoadTextFile(TextDoc& doc, LineFormat format, const std::string& path,
-                      const CancelFlag* cancel = nullptr, TextEncoding* encoding = nullptr);
+                      const CancelFlag* cancel = nullptr, TextEncoding* encoding = nullptr,
+                      CompareProgress* progress = nullptr);
 // Writes doc to path in a line format and an encoding (byte order mark
 // included), the inverse of LoadTextFile: an unmodified document gives back
 // the bytes it was read from. Returns 0 or an error code as WriteWholeFile;

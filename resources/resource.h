@@ -45,8 +45,9 @@
 #define IDD_ABOUT 24000               /* "About Quillmere" */
 #define IDD_TIPS 25000                /* "Tip of the day" */
 
-/* Progress dialog 1140: the static text and IDCANCEL. */
+/* Progress dialog 1140: the static text, the bar of the bytes read and IDCANCEL. */
 #define IDC_PROGRESS_TEXT 1150
+#define IDC_PROGRESS_BAR 1151
 
 /* Options dialog 1141 and its pages. */
 #define IDC_OPTIONS_PAGES 10000       /* owner-drawn list of the four pages */
@@ -397,6 +398,9 @@
 #define IDS_PAGE_FOLDERS 193            /* "Folders" */
 #define IDS_PAGE_DISPLAY 194            /* "Display" */
 #define IDS_PAGE_MISC 195               /* "Misc." */
+#define IDS_PROGRESS_READING 1160       /* the progress dialog's stages */
+#define IDS_PROGRESS_COMPARING 1161
+#define IDS_PROGRESS_REFINING 1162
 #define IDS_TIP_HEADER 25004            /* "Did you know..." */
 #define IDS_NO_TIPS 25011               /* "(no tips found)" */
 

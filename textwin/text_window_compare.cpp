@@ -49,7 +49,8 @@ void TextWindow::Refresh() {
   // The worker gets copies: the names and the comparison settings as they
   // are now, whatever the Options dialog does while it runs.
   const std::string left = sidePath_[0], right = sidePath_[1];
-  const CompareSettings settings = Settings.CompareSnapshot();
+  CompareSettings settings = Settings.CompareSnapshot();
+  settings.progress = &compareProgress();
   compareResult_ = CompareResult{};
   ShowResultInStatus(false);
   InvalidateRect(pane_->hwnd(), nullptr, FALSE);

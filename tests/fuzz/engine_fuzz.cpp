@@ -1,12 +1,15 @@
 // libFuzzer target over the comparison engine (configure with QM_FUZZ=ON
 // and clang). The input is split into options, a left and a right text;
 // every comparison must keep the list's invariants and give back both
-// documents, and a LocalRecompare after an edit must as well.
+// documents, and a LocalRecompare after an edit must as well. The same
+// comparison under budgets too small for the exact searches must do so too,
+// with a script exactly as short.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "engine/compare_state.h"
+#include "engine/line_search.h"
 
 namespace {
 
@@ -16,11 +19,10 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-void CheckList(const CompareState& state) {
-  const DiffList& list = *state.list;
+void CheckList(const DiffList& list, const TextDoc* docs[2]) {
   Check(list.RowCount() >= 1);
   for (int side = 0; side < 2; ++side) {
-    const TextDoc& doc = state.side[side].doc;
+    const TextDoc& doc = *docs[side];
     uint32_t expected = 0;
     int32_t line = 0;
     for (int32_t r = 0; r < list.RowCount(); ++r) {
@@ -36,6 +38,20 @@ void CheckList(const CompareState& state) {
     }
     Check(expected == doc.Length());
   }
+}
+
+void CheckList(const CompareState& state) {
+  const TextDoc* docs[2] = {&state.side[0].doc, &state.side[1].doc};
+  CheckList(*state.list, docs);
+}
+
+int64_t Edits(const DiffList& list) {
+  int64_t edits = 0;
+  for (int32_t r = 0; r < list.RowCount(); ++r) {
+    const RowKind k = list.Kind(r);
+    edits += k == RowKind::Changed ? 2 : (k == RowKind::Same ? 0 : 1);
+  }
+  return edits;
 }
 
 }  // namespace
@@ -63,6 +79,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   BuildDiffList(state, result, settings, nullptr);
   Check(result.code == CompareCode::Ok);
   CheckList(state);
+  {
+    static const int64_t kBudgets[] = {-1, 0, 1, 100};
+    const int64_t budget = kBudgets[(data[1] >> 4) & 3];
+    DiffList small;
+    TextDoc& l = state.side[0].doc;
+    TextDoc& r = state.side[1].doc;
+    Check(RunDiffWithBudgetsForTesting(l, 0, l.Length(), r, 0, r.Length(), small, o, nullptr,
+                                       {budget, budget})
+              .code == CompareCode::Ok);
+    small.NumberRows();
+    const TextDoc* docs[2] = {&l, &r};
+    CheckList(small, docs);
+    Check(Edits(small) == Edits(*state.list));
+  }
 
   // One typed byte, kept in step the way the text pane does it.
   const int side = editByte & 1;

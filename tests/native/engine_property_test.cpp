@@ -19,32 +19,8 @@ namespace {
 
 using test::CheckList;
 using test::Key;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  if (text.empty()) return lines;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      lines.push_back(text.substr(start, i + 1 - start));
-      start = i + 1;
-    }
-  }
-  lines.push_back(text.substr(start));  // the last line, possibly empty
-  return lines;
-}
-
-size_t MinimalEdits(const std::vector<std::string>& a, const std::vector<std::string>& b,
-                    const CompareOptions& o) {
-  std::vector<std::vector<size_t>> lcs(a.size() + 1, std::vector<size_t>(b.size() + 1, 0));
-  for (size_t i = a.size(); i-- > 0;) {
-    for (size_t j = b.size(); j-- > 0;) {
-      lcs[i][j] = Key(a[i], o) == Key(b[j], o) ? lcs[i + 1][j + 1] + 1
-                                                : std::max(lcs[i + 1][j], lcs[i][j + 1]);
-    }
-  }
-  return a.size() + b.size() - 2 * lcs[0][0];
-}
+using test::Lines;
+using test::MinimalEdits;
 
 class RandomPairs {
 public:

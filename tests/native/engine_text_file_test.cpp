@@ -292,5 +292,23 @@ TEST(LoadAndCompare, RecordsFormatsAndReadOnlyFlags) {
   EXPECT_EQ(state.list->diffCount, 1);
 }
 
+TEST(LoadAndCompare, ProgressCountsEveryByteAndEndsRefining) {
+  // A file of several read pieces, and a UTF-16 one that is decoded as it
+  // is read: the bytes read add up to both sizes.
+  TempFolder dir;
+  std::string big;
+  for (int i = 0; i < 700000; ++i) big += "line " + std::to_string(i % 977) + "\n";
+  const std::string left = dir.Write("l.txt", big);
+  const std::string right = dir.Write("r.txt", std::string("\xFF\xFEh\0i\0\n\0", 8));
+  CompareProgress progress;
+  CompareSettings settings;
+  settings.progress = &progress;
+  CompareState state;
+  ASSERT_EQ(LoadAndCompare(state, left, right, settings, nullptr).code, CompareCode::Ok);
+  EXPECT_EQ(progress.bytesTotal.load(), big.size() + 8);
+  EXPECT_EQ(progress.bytesRead.load(), big.size() + 8);
+  EXPECT_EQ(progress.Stage(), CompareStage::Refining);
+}
+
 }  // namespace
 }  // namespace qm

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "engine/compare_options.h"
 #include "engine/diff_list.h"
@@ -51,6 +53,36 @@ inline std::string Key(std::string line, const CompareOptions& o) {
     }
   }
   return out + (lf ? "\n" : "");
+}
+
+// The lines of a text as the engine cuts them: each with its LF, then the
+// text after the last LF (possibly empty); none for an empty text.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  if (text.empty()) return lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      lines.push_back(text.substr(start, i + 1 - start));
+      start = i + 1;
+    }
+  }
+  lines.push_back(text.substr(start));  // the last line, possibly empty
+  return lines;
+}
+
+// The edit count of a shortest script, from an O(NM) longest common
+// subsequence over the lines' keys.
+inline size_t MinimalEdits(const std::vector<std::string>& a, const std::vector<std::string>& b,
+                           const CompareOptions& o) {
+  std::vector<std::vector<size_t>> lcs(a.size() + 1, std::vector<size_t>(b.size() + 1, 0));
+  for (size_t i = a.size(); i-- > 0;) {
+    for (size_t j = b.size(); j-- > 0;) {
+      lcs[i][j] = Key(a[i], o) == Key(b[j], o) ? lcs[i + 1][j + 1] + 1
+                                                : std::max(lcs[i + 1][j], lcs[i][j + 1]);
+    }
+  }
+  return a.size() + b.size() - 2 * lcs[0][0];
 }
 
 // Checks the list against both documents; returns the edit count.

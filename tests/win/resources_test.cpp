@@ -548,7 +548,10 @@ TEST(Dialogs, CreateWithTheirControls) {
     UINT id;
     std::vector<Control> controls;
   } cases[] = {
-      {IDD_PROGRESS, {{IDCANCEL, "Cancel"}, {IDC_PROGRESS_TEXT, "Please wait while comparing..."}}},
+      {IDD_PROGRESS,
+       {{IDCANCEL, "Cancel"},
+        {IDC_PROGRESS_TEXT, "Please wait while comparing..."},
+        {IDC_PROGRESS_BAR, nullptr}}},
       {IDD_EXPORT,
        {{IDC_EXPORT_EVERYTHING, "&Everything"},
         {IDC_EXPORT_CONTEXT, "&Context (diffs and surrounding lines)"},
