@@ -9,6 +9,8 @@
 #include "app/startup.h"
 #include "app/window_manager.h"
 #include "app/window_placement.h"
+#include "controls/module_instance.h"
+#include "controls/res_string.h"
 #include "resources/resource.h"
 
 namespace qm {
@@ -67,6 +69,27 @@ void ComparisonWindow::UpdateMenuPopup(HMENU, int) {}
 
 WindowPlacement& ComparisonWindow::placement() const {
   return kind() == WindowKind::Text ? Settings.CompareWindow : Settings.SessionWindow;
+}
+
+bool ComparisonWindow::CreateTopLevel(const char* className, UINT menuId) {
+  WindowClassInfo& info = windowClass();
+  info.className = className;
+  info.style = CS_HREDRAW | CS_VREDRAW;
+  info.icon = LoadIcon(ModuleInstance(), MAKEINTRESOURCE(IDI_COMPARE));
+  info.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  info.menuId = menuId;
+  return Create(0, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                LoadResString(IDS_PRODUCT_NAME).c_str());
+}
+
+void ComparisonWindow::ChooseSide(int side) {
+  if (!Settings.SmartRefresh) {
+    chosenSides_ = 0;
+    return;
+  }
+  chosenSides_ |= 1u << side;
+  if (chosenSides_ == 3) SendMessageA(hwnd(), WM_COMMAND, ID_VIEW_REFRESH, 0);
 }
 
 bool ComparisonWindow::RunComparison(const std::function<void()>& work) {

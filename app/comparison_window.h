@@ -163,8 +163,21 @@ public:
   void RegisterHandlers() override;
   LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+protected:
+  // The top-level frame of a kind: window class className with the
+  // program's icon, the button-face background and menu resource menuId,
+  // titled with the product name, at the system's default place.
+  bool CreateTopLevel(const char* className, UINT menuId);
+  // Smart refresh: a side the user picked (a chosen file or folder, a
+  // history item, a drop on its bar) counts as chosen, and once both sides
+  // are the window sends itself Refresh. With Settings.SmartRefresh off
+  // nothing is counted. A Refresh starts the count anew.
+  void ChooseSide(int side);
+  void ClearChosenSides() { chosenSides_ = 0; }
+
 private:
   class BusyScope;
+  unsigned chosenSides_ = 0;  // 1 left / old, 2 right / new
 
   LRESULT OnClose(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnQueryEndSession(HWND, UINT, WPARAM, LPARAM);

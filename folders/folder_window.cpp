@@ -87,17 +87,7 @@ FolderWindow::~FolderWindow() {
 
 std::unique_ptr<ComparisonWindow> NewFolderWindow() { return std::make_unique<FolderWindow>(); }
 
-bool FolderWindow::CreateFrame() {
-  WindowClassInfo& info = windowClass();
-  info.className = kClassName;
-  info.style = CS_HREDRAW | CS_VREDRAW;
-  info.icon = LoadIcon(ModuleInstance(), MAKEINTRESOURCE(IDI_COMPARE));
-  info.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  info.menuId = IDR_MENU_FOLDER;
-  return Create(0, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                LoadResString(IDS_PRODUCT_NAME).c_str());
-}
+bool FolderWindow::CreateFrame() { return CreateTopLevel(kClassName, IDR_MENU_FOLDER); }
 
 void FolderWindow::RegisterHandlers() {
   ComparisonWindow::RegisterHandlers();

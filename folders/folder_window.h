@@ -115,7 +115,6 @@ private:
   void RegisterCommands();
   void ReportResult(const CompareResult& result);
   void SelectAll();
-  void ChooseSide(int side);
   void SaveBarText(int side);
   LRESULT OnBarCommand(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnListCommand(HWND, UINT, WPARAM, LPARAM);
@@ -138,7 +137,6 @@ private:
   FolderLayout layout_;
   bool hasRoots_ = false;     // the roots belong to a comparison that returned 0
   bool counted_ = false;      // the tab captions show counts
-  unsigned chosenSides_ = 0;  // 1 old, 2 new: smart refresh
   bool operating_ = false;    // a copy, delete or undo is running
   CompareResult result_;
 };

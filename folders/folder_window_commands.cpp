@@ -128,7 +128,7 @@ void FolderWindow::SaveBarText(int side) { bar_[side].SaveText(); }
 
 void FolderWindow::Refresh() {
   if (busy() || operating_) return;
-  chosenSides_ = 0;
+  ClearChosenSides();
   ClearIdle();
   // The rows go before the entries they show.
   for (auto& list : lists_) {
@@ -272,15 +272,6 @@ void FolderWindow::ChooseFolder(int side) {
   bar_[side].SetText(Utf8FromWide(path, wcslen(path)));
   RefreshTitle();
   ChooseSide(side);
-}
-
-void FolderWindow::ChooseSide(int side) {
-  if (!Settings.SmartRefresh) {
-    chosenSides_ = 0;
-    return;
-  }
-  chosenSides_ |= 1u << side;
-  if (chosenSides_ == 3) SendMessageA(hwnd(), WM_COMMAND, ID_VIEW_REFRESH, 0);
 }
 
 // ---- Folder bars and lists ----

@@ -47,16 +47,7 @@ TextWindow::~TextWindow() = default;
 
 std::unique_ptr<ComparisonWindow> NewTextWindow() { return std::make_unique<TextWindow>(); }
 
-bool TextWindow::CreateFrame() {
-  WindowClassInfo& info = windowClass();
-  info.className = kClassName;
-  info.style = CS_HREDRAW | CS_VREDRAW;
-  info.icon = LoadIcon(ModuleInstance(), MAKEINTRESOURCE(IDI_COMPARE));
-  info.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  info.menuId = IDR_MENU_TEXT;
-  return Create(0, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, LoadResString(IDS_PRODUCT_NAME).c_str());
-}
+bool TextWindow::CreateFrame() { return CreateTopLevel(kClassName, IDR_MENU_TEXT); }
 
 void TextWindow::RegisterHandlers() {
   ComparisonWindow::RegisterHandlers();

@@ -127,7 +127,6 @@ private:
   bool TargetIsFree(const std::string& path, int side);
   void SetNameText(int side, const std::string& text);
   std::string NameText(int side) const;
-  void ChooseSide(int side);
   LRESULT OnNameBoxCommand(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnDropFiles(HWND, UINT, WPARAM, LPARAM);
   void DropPaths(const std::vector<std::string>& paths);
@@ -189,7 +188,6 @@ private:
   bool repeatRun_ = false;
   bool namesUnchanged_ = false;
   bool resultShown_ = false;  // the status bar describes a comparison
-  unsigned chosenSides_ = 0;  // 1 left, 2 right: smart refresh
 };
 
 }  // namespace qm

@@ -40,7 +40,7 @@ void TextWindow::SetNames(const std::string& left, const std::string& right, boo
 
 void TextWindow::Refresh() {
   if (busy() || !AskToSave()) return;
-  chosenSides_ = 0;
+  ClearChosenSides();
   for (int side = 0; side < 2; ++side) sidePath_[side] = NameText(side);
   // A repeat of the previous comparison keeps the view where it was.
   repeatRun_ = namesUnchanged_;
@@ -212,15 +212,6 @@ void TextWindow::Browse(int side) {
   UpdateTitle();
   namesUnchanged_ = false;
   ChooseSide(side);
-}
-
-void TextWindow::ChooseSide(int side) {
-  if (!Settings.SmartRefresh) {
-    chosenSides_ = 0;
-    return;
-  }
-  chosenSides_ |= 1u << side;
-  if (chosenSides_ == 3) SendMessageA(hwnd(), WM_COMMAND, ID_VIEW_REFRESH, 0);
 }
 
 void TextWindow::SwitchSides() {
