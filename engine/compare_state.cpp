@@ -1,6 +1,7 @@
 #include "engine/compare_state.h"
 
 #include <algorithm>
+#include <new>
 
 #include "engine/platform.h"
 #include "engine/run_both.h"
@@ -166,6 +167,21 @@ CompareResult LoadAndCompare(CompareState& state, const std::string& leftPath,
     pane->EnsureCaretVisible();
   } else {
     pane->RefreshPositions(repeat);
+  }
+  return result;
+}
+
+CompareResult LoadAndCheckDifferent(CompareState& state, const std::string& leftPath,
+                                    const std::string& rightPath, const CompareSettings& settings,
+                                    const CancelFlag* cancel, bool* differ) {
+  ClearSides(state);
+  CompareResult result = LoadSides(state, leftPath, rightPath, settings, cancel);
+  if (result.code != CompareCode::Ok) return result;
+  try {
+    *differ = DocumentsDiffer(state.side[0].doc, state.side[1].doc, settings.options);
+  } catch (const std::bad_alloc&) {
+    ClearSides(state);
+    return {CompareCode::OutOfMemory, 0};
   }
   return result;
 }

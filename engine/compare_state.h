@@ -84,6 +84,13 @@ CompareResult LoadAndCompare(CompareState& state, const std::string& leftPath,
                              const std::string& rightPath, const CompareSettings& settings,
                              const CancelFlag* cancel);
 
+// Loads both files as LoadAndCompare does, but only tells whether their
+// comparison would show any difference (*differ, set on Ok); no rows are
+// laid out and the list is left as it was.
+CompareResult LoadAndCheckDifferent(CompareState& state, const std::string& leftPath,
+                                    const std::string& rightPath, const CompareSettings& settings,
+                                    const CancelFlag* cancel, bool* differ);
+
 // Builds a new list for the current documents (runs the engine when
 // result.code is Ok) and numbers and counts it; updates result.
 void BuildDiffList(CompareState& state, CompareResult& result, const CompareSettings& settings,

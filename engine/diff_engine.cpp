@@ -167,6 +167,30 @@ void ViewRanges(TextDoc& left, uint32_t leftStart, uint32_t leftEnd, TextDoc& ri
 // Ranges of at least this many bytes on both sides are hashed side by side.
 constexpr uint32_t kTwoThreadBytes = 1u << 20;
 
+}  // namespace
+
+// No difference means an empty edit script: the same number of lines, each
+// equal to its partner at the same place.
+bool DocumentsDiffer(TextDoc& left, TextDoc& right, const CompareOptions& options) {
+  const char* text[2];
+  ViewRanges(left, 0, left.Length(), right, 0, right.Length(), &text[0], &text[1]);
+  LineTable table[2];
+  HashLines(text[0], 0, left.Length(), true, options, &table[0]);
+  HashLines(text[1], 0, right.Length(), true, options, &table[1]);
+  if (table[0].Count() != table[1].Count()) return true;
+  for (int32_t i = 0; i < table[0].Count(); ++i) {
+    const size_t k = static_cast<size_t>(i);
+    if (table[0].ids[k] != table[1].ids[k] ||
+        !LinesEqual(table[0].Line(i), table[0].LineLength(i), table[1].Line(i),
+                    table[1].LineLength(i), options)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+namespace {
+
 CompareResult RunDiffWithMask(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
                               TextDoc& right, uint32_t rightStart, uint32_t rightEnd,
                               DiffList& list, const CompareOptions& options,

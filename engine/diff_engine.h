@@ -63,4 +63,10 @@ CompareResult RunDiff(TextDoc& left, uint32_t leftStart, uint32_t leftEnd,
                       DiffList& list, const CompareOptions& options,
                       const CancelFlag* cancel, CompareProgress* progress);
 
+// True when comparing the whole of left with the whole of right would show
+// at least one difference under the options: the line counts differ, or
+// two lines at the same place are not equal. Costs one pass over the lines,
+// no search. Throws std::bad_alloc.
+bool DocumentsDiffer(TextDoc& left, TextDoc& right, const CompareOptions& options);
+
 }  // namespace qm

@@ -73,10 +73,13 @@ ContentsOutcome FullContentsDiffer(FolderFileSystem& fs, const std::string& oldP
   CompareSettings settings;
   settings.options = options;
   CompareState state;
-  const CompareResult result = LoadAndCompare(state, oldFile, newFile, settings, cancel);
+  // Whether the texts differ is all that is asked: no search, no rows.
+  bool differ = false;
+  const CompareResult result =
+      LoadAndCheckDifferent(state, oldFile, newFile, settings, cancel, &differ);
   switch (result.code) {
     case CompareCode::Ok:
-      return state.list->diffCount > 0 ? ContentsOutcome::Differ : ContentsOutcome::Alike;
+      return differ ? ContentsOutcome::Differ : ContentsOutcome::Alike;
     case CompareCode::LeftBinary:
     case CompareCode::RightBinary:
       // Binary files are not text: their bytes, already compared, decide.
