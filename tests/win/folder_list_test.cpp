@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,17 @@ namespace qm {
 std::unique_ptr<ComparisonWindow> NewTextWindow() { return std::make_unique<test::FakeWindow>(); }
 
 namespace {
+
+// What a thread timer of a test does. Timer procedures must be stdcall
+// functions on the 32-bit build, which a lambda cannot be converted to.
+std::function<void()> timerWork;
+void CALLBACK RunTimerWork(HWND, UINT, UINT_PTR, DWORD) {
+  if (timerWork) timerWork();
+}
+void CALLBACK RunTimerWorkOnce(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  if (timerWork) timerWork();
+}
 
 constexpr int kIds[kFolderListCount] = {20411, 20410, 20412, 20413};  // by FolderListKind
 
@@ -399,11 +411,11 @@ TEST_F(FolderListTest, ASelectionNeverSpansTwoLists) {
   // opens for it (closed again by a timer).
   static bool menuSeen;
   menuSeen = false;
-  SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
+  timerWork = [] {
     menuSeen = FindWindowW(L"#32768", nullptr) != nullptr;
     EndMenu();
-  });
+  };
+  SetTimer(nullptr, 0, 200, RunTimerWorkOnce);
   SendMessageW(changed, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(50, 2 * height + 2));
   SendMessageW(changed, WM_RBUTTONUP, 0, MAKELPARAM(50, 2 * height + 2));
   EXPECT_TRUE(menuSeen);
@@ -550,11 +562,11 @@ TEST_F(FolderListPixels, ScreenshotsOfAListAndItsMenu) {
   menuArea = RECT{frame.left, frame.top, frame.left + 420, frame.top + 420};
   static decltype(grab)* grabber;
   grabber = &grab;
-  SetTimer(nullptr, 0, hold ? 3000 : 400, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
+  timerWork = [] {
     menuShot = (*grabber)(menuArea);
     EndMenu();
-  });
+  };
+  SetTimer(nullptr, 0, hold ? 3000 : 400, RunTimerWorkOnce);
   SendMessageW(List(kind).hwnd(), WM_CONTEXTMENU, 0, -1);
   ASSERT_TRUE(menuShot);
   if (folder) {
@@ -602,9 +614,8 @@ TEST(ShellActions, EachFailureIsReportedWithItsReasonAndTheNextItemIsStillTried)
             (std::vector<std::string>{"C:\\qm-missing-old\\sub\\nothing.txt"}));
 
   answeredBoxes.clear();
-  const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
-  });
+  timerWork = [] { EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0); };
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, RunTimerWork);
   EXPECT_FALSE(OpenInApp(nullptr, comparison, FolderListKind::ChangedList, entry));
   ASSERT_EQ(answeredBoxes.size(), 2u);
   for (const std::string& box : answeredBoxes) {
