@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <utility>
 #include <set>
 
 #include "controls/message_box.h"
@@ -68,6 +69,13 @@ void HandlerMaps::OnMessage(UINT msg, MessageHandler handler) {
 
 void HandlerMaps::OnCommand(UINT id, MessageHandler handler) {
   commands_[id] = std::move(handler);
+}
+
+void HandlerMaps::OnCommandAction(UINT id, std::function<void()> action) {
+  OnCommand(id, [action = std::move(action)](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
+    action();
+    return 0;
+  });
 }
 
 void HandlerMaps::OnCommandRange(UINT first, UINT last, MessageHandler handler) {

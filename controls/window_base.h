@@ -47,6 +47,9 @@ class HandlerMaps {
 public:
   void OnMessage(UINT msg, MessageHandler handler);
   void OnCommand(UINT id, MessageHandler handler);
+  // A command whose action needs none of the message's parameters; it
+  // answers 0.
+  void OnCommandAction(UINT id, std::function<void()> action);
   void OnCommandRange(UINT first, UINT last, MessageHandler handler);
   void Clear();
 

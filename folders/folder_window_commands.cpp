@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <functional>
+#include <utility>
 
 #include "app/bars.h"
 #include "app/quick_bar.h"
@@ -77,10 +78,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM, LPARAM data) {
 void FolderWindow::RegisterCommands() {
   HandlerMaps& m = maps();
   auto command = [&](UINT id, std::function<void()> action) {
-    m.OnCommand(id, [action](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
-      action();
-      return 0;
-    });
+    m.OnCommandAction(id, std::move(action));
   };
   command(ID_FILE_COMPARE_PARENTS, [this] { CompareParents(); });
   command(ID_VIEW_REFRESH, [this] { Refresh(); });

@@ -47,10 +47,7 @@ bool IsTextEditingKey(WPARAM key, bool ctrl) {
 void TextWindow::RegisterCommands() {
   HandlerMaps& m = maps();
   auto command = [&](UINT id, std::function<void()> action) {
-    m.OnCommand(id, [action](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
-      action();
-      return 0;
-    });
+    m.OnCommandAction(id, std::move(action));
   };
   command(ID_FILE_COMPARE_PARENTS, [this] {
     OpenFolderComparison(nullptr, ParentFolder(SidePathOf(0)), ParentFolder(SidePathOf(1)), false);
