@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <mutex>
 #include <new>
 #include <numeric>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -37,32 +39,28 @@ Outcome FromContents(ContentsOutcome o) {
 // the first unclaimed new entry of the same kind with exactly the same
 // name, else (names compared without case) the first with the same folded
 // name. That is the pair a linear search from the start of the new entries
-// would find, in constant time per entry: each name keeps the positions of
-// its entries in ascending order and a cursor past the ones already
-// claimed.
+// would find, in constant time per entry: entries of equal key form a
+// chain in ascending position, with a cursor past the ones already
+// claimed. The tables hold positions only: no allocation per entry.
 class PairIndex {
 public:
   PairIndex(const std::vector<FolderEntry>& entries, bool ignoreCase)
       : entries_(entries), ignoreCase_(ignoreCase), claimed_(entries.size(), false) {
-    exact_.reserve(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-      exact_[Key(entries[i].isFolder, entries[i].name)].positions.push_back(i);
-    }
+    exact_.Build(entries_, nullptr);
   }
 
   // The position of a's partner, now claimed, or -1.
   ptrdiff_t Claim(const FolderEntry& a) {
-    ptrdiff_t i = Take(exact_, Key(a.isFolder, a.name));
+    ptrdiff_t i = exact_.Take(a.isFolder, a.name, claimed_);
     if (i < 0 && ignoreCase_) {
       // Folded names are only worked out once some name has no exact
       // partner; in most folders every name has one.
-      if (folded_.empty()) {
-        folded_.reserve(entries_.size());
-        for (size_t k = 0; k < entries_.size(); ++k) {
-          folded_[Key(entries_[k].isFolder, FoldName(entries_[k].name))].positions.push_back(k);
-        }
+      if (folded_.Empty()) {
+        foldedNames_.reserve(entries_.size());
+        for (const FolderEntry& e : entries_) foldedNames_.push_back(FoldName(e.name));
+        folded_.Build(entries_, &foldedNames_);
       }
-      i = Take(folded_, Key(a.isFolder, FoldName(a.name)));
+      i = folded_.Take(a.isFolder, FoldName(a.name), claimed_);
     }
     if (i >= 0) claimed_[static_cast<size_t>(i)] = true;
     return i;
@@ -70,30 +68,73 @@ public:
   bool Claimed(size_t i) const { return claimed_[i]; }
 
 private:
-  struct Positions {
-    std::vector<size_t> positions;
-    size_t next = 0;
-  };
-  using Map = std::unordered_map<std::string, Positions>;
+  // Open addressing over (kind, key): each used slot holds the first
+  // position of its key; next_ links the later ones.
+  class Table {
+  public:
+    bool Empty() const { return slots_.empty(); }
 
-  static std::string Key(bool isFolder, const std::string& name) {
-    std::string key(1, isFolder ? 'd' : 'f');
-    key += name;
-    return key;
-  }
-  ptrdiff_t Take(Map& map, const std::string& key) const {
-    const auto it = map.find(key);
-    if (it == map.end()) return -1;
-    Positions& p = it->second;
-    while (p.next < p.positions.size() && claimed_[p.positions[p.next]]) ++p.next;
-    return p.next < p.positions.size() ? static_cast<ptrdiff_t>(p.positions[p.next]) : -1;
-  }
+    // Keys are the entries' names, or keys[i] for entry i.
+    void Build(const std::vector<FolderEntry>& entries, const std::vector<std::string>* keys) {
+      entries_ = &entries;
+      keys_ = keys;
+      size_t size = 16;
+      while (size < entries.size() * 2) size *= 2;
+      slots_.assign(size, kNone);
+      next_.assign(entries.size(), kNone);
+      last_.assign(entries.size(), kNone);
+      cursor_.assign(entries.size(), kNone);
+      for (size_t i = 0; i < entries.size(); ++i) {
+        size_t& slot = slots_[Find(entries[i].isFolder, KeyOf(i))];
+        if (slot == kNone) {
+          slot = cursor_[i] = last_[i] = i;
+        } else {
+          next_[last_[slot]] = i;
+          last_[slot] = i;
+        }
+      }
+    }
+
+    ptrdiff_t Take(bool isFolder, std::string_view key, const std::vector<bool>& claimed) {
+      const size_t head = slots_[Find(isFolder, key)];
+      if (head == kNone) return -1;
+      size_t& p = cursor_[head];
+      while (p != kNone && claimed[p]) p = next_[p];
+      return p == kNone ? -1 : static_cast<ptrdiff_t>(p);
+    }
+
+  private:
+    static constexpr size_t kNone = static_cast<size_t>(-1);
+
+    // The slot of (isFolder, key): its own, or the empty one it would take.
+    size_t Find(bool isFolder, std::string_view key) const {
+      const size_t mask = slots_.size() - 1;
+      size_t k = (std::hash<std::string_view>()(key) * 2 + (isFolder ? 1 : 0)) & mask;
+      for (;; k = (k + 1) & mask) {
+        const size_t head = slots_[k];
+        if (head == kNone) return k;
+        if ((*entries_)[head].isFolder == isFolder && KeyOf(head) == key) return k;
+      }
+    }
+
+    std::string_view KeyOf(size_t i) const {
+      return keys_ ? (*keys_)[i] : (*entries_)[i].name;
+    }
+
+    const std::vector<FolderEntry>* entries_ = nullptr;
+    const std::vector<std::string>* keys_ = nullptr;
+    std::vector<size_t> slots_;
+    std::vector<size_t> next_;    // by position: the next of the same key
+    std::vector<size_t> last_;    // by first position: the last of its key
+    std::vector<size_t> cursor_;  // by first position: no claimed one before it
+  };
 
   const std::vector<FolderEntry>& entries_;
   bool ignoreCase_;
   std::vector<bool> claimed_;
-  Map exact_;
-  Map folded_;
+  Table exact_;
+  Table folded_;
+  std::vector<std::string> foldedNames_;
 };
 
 // A second thread for one comparison run: the listing of the new side
@@ -189,13 +230,167 @@ private:
   bool stop_ = false;
 };
 
+// Lists folders ahead of the comparison on threads of its own, so that the
+// queries of the next folders overlap the pairing of this one. A level
+// hands over the listings its subfolder pairs will need (Expect); pairing
+// one of them takes the listing (Take): done, it is handed over; being
+// listed, it is waited for; not started yet, the caller lists it itself.
+// Listings expected last are listed first, so the order follows the
+// depth-first walk of the comparison. A bounded number of finished
+// listings wait to be taken; past that the threads rest.
+class ListingPrefetcher {
+public:
+  using ListFn = std::function<uint32_t(int side, const std::string& name,
+                                        std::vector<FolderEntry>* out)>;
+
+  ListingPrefetcher(FolderFileSystem& fs, const CancelFlag& cancel, ListFn list)
+      : fs_(fs), cancel_(cancel), list_(std::move(list)) {}
+  ~ListingPrefetcher() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& t : threads_) t.join();
+  }
+  ListingPrefetcher(const ListingPrefetcher&) = delete;
+  ListingPrefetcher& operator=(const ListingPrefetcher&) = delete;
+
+  // Queues the listings of names (side, name), the first to be taken
+  // first. Does nothing on a file system that serves one thread.
+  void Expect(const std::vector<std::pair<int, const std::string*>>& names) {
+    if (names.empty() || !Start()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        std::string key = Key(it->first, *it->second);
+        jobs_[key];  // queued
+        queue_.push_front(std::move(key));
+      }
+    }
+    wake_.notify_all();
+  }
+
+  // The listing of (side, name) when it was expected and has been (or is
+  // being) listed: true with *out and *error filled. False when the
+  // caller must list it itself.
+  bool Take(int side, const std::string& name, std::vector<FolderEntry>* out, uint32_t* error) {
+    if (threads_.empty()) return false;
+    std::unique_lock<std::mutex> lock(mutex_);
+    const auto it = jobs_.find(Key(side, name));
+    if (it == jobs_.end()) return false;
+    if (it->second.state == State::Queued) {
+      jobs_.erase(it);  // its key stays in the queue and is skipped there
+      return false;
+    }
+    const std::string key = it->first;
+    done_.wait(lock, [&] { return jobs_.at(key).state == State::Done; });
+    Job job = std::move(jobs_.at(key));
+    jobs_.erase(key);
+    waiting_ -= job.entries.size() + 1;
+    lock.unlock();
+    wake_.notify_all();
+    if (job.failure) std::rethrow_exception(job.failure);
+    *out = std::move(job.entries);
+    *error = job.error;
+    return true;
+  }
+
+private:
+  enum class State { Queued, Running, Done };
+  struct Job {
+    State state = State::Queued;
+    uint32_t error = 0;
+    std::vector<FolderEntry> entries;
+    std::exception_ptr failure;
+  };
+  // Entries of finished listings not yet taken, one more per listing,
+  // past which the threads rest.
+  static constexpr size_t kMaxWaiting = 200000;
+
+  static std::string Key(int side, const std::string& name) {
+    std::string key(1, side == 0 ? 'o' : 'n');
+    key += name;
+    return key;
+  }
+
+  bool Start() {
+    if (!threads_.empty()) return true;
+    if (failed_ || !fs_.Concurrent()) return false;
+    const unsigned cores = std::thread::hardware_concurrency();
+    const unsigned count = cores < 2 ? 1 : cores > 4 ? 4 : cores;
+    for (unsigned i = 0; i < count; ++i) {
+      try {
+        threads_.emplace_back([this] { Loop(); });
+      } catch (const std::system_error&) {
+        break;
+      }
+    }
+    failed_ = threads_.empty();
+    return !failed_;
+  }
+
+  bool Cancelled() const { return cancel_.load(std::memory_order_relaxed) != 0; }
+
+  void Loop() {
+    fs_.HelperThreadStarted();
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] {
+        return stop_ || Cancelled() || (!queue_.empty() && waiting_ < kMaxWaiting);
+      });
+      if (stop_ || Cancelled()) break;
+      const std::string key = std::move(queue_.front());
+      queue_.pop_front();
+      const auto it = jobs_.find(key);
+      if (it == jobs_.end() || it->second.state != State::Queued) continue;
+      it->second.state = State::Running;
+      lock.unlock();
+      Job job;
+      try {
+        job.error = list_(key[0] == 'o' ? 0 : 1, key.substr(1), &job.entries);
+      } catch (...) {
+        job.failure = std::current_exception();
+      }
+      job.state = State::Done;
+      lock.lock();
+      waiting_ += job.entries.size() + 1;
+      jobs_[key] = std::move(job);
+      done_.notify_all();
+    }
+    // Every listing this thread began is done: no taker waits in vain.
+    lock.unlock();
+    fs_.HelperThreadEnded();
+  }
+
+  FolderFileSystem& fs_;
+  const CancelFlag& cancel_;
+  ListFn list_;
+  std::vector<std::thread> threads_;
+  bool failed_ = false;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable done_;
+  std::unordered_map<std::string, Job> jobs_;
+  std::deque<std::string> queue_;
+  size_t waiting_ = 0;
+  bool stop_ = false;
+};
+
 // One run of the comparison: the settings copied at its start, the file
 // system, and the lists it fills.
 class CompareRun {
 public:
   CompareRun(FolderComparison& comparison, const FolderCompareSettings& settings,
              FolderFileSystem& fs)
-      : c_(comparison), s_(settings), fs_(fs), helper_(fs) {}
+      : c_(comparison),
+        s_(settings),
+        fs_(fs),
+        helper_(fs),
+        prefetch_(fs, comparison.cancel,
+                  [this](int side, const std::string& name, std::vector<FolderEntry>* out) {
+                    return ListLevel(side, name, out);
+                  }) {}
 
   // The worker's whole work. Sets rootResult when a root cannot be listed.
   void Work();
@@ -205,6 +400,7 @@ private:
   bool Cancelled() const { return c_.cancel.load(std::memory_order_relaxed) != 0; }
   const std::string& Root(int side) const { return side == 0 ? c_.oldRoot : c_.newRoot; }
   uint32_t ScanFolder(int side, const std::string& relative, std::vector<FolderEntry>* out);
+  uint32_t ListLevel(int side, const std::string& relative, std::vector<FolderEntry>* out);
   void Filter(std::vector<FolderEntry>& entries) const;
   Outcome MatchEntryLists(std::vector<FolderEntry>& a, std::vector<FolderEntry>& b,
                           bool checkOnly);
@@ -220,7 +416,7 @@ private:
   Outcome CompareSubfolderPair(const FolderEntry& a, const FolderEntry& b);
   void CompareFacts(const FolderEntry& a, FolderEntry& b, bool* differs, bool* unreadable);
   bool FactsOf(int side, const FolderEntry& e, FileFacts* facts);
-  void AddToList(FolderListKind kind, const FolderEntry& entry);
+  void AddToList(FolderListKind kind, FolderEntry& entry);
   void SortAndLabel();
 
   FolderComparison& c_;
@@ -231,6 +427,8 @@ private:
   ContentsBuffers buffers_;        // this thread's
   ContentsBuffers helperBuffers_;  // the helper thread's
   HelperThread helper_;
+  // Last: its threads call ListLevel until it is destroyed.
+  ListingPrefetcher prefetch_;
 };
 
 uint32_t CompareRun::ScanFolder(int side, const std::string& relative,
@@ -270,14 +468,31 @@ uint32_t CompareRun::ScanFolder(int side, const std::string& relative,
   return 0;
 }
 
-// Lists the old folder here and the new one on the helper. Returns the old
-// side's error; *newError receives the new side's.
+// The filtered entries of one side of a level. Safe on any thread.
+uint32_t CompareRun::ListLevel(int side, const std::string& relative,
+                               std::vector<FolderEntry>* out) {
+  const uint32_t error = ScanFolder(side, relative, out);
+  if (error == 0) Filter(*out);
+  return error;
+}
+
+// The levels of both sides: taken from the prefetcher where it has them,
+// otherwise the old folder listed here and the new one on the helper.
+// Returns the old side's error; *newError receives the new side's.
 uint32_t CompareRun::ScanBoth(const std::string& oldName, const std::string& newName,
                               std::vector<FolderEntry>* oldEntries,
                               std::vector<FolderEntry>* newEntries, uint32_t* newError) {
   uint32_t oldError = 0;
-  helper_.RunBoth([&] { oldError = ScanFolder(0, oldName, oldEntries); },
-                  [&] { *newError = ScanFolder(1, newName, newEntries); });
+  const bool haveOld = prefetch_.Take(0, oldName, oldEntries, &oldError);
+  const bool haveNew = prefetch_.Take(1, newName, newEntries, newError);
+  if (!haveOld && !haveNew) {
+    helper_.RunBoth([&] { oldError = ListLevel(0, oldName, oldEntries); },
+                    [&] { *newError = ListLevel(1, newName, newEntries); });
+  } else if (!haveOld) {
+    oldError = ListLevel(0, oldName, oldEntries);
+  } else if (!haveNew) {
+    *newError = ListLevel(1, newName, newEntries);
+  }
   return oldError;
 }
 
@@ -305,8 +520,6 @@ void CompareRun::Work() {
     rootResult = {kNewFolderUnreadable, newError};
     return;
   }
-  Filter(a);
-  Filter(b);
   MatchEntryLists(a, b, false);
   if (!Cancelled()) SortAndLabel();
 }
@@ -322,6 +535,16 @@ Outcome CompareRun::MatchEntryLists(std::vector<FolderEntry>& a, std::vector<Fol
   // no say in which entries pair up.
   std::vector<ptrdiff_t> partners(a.size());
   for (size_t i = 0; i < a.size(); ++i) partners[i] = index.Claim(a[i]);
+  // Every subfolder pair of a listing level is compared, in this order.
+  if (!checkOnly) {
+    std::vector<std::pair<int, const std::string*>> subfolders;
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (partners[i] < 0 || !a[i].isFolder) continue;
+      subfolders.emplace_back(0, &a[i].name);
+      subfolders.emplace_back(1, &b[static_cast<size_t>(partners[i])].name);
+    }
+    prefetch_.Expect(subfolders);
+  }
   // A level that lists everything reads its file pairs on both threads
   // first; one that stops at the first difference reads them in order.
   std::vector<Outcome> contents;
@@ -331,7 +554,7 @@ Outcome CompareRun::MatchEntryLists(std::vector<FolderEntry>& a, std::vector<Fol
   bool noted = false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (Cancelled()) return Outcome::Alike;
-    const FolderEntry& old = a[i];
+    FolderEntry& old = a[i];
     const ptrdiff_t partner = partners[i];
     if (partner >= 0) {
       const Outcome o = CompareEntryPair(old, b[static_cast<size_t>(partner)], checkOnly,
@@ -482,14 +705,13 @@ Outcome CompareRun::CompareSubfolderPair(const FolderEntry& a, const FolderEntry
   if (ScanBoth(a.name, b.name, &oldEntries, &newEntries, &newError) != 0 || newError != 0) {
     return Outcome::Unreadable;
   }
-  Filter(oldEntries);
-  Filter(newEntries);
   return MatchEntryLists(oldEntries, newEntries, !s_.CompareSubfolders);
 }
 
-void CompareRun::AddToList(FolderListKind kind, const FolderEntry& entry) {
+// Takes the entry's name: a level's entries are done with once listed.
+void CompareRun::AddToList(FolderListKind kind, FolderEntry& entry) {
   FolderEntry copy;
-  copy.name = entry.name;
+  copy.name = std::move(entry.name);
   copy.isFolder = entry.isFolder;
   copy.inSubfolder = entry.inSubfolder;
   copy.flags = entry.flags;
@@ -499,18 +721,38 @@ void CompareRun::AddToList(FolderListKind kind, const FolderEntry& entry) {
 // Sorts every list and gives its entries their icons; icons wait until
 // here so that the entries a Same folder swallows never ask for one.
 void CompareRun::SortAndLabel() {
+  // What is sorted: the key's bytes and group side by side, the entry's
+  // position last so that equal keys keep their order.
+  struct Item {
+    std::string_view folded;
+    int group;
+    size_t position;
+    bool operator<(const Item& o) const {
+      if (group != o.group) return group < o.group;
+      const int c = folded.compare(o.folded);
+      return c != 0 ? c < 0 : position < o.position;
+    }
+  };
   for (int k = 0; k < kFolderListCount; ++k) {
     std::vector<FolderEntry>& list = c_.lists[static_cast<size_t>(k)];
     std::vector<EntrySortKey> keys;
     keys.reserve(list.size());
     for (const FolderEntry& e : list) keys.push_back(SortKeyOf(e));
-    std::vector<size_t> order(list.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t x, size_t y) { return SortKeyLess(keys[x], keys[y]); });
+    std::vector<Item> items;
+    items.reserve(list.size());
+    for (size_t i = 0; i < list.size(); ++i) items.push_back({keys[i].Folded(), keys[i].group, i});
+    // A long list is sorted in two halves on both threads, then merged.
+    const auto middle = items.begin() + static_cast<ptrdiff_t>(items.size() / 2);
+    if (items.size() >= 4096) {
+      helper_.RunBoth([&] { std::sort(items.begin(), middle); },
+                      [&] { std::sort(middle, items.end()); });
+      std::inplace_merge(items.begin(), middle, items.end());
+    } else {
+      std::sort(items.begin(), items.end());
+    }
     std::vector<FolderEntry> sorted;
     sorted.reserve(list.size());
-    for (const size_t i : order) sorted.push_back(std::move(list[i]));
+    for (const Item& item : items) sorted.push_back(std::move(list[item.position]));
     list = std::move(sorted);
     if (!c_.iconFor) continue;
     const std::string& root = k == static_cast<int>(FolderListKind::OldList) ? c_.oldRoot

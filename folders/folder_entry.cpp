@@ -1,5 +1,6 @@
 #include "folders/folder_entry.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/utf8.h"
@@ -78,13 +79,24 @@ std::string FoldName(const std::string& name) {
 }
 
 EntrySortKey SortKeyOf(const FolderEntry& entry) {
-  return {entry.isFolder || entry.inSubfolder ? 0 : 1, FoldName(entry.name)};
+  EntrySortKey key;
+  key.group = entry.isFolder || entry.inSubfolder ? 0 : 1;
+  // Folding changes only capitals and bytes past ASCII.
+  const bool folds = std::any_of(entry.name.begin(), entry.name.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
+  });
+  if (folds) {
+    key.folded = FoldName(entry.name);
+  } else {
+    key.name = &entry.name;
+  }
+  return key;
 }
 
 bool SortKeyLess(const EntrySortKey& a, const EntrySortKey& b) {
   if (a.group != b.group) return a.group < b.group;
   // UTF-8 bytes compared unsigned keep the order of the code points.
-  return a.folded < b.folded;
+  return a.Folded() < b.Folded();
 }
 
 bool EntryLess(const FolderEntry& a, const FolderEntry& b) {

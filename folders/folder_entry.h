@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace qm {
 
@@ -80,9 +81,13 @@ uint32_t FoldChar(uint32_t codePoint);
 // contents, and "docs-old" between "docs" and "docs\a.txt".
 bool EntryLess(const FolderEntry& a, const FolderEntry& b);
 // The same order on precomputed keys: group (0 first) and FoldName(name).
+// A name that is its own folded form is not copied: the key then refers
+// to the entry, which must outlive it.
 struct EntrySortKey {
   int group = 0;
-  std::string folded;
+  const std::string* name = nullptr;  // the entry's name when it needs no folding
+  std::string folded;                 // otherwise its folded form
+  std::string_view Folded() const { return name ? std::string_view(*name) : folded; }
 };
 EntrySortKey SortKeyOf(const FolderEntry& entry);
 bool SortKeyLess(const EntrySortKey& a, const EntrySortKey& b);

@@ -20,8 +20,6 @@ namespace qm {
 
 namespace {
 
-const wchar_t kListProp[] = L"QmFolderList";
-
 // The word of each difference bit, in bit order (see DifferenceWords).
 constexpr UINT kWordIds[10] = {IDS_WORD_HIDDEN, IDS_WORD_WAS_HIDDEN, IDS_WORD_READONLY,
                                IDS_WORD_WAS_READONLY, IDS_WORD_NEWER, IDS_WORD_OLDER,
@@ -88,14 +86,14 @@ bool FolderList::Create(HWND parent, int id) {
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(),
                               nullptr);
   if (!hwnd) return false;
-  if (!SetPropW(hwnd, kListProp, this)) {
-    DestroyWindow(hwnd);
-    return false;
-  }
+  // The object lives in the list box's user data, which its own class
+  // leaves alone: a window property would cost the subclass a lookup in
+  // the system's tables for every message.
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   impl_->original = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FolderList::SubclassProc)));
   if (!impl_->original) {
-    RemovePropW(hwnd, kListProp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     DestroyWindow(hwnd);
     return false;
   }
@@ -260,12 +258,12 @@ void FolderList::Draw(const DRAWITEMSTRUCT* item) {
 }
 
 LRESULT CALLBACK FolderList::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = static_cast<FolderList*>(GetPropW(hwnd, kListProp));
+  auto* self = reinterpret_cast<FolderList*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
     const WNDPROC original = self->impl_->original;
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-    RemovePropW(hwnd, kListProp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
     return CallWindowProcW(original, hwnd, msg, wParam, lParam);
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -58,7 +59,10 @@ class FakeFileSystem : public FolderFileSystem {
 public:
   // Roots are named by a single component ("old", "new").
   std::map<std::string, FakeNode> roots;
-  int listings = 0;
+  std::atomic<int> listings{0};
+  // Lets a comparison list and read on several threads: the tree must
+  // not change meanwhile, and onList must be safe to call from any.
+  bool concurrent = false;
   // Called before each listing with the number of listings so far.
   std::function<void(int)> onList;
 
@@ -72,8 +76,8 @@ public:
   uint32_t ListFolder(const std::string& path, bool /*attributes*/,
                       std::vector<FoundItem>* items) override {
     items->clear();
-    if (onList) onList(listings);
-    ++listings;
+    const int before = listings++;
+    if (onList) onList(before);
     const FakeNode* n = Lookup(path);
     if (!n || !n->isFolder) return 3;  // ERROR_PATH_NOT_FOUND
     if (n->unreadable) return 5;       // ERROR_ACCESS_DENIED
@@ -103,6 +107,7 @@ public:
     return std::make_unique<Reader>(n->contents, n->size);
   }
   std::string ResolveShortcut(const std::string& path) override { return path; }
+  bool Concurrent() const override { return concurrent; }
 
 private:
   class Reader : public FileReader {
