@@ -108,8 +108,10 @@ CompareResult LoadSides(CompareState& state, const std::string& leftPath,
   uint32_t errors[2] = {0, 0};
   CompareProgress* progress = settings.progress;
   if (progress) progress->Enter(CompareStage::Reading);
+  // A second thread only pays for files that take a while to read.
+  constexpr uint64_t kParallelLoadBytes = 1u << 20;
   RunBoth(
-      true,
+      state.side[0].stamp.size + state.side[1].stamp.size >= kParallelLoadBytes,
       [&] {
         SideState& s = state.side[0];
         errors[0] = LoadTextFile(s.doc, s.format, left, cancel, &s.encoding, progress);

@@ -18,14 +18,28 @@ bool Cancelled(const CancelFlag* cancel) {
   return cancel && cancel->load(std::memory_order_relaxed) != 0;
 }
 
-ContentsOutcome CompareBytes(FolderFileSystem& fs, const std::string& oldPath,
-                             const std::string& newPath, ContentsBuffers& buffers,
-                             const CancelFlag* cancel) {
-  uint32_t error = 0;
-  const std::unique_ptr<FileReader> oldFile = fs.OpenFile(oldPath, &error);
-  if (!oldFile) return ContentsOutcome::Unreadable;
-  const std::unique_ptr<FileReader> newFile = fs.OpenFile(newPath, &error);
-  if (!newFile) return ContentsOutcome::Unreadable;
+// The two files to compare: paths as listed and as resolved.
+struct FilePair {
+  std::string listed[2];
+  std::string resolved[2];
+  FilePair(FolderFileSystem& fs, const std::string& oldPath, const std::string& newPath)
+      : listed{oldPath, newPath},
+        resolved{fs.ResolveShortcut(oldPath), fs.ResolveShortcut(newPath)} {}
+};
+
+ContentsOutcome CompareBytes(FolderFileSystem& fs, const FilePair& pair, ContentsBuffers& buffers,
+                             const CancelFlag* cancel, OpenedFacts* opened) {
+  std::unique_ptr<FileReader> files[2];
+  for (int side = 0; side < 2; ++side) {
+    uint32_t error = 0;
+    files[side] = fs.OpenFile(pair.resolved[side], &error);
+    if (!files[side]) return ContentsOutcome::Unreadable;
+    if (opened && pair.resolved[side] == pair.listed[side]) {
+      opened->have[side] = files[side]->Facts(&opened->facts[side]);
+    }
+  }
+  FileReader* const oldFile = files[0].get();
+  FileReader* const newFile = files[1].get();
   if (oldFile->Size() != newFile->Size()) return ContentsOutcome::Differ;
   char* const oldBlock = buffers.Get();
   if (!oldBlock) return ContentsOutcome::Unreadable;
@@ -56,19 +70,20 @@ char* ContentsBuffers::Get() {
 
 ContentsOutcome QuickContentsDiffer(FolderFileSystem& fs, const std::string& oldPath,
                                     const std::string& newPath, ContentsBuffers& buffers,
-                                    const CancelFlag* cancel) {
-  return CompareBytes(fs, fs.ResolveShortcut(oldPath), fs.ResolveShortcut(newPath), buffers,
-                      cancel);
+                                    const CancelFlag* cancel, OpenedFacts* opened) {
+  return CompareBytes(fs, FilePair(fs, oldPath, newPath), buffers, cancel, opened);
 }
 
 ContentsOutcome FullContentsDiffer(FolderFileSystem& fs, const std::string& oldPath,
                                    const std::string& newPath, const CompareOptions& options,
-                                   ContentsBuffers& buffers, const CancelFlag* cancel) {
-  const std::string oldFile = fs.ResolveShortcut(oldPath);
-  const std::string newFile = fs.ResolveShortcut(newPath);
+                                   ContentsBuffers& buffers, const CancelFlag* cancel,
+                                   OpenedFacts* opened) {
+  const FilePair pair(fs, oldPath, newPath);
+  const std::string& oldFile = pair.resolved[0];
+  const std::string& newFile = pair.resolved[1];
   // Equal bytes are equal text under any options; most pairs of a tree
   // end here without the engine.
-  const ContentsOutcome bytes = CompareBytes(fs, oldFile, newFile, buffers, cancel);
+  const ContentsOutcome bytes = CompareBytes(fs, pair, buffers, cancel, opened);
   if (bytes != ContentsOutcome::Differ || Cancelled(cancel)) return bytes;
   CompareSettings settings;
   settings.options = options;

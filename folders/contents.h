@@ -19,6 +19,14 @@ namespace qm {
 
 enum class ContentsOutcome { Alike, Differ, Unreadable };
 
+// The facts of the two files of a pair, old and new, as their opening gave
+// them (FileReader::Facts); a side stays without when it was reached
+// through a shortcut, whose target is not the item listed.
+struct OpenedFacts {
+  bool have[2] = {false, false};
+  FileFacts facts[2];
+};
+
 // The two blocks a byte comparison reads into, allocated on first use and
 // kept for the next pair: a run compares thousands of pairs, and a fresh
 // allocation of this size is a call to the system each time.
@@ -37,7 +45,7 @@ private:
 // the first differing block ends the comparison.
 ContentsOutcome QuickContentsDiffer(FolderFileSystem& fs, const std::string& oldPath,
                                     const std::string& newPath, ContentsBuffers& buffers,
-                                    const CancelFlag* cancel);
+                                    const CancelFlag* cancel, OpenedFacts* opened = nullptr);
 
 // Compares two files as a text window would, with options: the pair
 // differs when the engine finds at least one difference. Byte-equal files
@@ -46,6 +54,7 @@ ContentsOutcome QuickContentsDiffer(FolderFileSystem& fs, const std::string& old
 // Unreadable.
 ContentsOutcome FullContentsDiffer(FolderFileSystem& fs, const std::string& oldPath,
                                    const std::string& newPath, const CompareOptions& options,
-                                   ContentsBuffers& buffers, const CancelFlag* cancel);
+                                   ContentsBuffers& buffers, const CancelFlag* cancel,
+                                   OpenedFacts* opened = nullptr);
 
 }  // namespace qm

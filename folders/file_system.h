@@ -50,6 +50,8 @@ public:
   virtual uint32_t Read(char* buffer, size_t count, size_t* got) = 0;
   // The file's size in bytes when it was opened.
   virtual uint64_t Size() const = 0;
+  // The open file's time and size, when the opening had them at hand.
+  virtual bool Facts(FileFacts* /*facts*/) const { return false; }
 };
 
 class FolderFileSystem {
@@ -79,6 +81,10 @@ public:
   // Opens a regular file for reading; null with *error set when it cannot
   // be opened (a device, pipe or folder is refused).
   virtual std::unique_ptr<FileReader> OpenFile(const std::string& path, uint32_t* error) = 0;
+  // True when an opened file gives its facts (FileReader::Facts) and a
+  // listing without facts is cheaper than one with them: a comparison
+  // that opens every file pair then lists without them.
+  virtual bool OpenGivesFacts() const { return false; }
   // The target of a shell shortcut, or path as it is. Windows: the calling
   // thread has COM initialised.
   virtual std::string ResolveShortcut(const std::string& path) = 0;
@@ -102,6 +108,7 @@ public:
                                std::vector<FoundItem>* items) override;
   bool QueryFile(const std::string& path, FileFacts* facts) override;
   std::unique_ptr<FileReader> OpenFile(const std::string& path, uint32_t* error) override;
+  bool OpenGivesFacts() const override;
   std::string ResolveShortcut(const std::string& path) override;
   bool Concurrent() const override { return true; }
   void HelperThreadStarted() override;

@@ -100,7 +100,8 @@ namespace {
 // query and the reads, with no stream buffer in between.
 class DescriptorReader : public FileReader {
 public:
-  DescriptorReader(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  DescriptorReader(int fd, const struct stat& st)
+      : fd_(fd), size_(static_cast<uint64_t>(st.st_size)), seconds_(st.st_mtim.tv_sec) {}
   ~DescriptorReader() override { close(fd_); }
   DescriptorReader(const DescriptorReader&) = delete;
   DescriptorReader& operator=(const DescriptorReader&) = delete;
@@ -117,10 +118,16 @@ public:
     return 0;
   }
   uint64_t Size() const override { return size_; }
+  bool Facts(FileFacts* facts) const override {
+    facts->writeSeconds = seconds_;
+    facts->size = size_;
+    return true;
+  }
 
 private:
   int fd_;
   uint64_t size_;
+  int64_t seconds_;
 };
 
 }  // namespace
@@ -152,7 +159,11 @@ std::unique_ptr<FileReader> SystemFileSystem::OpenFile(const std::string& path,
     *error = refused;
     return nullptr;
   }
-  return std::make_unique<DescriptorReader>(fd, static_cast<uint64_t>(st.st_size));
+  return std::make_unique<DescriptorReader>(fd, st);
 }
+
+// A listing with facts costs a query per item; the open file's own
+// query comes with every open.
+bool SystemFileSystem::OpenGivesFacts() const { return true; }
 
 }  // namespace qm

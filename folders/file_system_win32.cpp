@@ -140,6 +140,10 @@ std::string SystemFileSystem::ResolveShortcut(const std::string& path) {
   return qm::ResolveShortcut(path);
 }
 
+// The find data already carries the facts: a listing costs the same with
+// or without them.
+bool SystemFileSystem::OpenGivesFacts() const { return false; }
+
 uint32_t SystemFileSystem::ListFolderWithFacts(const std::string& path, bool attributes,
                                                std::vector<FoundItem>* items) {
   return ListFolder(path, attributes, items);

@@ -404,10 +404,10 @@ private:
   void Filter(std::vector<FolderEntry>& entries) const;
   Outcome MatchEntryLists(std::vector<FolderEntry>& a, std::vector<FolderEntry>& b,
                           bool checkOnly);
-  Outcome CompareEntryPair(const FolderEntry& a, FolderEntry& b, bool checkOnly,
+  Outcome CompareEntryPair(FolderEntry& a, FolderEntry& b, bool checkOnly,
                            const Outcome* knownContents = nullptr);
-  Outcome CompareContents(const FolderEntry& a, const FolderEntry& b, ContentsBuffers& buffers);
-  void CompareContentsOfLevel(const std::vector<FolderEntry>& a, const std::vector<FolderEntry>& b,
+  Outcome CompareContents(FolderEntry& a, FolderEntry& b, ContentsBuffers& buffers);
+  void CompareContentsOfLevel(std::vector<FolderEntry>& a, std::vector<FolderEntry>& b,
                               const std::vector<ptrdiff_t>& partners,
                               std::vector<Outcome>* outcomes);
   uint32_t ScanBoth(const std::string& oldName, const std::string& newName,
@@ -437,8 +437,11 @@ uint32_t CompareRun::ScanFolder(int side, const std::string& relative,
   std::vector<FoundItem> items;
   const bool attributes = s_.CompareAttribs || s_.CompareFolderAttribs;
   // The facts come with the listing where they are cheap, so a pair needs
-  // no queries of its own.
-  const bool facts = s_.CompareDate || s_.CompareSize || s_.CompareFolderDate;
+  // no queries of its own; where opening a file gives them, a criterion
+  // that opens every file pair leaves them to that (a folder pair's date
+  // is then queried on its own).
+  const bool facts = (s_.CompareDate || s_.CompareSize || s_.CompareFolderDate) &&
+                     !((s_.CompareQuick || s_.CompareFull) && fs_.OpenGivesFacts());
   const std::string path = fs_.Child(Root(side), relative);
   const uint32_t error = facts ? fs_.ListFolderWithFacts(path, attributes, &items)
                                : fs_.ListFolder(path, attributes, &items);
@@ -580,8 +583,7 @@ Outcome CompareRun::MatchEntryLists(std::vector<FolderEntry>& a, std::vector<Fol
 
 // The contents outcome of every file pair of a level, by old entry, the
 // pairs shared out between this thread and the helper.
-void CompareRun::CompareContentsOfLevel(const std::vector<FolderEntry>& a,
-                                        const std::vector<FolderEntry>& b,
+void CompareRun::CompareContentsOfLevel(std::vector<FolderEntry>& a, std::vector<FolderEntry>& b,
                                         const std::vector<ptrdiff_t>& partners,
                                         std::vector<Outcome>* outcomes) {
   outcomes->assign(a.size(), Outcome::Alike);
@@ -604,14 +606,25 @@ void CompareRun::CompareContentsOfLevel(const std::vector<FolderEntry>& a,
   helper_.RunBoth([&] { share(buffers_); }, [&] { share(helperBuffers_); });
 }
 
-Outcome CompareRun::CompareContents(const FolderEntry& a, const FolderEntry& b,
-                                    ContentsBuffers& buffers) {
+// The contents of a file pair. A listing without facts leaves them to
+// this: the files' opening gives them, and they go on the entries.
+Outcome CompareRun::CompareContents(FolderEntry& a, FolderEntry& b, ContentsBuffers& buffers) {
   const std::string oldPath = fs_.Child(c_.oldRoot, a.name);
   const std::string newPath = fs_.Child(c_.newRoot, b.name);
-  return FromContents(s_.CompareQuick
-                          ? QuickContentsDiffer(fs_, oldPath, newPath, buffers, &c_.cancel)
-                          : FullContentsDiffer(fs_, oldPath, newPath, s_.text, buffers,
-                                               &c_.cancel));
+  OpenedFacts opened;
+  const Outcome outcome = FromContents(
+      s_.CompareQuick
+          ? QuickContentsDiffer(fs_, oldPath, newPath, buffers, &c_.cancel, &opened)
+          : FullContentsDiffer(fs_, oldPath, newPath, s_.text, buffers, &c_.cancel, &opened));
+  FolderEntry* const entries[2] = {&a, &b};
+  for (int side = 0; side < 2; ++side) {
+    FolderEntry& e = *entries[side];
+    if (e.haveFacts || !opened.have[side]) continue;
+    e.haveFacts = true;
+    e.writeSeconds = opened.facts[side].writeSeconds;
+    e.size = opened.facts[side].size;
+  }
+  return outcome;
 }
 
 // Attributes, date and size of a pair; the bits go on b.
@@ -655,21 +668,21 @@ bool CompareRun::FactsOf(int side, const FolderEntry& e, FileFacts* facts) {
   return fs_.QueryFile(fs_.Child(Root(side), e.name), facts);
 }
 
-Outcome CompareRun::CompareEntryPair(const FolderEntry& a, FolderEntry& b, bool checkOnly,
+Outcome CompareRun::CompareEntryPair(FolderEntry& a, FolderEntry& b, bool checkOnly,
                                      const Outcome* knownContents) {
+  // A file pair's contents come first: reading them may give the facts.
+  Outcome contents = Outcome::Alike;
+  if (!a.isFolder && knownContents) {
+    contents = *knownContents;
+  } else if (!a.isFolder && (s_.CompareQuick || s_.CompareFull)) {
+    contents = CompareContents(a, b, buffers_);
+  }
   bool differs = false;
   bool unreadable = false;
   CompareFacts(a, b, &differs, &unreadable);
   std::vector<FolderEntry>& same = c_.List(FolderListKind::SameList);
   const size_t sameBefore = same.size();
-  Outcome contents = Outcome::Alike;
-  if (a.isFolder) {
-    contents = CompareSubfolderPair(a, b);
-  } else if (knownContents) {
-    contents = *knownContents;
-  } else if (s_.CompareQuick || s_.CompareFull) {
-    contents = CompareContents(a, b, buffers_);
-  }
+  if (a.isFolder) contents = CompareSubfolderPair(a, b);
   if (contents == Outcome::Differ) {
     b.flags |= kEntryContents;
     differs = true;

@@ -299,6 +299,7 @@ TEST(FolderCompareModel, RandomTreesGiveTheModelsFourLists) {
     }
     // Listed ahead and read on several threads, the lists are the same.
     fs.concurrent = maker.Pick(2);
+    fs.openGivesFacts = maker.Pick(2);
     FolderComparison c;
     c.oldRoot = "old";
     c.newRoot = "new";

@@ -63,6 +63,8 @@ public:
   // Lets a comparison list and read on several threads: the tree must
   // not change meanwhile, and onList must be safe to call from any.
   bool concurrent = false;
+  // Opened files give their time and size, as a POSIX open does.
+  bool openGivesFacts = false;
   // Called before each listing with the number of listings so far.
   std::function<void(int)> onList;
 
@@ -104,15 +106,18 @@ public:
       *error = 5;
       return nullptr;
     }
-    return std::make_unique<Reader>(n->contents, n->size);
+    return std::make_unique<Reader>(n->contents, n->size, openGivesFacts ? n->time : -1);
   }
   std::string ResolveShortcut(const std::string& path) override { return path; }
   bool Concurrent() const override { return concurrent; }
+  bool OpenGivesFacts() const override { return openGivesFacts; }
 
 private:
   class Reader : public FileReader {
   public:
-    Reader(std::string text, uint64_t size) : text_(std::move(text)), size_(size) {}
+    // time -1: the reader has no facts to give.
+    Reader(std::string text, uint64_t size, int64_t time)
+        : text_(std::move(text)), size_(size), time_(time) {}
     uint32_t Read(char* buffer, size_t count, size_t* got) override {
       *got = std::min(count, text_.size() - at_);
       std::memcpy(buffer, text_.data() + at_, *got);
@@ -120,10 +125,17 @@ private:
       return 0;
     }
     uint64_t Size() const override { return size_; }
+    bool Facts(FileFacts* facts) const override {
+      if (time_ < 0) return false;
+      facts->writeSeconds = time_;
+      facts->size = size_;
+      return true;
+    }
 
   private:
     std::string text_;
     uint64_t size_;
+    int64_t time_;
     size_t at_ = 0;
   };
 
