@@ -533,6 +533,13 @@ void CompareRun::Work() {
 // result says whether any of them went elsewhere than Same.
 Outcome CompareRun::MatchEntryLists(std::vector<FolderEntry>& a, std::vector<FolderEntry>& b,
                                     bool checkOnly) {
+  if (!checkOnly) {
+    // Most entries of a level end up in the Same list: room for them all
+    // at once spares the list its step-by-step growth.
+    std::vector<FolderEntry>& same = c_.List(FolderListKind::SameList);
+    const size_t wanted = same.size() + a.size();
+    if (same.capacity() < wanted) same.reserve(std::max(wanted, 2 * same.capacity()));
+  }
   PairIndex index(b, s_.IgnoreNameCase);
   // The pairs are found before any is compared: what a pair comes to has
   // no say in which entries pair up.
