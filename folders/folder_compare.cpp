@@ -741,26 +741,51 @@ void CompareRun::AddToList(FolderListKind kind, FolderEntry& entry) {
 // Sorts every list and gives its entries their icons; icons wait until
 // here so that the entries a Same folder swallows never ask for one.
 void CompareRun::SortAndLabel() {
-  // What is sorted: the key's bytes and group side by side, the entry's
-  // position last so that equal keys keep their order.
+  // What is sorted: the group, the key's first 16 bytes as two numbers
+  // (zero after its end: names hold no NUL byte) and the key, the entry's
+  // position last so that equal keys keep their order. Most comparisons
+  // end in the numbers, without a look at the names themselves.
   struct Item {
+    uint64_t head[2];
     std::string_view folded;
     int group;
     size_t position;
+    Item(std::string_view key, int g, size_t p) : head{0, 0}, folded(key), group(g), position(p) {
+      for (size_t i = 0; i < 16 && i < key.size(); ++i) {
+        head[i / 8] |= uint64_t{static_cast<unsigned char>(key[i])} << (56 - 8 * (i % 8));
+      }
+    }
     bool operator<(const Item& o) const {
       if (group != o.group) return group < o.group;
-      const int c = folded.compare(o.folded);
-      return c != 0 ? c < 0 : position < o.position;
+      if (head[0] != o.head[0]) return head[0] < o.head[0];
+      if (head[1] != o.head[1]) return head[1] < o.head[1];
+      if (folded.size() > 16 || o.folded.size() > 16) {
+        const int c = folded.substr(std::min<size_t>(16, folded.size()))
+                          .compare(o.folded.substr(std::min<size_t>(16, o.folded.size())));
+        if (c != 0) return c < 0;
+      }
+      return position < o.position;
     }
   };
+  constexpr size_t kPlaced = static_cast<size_t>(-1);
   for (int k = 0; k < kFolderListCount; ++k) {
     std::vector<FolderEntry>& list = c_.lists[static_cast<size_t>(k)];
-    std::vector<EntrySortKey> keys;
-    keys.reserve(list.size());
-    for (const FolderEntry& e : list) keys.push_back(SortKeyOf(e));
+    // The keys of EntryLess; only names that fold need a string of their own.
+    const size_t folding = static_cast<size_t>(std::count_if(
+        list.begin(), list.end(), [](const FolderEntry& e) { return !NameFoldsToItself(e.name); }));
+    std::vector<std::string> folded;
+    folded.reserve(folding);
     std::vector<Item> items;
     items.reserve(list.size());
-    for (size_t i = 0; i < list.size(); ++i) items.push_back({keys[i].Folded(), keys[i].group, i});
+    for (size_t i = 0; i < list.size(); ++i) {
+      const FolderEntry& e = list[i];
+      std::string_view key = e.name;
+      if (folding > 0 && !NameFoldsToItself(key)) {
+        folded.push_back(FoldName(e.name));
+        key = folded.back();
+      }
+      items.emplace_back(key, e.isFolder || e.inSubfolder ? 0 : 1, i);
+    }
     // A long list is sorted in two halves on both threads, then merged.
     const auto middle = items.begin() + static_cast<ptrdiff_t>(items.size() / 2);
     if (items.size() >= 4096) {
@@ -770,10 +795,21 @@ void CompareRun::SortAndLabel() {
     } else {
       std::sort(items.begin(), items.end());
     }
-    std::vector<FolderEntry> sorted;
-    sorted.reserve(list.size());
-    for (const Item& item : items) sorted.push_back(std::move(list[item.position]));
-    list = std::move(sorted);
+    // The entries move to their places in place, cycle by cycle: no second
+    // list of them is ever made.
+    for (size_t start = 0; start < items.size(); ++start) {
+      if (items[start].position == start || items[start].position == kPlaced) continue;
+      FolderEntry held = std::move(list[start]);
+      size_t at = start;
+      for (;;) {
+        const size_t from = items[at].position;
+        items[at].position = kPlaced;
+        if (from == start) break;
+        list[at] = std::move(list[from]);
+        at = from;
+      }
+      list[at] = std::move(held);
+    }
     if (!c_.iconFor) continue;
     const std::string& root = k == static_cast<int>(FolderListKind::OldList) ? c_.oldRoot
                                                                              : c_.newRoot;

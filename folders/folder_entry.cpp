@@ -78,17 +78,20 @@ std::string FoldName(const std::string& name) {
   return folded;
 }
 
+bool NameFoldsToItself(std::string_view name) {
+  // Folding changes only capitals and bytes past ASCII.
+  return std::none_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
+  });
+}
+
 EntrySortKey SortKeyOf(const FolderEntry& entry) {
   EntrySortKey key;
   key.group = entry.isFolder || entry.inSubfolder ? 0 : 1;
-  // Folding changes only capitals and bytes past ASCII.
-  const bool folds = std::any_of(entry.name.begin(), entry.name.end(), [](char c) {
-    return (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
-  });
-  if (folds) {
-    key.folded = FoldName(entry.name);
-  } else {
+  if (NameFoldsToItself(entry.name)) {
     key.name = &entry.name;
+  } else {
+    key.folded = FoldName(entry.name);
   }
   return key;
 }

@@ -72,6 +72,8 @@ struct FolderEntry {
 // are no UTF-8 are kept as they are. Two names are the same but for case
 // exactly when their folded forms are equal.
 std::string FoldName(const std::string& name);
+// True when FoldName(name) == name: no capital and nothing past ASCII.
+bool NameFoldsToItself(std::string_view name);
 // The lower-case partner of one code point (itself when it has none).
 uint32_t FoldChar(uint32_t codePoint);
 
