@@ -84,27 +84,34 @@ void ResetToOneRow(DiffList& list) {
   list.AppendRow(RowKind::Same, 0, 0);
 }
 
+// Loads both sides. Without forWindow the documents are only looked at,
+// never shown or saved: their read-only marks and stamps are not taken.
 CompareResult LoadSides(CompareState& state, const std::string& leftPath,
                         const std::string& rightPath, const CompareSettings& settings,
-                        const CancelFlag* cancel) {
+                        const CancelFlag* cancel, bool forWindow = true) {
   if (!IsFilePath(leftPath)) return {CompareCode::LeftNameInvalid, 0};
   if (!IsFilePath(rightPath)) return {CompareCode::RightNameInvalid, 0};
   const std::string left = ResolveShortcut(leftPath);
   const std::string right = ResolveShortcut(rightPath);
+  const TextProbe probes[2] = {ProbeTextFile(left), ProbeTextFile(right)};
   if (!settings.AllowBinary) {
-    if (IsBinaryFile(left)) return {CompareCode::LeftBinary, 0};
-    if (IsBinaryFile(right)) return {CompareCode::RightBinary, 0};
+    if (probes[0].binary) return {CompareCode::LeftBinary, 0};
+    if (probes[1].binary) return {CompareCode::RightBinary, 0};
   }
-  state.side[0].readOnly = IsReadOnlyFile(left);
-  state.side[1].readOnly = IsReadOnlyFile(right);
-  state.side[0].format = DetectLineFormat(left);
-  state.side[1].format = DetectLineFormat(right);
+  if (forWindow) {
+    state.side[0].readOnly = IsReadOnlyFile(left);
+    state.side[1].readOnly = IsReadOnlyFile(right);
+  }
+  state.side[0].format = probes[0].format;
+  state.side[1].format = probes[1].format;
   // Both files are read at once; a failure of the left one is still the
   // one reported, and a failed comparison empties both documents.
   // The stamps are taken before reading: a write that lands during the read
   // then shows as a change on disk, never the other way round.
   const std::string paths[2] = {left, right};
-  for (int s = 0; s < 2; ++s) state.side[s].stamp = StampOf(paths[s]);
+  if (forWindow) {
+    for (int s = 0; s < 2; ++s) state.side[s].stamp = StampOf(paths[s]);
+  }
   uint32_t errors[2] = {0, 0};
   CompareProgress* progress = settings.progress;
   if (progress) progress->Enter(CompareStage::Reading);
@@ -177,7 +184,7 @@ CompareResult LoadAndCheckDifferent(CompareState& state, const std::string& left
                                     const std::string& rightPath, const CompareSettings& settings,
                                     const CancelFlag* cancel, bool* differ) {
   ClearSides(state);
-  CompareResult result = LoadSides(state, leftPath, rightPath, settings, cancel);
+  CompareResult result = LoadSides(state, leftPath, rightPath, settings, cancel, false);
   if (result.code != CompareCode::Ok) return result;
   try {
     *differ = DocumentsDiffer(state.side[0].doc, state.side[1].doc, settings.options);

@@ -329,40 +329,66 @@ bool IsDeviceName(const std::string& path) {
          name[3] >= '1' && name[3] <= '9';
 }
 
-bool IsBinaryFile(const std::string& path) {
-  uint32_t error = 0;
-  File file = OpenForReading(path, &error);
-  if (!file) return false;
-  unsigned char bytes[kBinaryProbe];
-  const size_t n = std::fread(bytes, 1, sizeof bytes, file.get());
+namespace {
+
+// The binary test on the first n bytes of a file (at most a kilobyte).
+bool LooksBinary(const char* bytes, size_t n) {
   // UTF-16 text is half NUL bytes; its byte order mark makes it text.
-  if (IsUtf16(EncodingFromBom(reinterpret_cast<const char*>(bytes), n))) return false;
+  if (IsUtf16(EncodingFromBom(bytes, n))) return false;
   size_t control = 0;
   for (size_t i = 0; i < n; ++i) {
-    const unsigned char c = bytes[i];
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
     if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') ++control;
   }
   return control * 10 > n;
 }
 
-LineFormat DetectLineFormat(const std::string& path) {
-  uint32_t error = 0;
-  File file = OpenForReading(path, &error);
-  if (!file) return LineFormat::Dos;
-  std::unique_ptr<char[]> bytes(new (std::nothrow) char[kFormatProbe]);
-  if (!bytes) return LineFormat::Dos;
-  const size_t n = std::fread(bytes.get(), 1, kFormatProbe, file.get());
-  const TextEncoding bom = EncodingFromBom(bytes.get(), n);
-  if (!IsUtf16(bom)) return ScanLineEnds(bytes.get(), n);
+// The line format of a probe of n bytes from a file's start, at most
+// kFormatProbe of them (fewer: the whole file).
+LineFormat FormatOfProbe(const char* bytes, size_t n) {
+  const TextEncoding bom = EncodingFromBom(bytes, n);
+  if (!IsUtf16(bom)) return ScanLineEnds(bytes, n);
   // A UTF-16 file's line ends are units: look at the probe as text.
   std::unique_ptr<char[]> text(new (std::nothrow) char[Utf16Decoder::Room(n)]);
   if (!text) return LineFormat::Dos;
   Utf16Decoder decoder(bom == TextEncoding::Utf16Be);
   const size_t bomSize = ByteOrderMark(bom).size();
-  size_t length = decoder.Decode(bytes.get() + bomSize, n - bomSize, text.get());
+  size_t length = decoder.Decode(bytes + bomSize, n - bomSize, text.get());
   // When the probe holds the whole file, its end is the text's end too.
   if (n < kFormatProbe) length += decoder.Finish(text.get() + length);
   return ScanLineEnds(text.get(), length);
+}
+
+}  // namespace
+
+bool IsBinaryFile(const std::string& path) {
+  uint32_t error = 0;
+  File file = OpenForReading(path, &error);
+  if (!file) return false;
+  char bytes[kBinaryProbe];
+  return LooksBinary(bytes, std::fread(bytes, 1, sizeof bytes, file.get()));
+}
+
+LineFormat DetectLineFormat(const std::string& path) {
+  return ProbeTextFile(path).format;
+}
+
+TextProbe ProbeTextFile(const std::string& path) {
+  TextProbe probe;
+  uint32_t error = 0;
+  File file = OpenForReading(path, &error);
+  if (!file) return probe;
+  std::unique_ptr<char[]> bytes(new (std::nothrow) char[kFormatProbe]);
+  if (!bytes) {
+    // Without room for the format's probe, the binary test still runs.
+    char small[kBinaryProbe];
+    probe.binary = LooksBinary(small, std::fread(small, 1, sizeof small, file.get()));
+    return probe;
+  }
+  const size_t n = std::fread(bytes.get(), 1, kFormatProbe, file.get());
+  probe.binary = LooksBinary(bytes.get(), std::min(n, kBinaryProbe));
+  probe.format = FormatOfProbe(bytes.get(), n);
+  return probe;
 }
 
 uint32_t ReadWholeFile(const std::string& path, FileData* out) {

@@ -28,6 +28,12 @@ bool IsBinaryFile(const std::string& path);
 // The line format from the first line ends of the file; those of a UTF-16
 // file are read as its units, not its bytes.
 LineFormat DetectLineFormat(const std::string& path);
+// Both of the above from one opening of the file.
+struct TextProbe {
+  bool binary = false;
+  LineFormat format = LineFormat::Dos;
+};
+TextProbe ProbeTextFile(const std::string& path);
 
 // Whole-file buffers are std::malloc storage, so a loader can hand them to a
 // TextDoc (TakeText) without copying.
