@@ -55,6 +55,12 @@ TEST(BinaryTest, ControlBytesInTheFirstKilobyte) {
     for (size_t i = 0; i < control; ++i) bytes.at(i * (1024 / control)) = byte;
     return dir.Write("f" + std::to_string(control) + std::to_string(byte), bytes);
   };
+  // The loader's one-opening probe must agree with the test on its own.
+  const auto IsBinaryFile = [](const std::string& path) {
+    const bool binary = qm::IsBinaryFile(path);
+    EXPECT_EQ(ProbeTextFile(path).binary, binary) << path;
+    return binary;
+  };
   EXPECT_FALSE(IsBinaryFile(make(102, '\0')));
   EXPECT_TRUE(IsBinaryFile(make(103, '\0')));
   EXPECT_TRUE(IsBinaryFile(make(103, '\x0C')));
