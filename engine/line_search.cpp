@@ -25,6 +25,13 @@ constexpr int64_t kPairsPerLine = 4;
 // A search whose least work is above this share of its budget may not
 // fit it: the cheap search runs first to learn the true number of edits.
 constexpr int64_t kDoubtful = 16;
+// Past this many lines (both sides) a unit of search work costs more: the
+// line ids and the diagonals no longer fit any cache, and every step of a
+// snake is a miss. The budget shrinks in proportion so that it still
+// stands for about the same time (measured: 4M-line texts at 1 % changed
+// take 3.6 ns a unit, small ones about 1 ns).
+constexpr int64_t kCachedLines = int64_t{1} << 21;
+constexpr int64_t kMaxUnitCost = 8;
 // How many lines a loop without other cancel points walks between polls.
 constexpr int32_t kPollEvery = 1 << 14;
 
@@ -219,6 +226,7 @@ bool MarkChangedLines(const uint32_t* a, int32_t n, const uint32_t* b, int32_t m
                       uint32_t idLimit, uint8_t* changedA, uint8_t* changedB,
                       int64_t budget, const CancelFlag* cancel) {
   const SearchBox box = BoxOf(a, n, b, m, idLimit);
+  budget /= std::clamp((static_cast<int64_t>(n) + m) / kCachedLines, int64_t{1}, kMaxUnitCost);
   if (LeastSearchWork(box, box.edits) > budget) {
     return MatchableLinesSearch(a, n, b, m, idLimit, changedA, changedB, cancel);
   }

@@ -232,7 +232,8 @@ private:
     int32_t fmin, fmax, bmin, bmax;
     int32_t xmid = 0;
     int32_t ymid = 0;
-    int64_t work = 0;  // diagonals swept and not yet drawn from the budget
+    int64_t work = 0;    // diagonals swept and not yet drawn from the budget
+    int64_t snaked = 0;  // lines compared along snakes, not yet added to work
 
     Snake(const MyersSearch& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
         : search(s), seq(s.seq_), fd(s.fd_), bd(s.bd_), xoff(x0), yoff(y0), xlim(x1),
@@ -245,7 +246,7 @@ private:
       const Outcome outcome = Alternate(twoThreads ? kTwoThreadWidth : INT32_MAX);
       const bool met =
           outcome == Outcome::Met || (outcome == Outcome::Wide && RunOnTwoThreads());
-      search.Draw(work);
+      search.Draw(work + snaked);
       *xm = xmid;
       *ym = ymid;
       return met;
@@ -267,9 +268,13 @@ private:
       }
     }
 
-    // Adds the work of a pass; false when that overdraws the budget.
+    // Adds the work of a pass, its diagonals and the lines its snakes
+    // compared; false when that overdraws the budget. Long snakes cost as
+    // much as many diagonals: counting only the diagonals would let a
+    // search of two long, nearly equal texts run far past its time.
     bool Account(int64_t units) {
-      work += units;
+      work += units + snaked;
+      snaked = 0;
       if (work < kDrawPortion) return true;
       const int64_t portion = work;
       work = 0;
@@ -314,14 +319,14 @@ private:
       if (odd) {
         const int32_t top = std::min(fmax, bmax);
         const int32_t bottom = std::max(fmin, bmin);
-        ForwardStretch<false>(std::max(top, fmin - 1), d, above);
-        if (ForwardStretch<true>(bottom - 1, d, above)) {
+        ForwardStretch<false>(std::max(top, fmin - 1), d, above, snaked);
+        if (ForwardStretch<true>(bottom - 1, d, above, snaked)) {
           xmid = fd[d];
           ymid = fd[d] - d;
           return true;
         }
       }
-      ForwardStretch<false>(fmin - 1, d, above);
+      ForwardStretch<false>(fmin - 1, d, above, snaked);
       return false;
     }
     bool BackwardPass() {
@@ -330,14 +335,14 @@ private:
       if (!odd) {
         const int32_t top = std::min(bmax, fmax);
         const int32_t bottom = std::max(bmin, fmin);
-        BackwardStretch<false>(std::max(top, bmin - 1), d, above);
-        if (BackwardStretch<true>(bottom - 1, d, above)) {
+        BackwardStretch<false>(std::max(top, bmin - 1), d, above, snaked);
+        if (BackwardStretch<true>(bottom - 1, d, above, snaked)) {
           xmid = bd[d];
           ymid = bd[d] - d;
           return true;
         }
       }
-      BackwardStretch<false>(bmin - 1, d, above);
+      BackwardStretch<false>(bmin - 1, d, above, snaked);
       return false;
     }
 
@@ -347,14 +352,15 @@ private:
     // diagonals of the other parity, which it does not write. The box is
     // copied into locals: stores to fd could otherwise alias it.
     template <bool kMeet>
-    bool ForwardStretch(int32_t stop, int32_t& d, int32_t& above) const {
+    bool ForwardStretch(int32_t stop, int32_t& d, int32_t& above, int64_t& compared) const {
       const Sequences s = seq;
       int32_t* const f = fd;
       const int32_t* const b = bd;
       const int32_t x1 = xlim;
       const int32_t y1 = ylim;
       const int32_t low = fmin;
-      const auto step = [=](auto yEdge, int32_t k, int32_t& up) {
+      int64_t steps = 0;
+      const auto step = [=, &steps](auto yEdge, int32_t k, int32_t& up) {
         if constexpr (kPrefetch) {
           const int32_t dp = k - 2 * kAhead;
           if (dp >= low) {
@@ -364,6 +370,7 @@ private:
         }
         const int32_t below = f[k - 1];
         int32_t x = std::max(below + 1, up);
+        const int32_t from = x;
         up = below;
         if constexpr (decltype(yEdge)::value) {
           const int32_t limit = y1 + k;  // y < ylim; below xlim on these diagonals
@@ -371,30 +378,33 @@ private:
         } else {
           while (x < x1 && s.Same(x, x - k)) ++x;
         }
+        steps += x - from;
         f[k] = x;
         return x;
       };
       const int32_t split = std::max(stop, bmid - 1);
       for (; d > split; d -= 2) {
         const int32_t x = step(std::false_type{}, d, above);
-        if (kMeet && b[d] <= x) return true;
+        if (kMeet && b[d] <= x) return compared += steps, true;
       }
       for (; d > stop; d -= 2) {
         const int32_t x = step(std::true_type{}, d, above);
-        if (kMeet && b[d] <= x) return true;
+        if (kMeet && b[d] <= x) return compared += steps, true;
       }
+      compared += steps;
       return false;
     }
     // The same backwards: above holds bd[d + 1] and gets bd[d - 1].
     template <bool kMeet>
-    bool BackwardStretch(int32_t stop, int32_t& d, int32_t& above) const {
+    bool BackwardStretch(int32_t stop, int32_t& d, int32_t& above, int64_t& compared) const {
       const Sequences s = seq;
       int32_t* const b = bd;
       const int32_t* const f = fd;
       const int32_t x0 = xoff;
       const int32_t y0 = yoff;
       const int32_t low = bmin;
-      const auto step = [=](auto yEdge, int32_t k, int32_t& up) {
+      int64_t steps = 0;
+      const auto step = [=, &steps](auto yEdge, int32_t k, int32_t& up) {
         if constexpr (kPrefetch) {
           const int32_t dp = k - 2 * kAhead;
           if (dp >= low) {
@@ -404,6 +414,7 @@ private:
         }
         const int32_t below = b[k - 1];
         int32_t x = std::min(below, up - 1);
+        const int32_t from = x;
         up = below;
         if constexpr (decltype(yEdge)::value) {
           const int32_t limit = y0 + k;  // y > yoff; above xoff on these diagonals
@@ -411,18 +422,20 @@ private:
         } else {
           while (x > x0 && s.Same(x - 1, x - 1 - k)) --x;
         }
+        steps += from - x;
         b[k] = x;
         return x;
       };
       const int32_t split = std::max(stop, fmid);
       for (; d > split; d -= 2) {
         const int32_t x = step(std::true_type{}, d, above);
-        if (kMeet && x <= f[d]) return true;
+        if (kMeet && x <= f[d]) return compared += steps, true;
       }
       for (; d > stop; d -= 2) {
         const int32_t x = step(std::false_type{}, d, above);
-        if (kMeet && x <= f[d]) return true;
+        if (kMeet && x <= f[d]) return compared += steps, true;
       }
+      compared += steps;
       return false;
     }
 
@@ -452,6 +465,7 @@ private:
       bool met = false;
       Snake backward = *this;
       backward.work = 0;
+      backward.snaked = 0;
       const auto backwardSide = [&] {
         for (int32_t k = 1; !gate.Stopped(); ++k) {
           if (search.Cancelled()) break;
@@ -504,8 +518,9 @@ private:
       }
       gate.Stop();
       helper.join();
-      search.Draw(backward.work);
+      search.Draw(backward.work + backward.snaked);
       backward.work = 0;
+      backward.snaked = 0;
       if (met && !odd) {
         xmid = backward.xmid;
         ymid = backward.ymid;
