@@ -149,7 +149,7 @@ bool MatchableLinesSearch(const uint32_t* a, int32_t n, const uint32_t* b, int32
   for (uint32_t id : kept[1].ids) ++countB[id];
   int64_t pairs = 0;
   for (uint32_t id : kept[0].ids) pairs += countB[id];
-  countB = {};
+  std::vector<int64_t>().swap(countB);  // freed before the search needs its memory
   const bool done =
       pairs <= kPairsPerLine * (static_cast<int64_t>(kn) + km)
           ? IncreasingSubsequenceSearch(kept[0].ids.data(), kn, kept[1].ids.data(), km, idLimit,

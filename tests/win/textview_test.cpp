@@ -301,9 +301,9 @@ protected:
     if (!left.empty()) left.pop_back();
     if (!right.empty()) right.pop_back();
     // Fillers after a side's last line sit at its end, as the engine has them.
-    for (auto& row : list->rows) {
-      row->leftOffset = std::min(row->leftOffset, static_cast<uint32_t>(left.size()));
-      row->rightOffset = std::min(row->rightOffset, static_cast<uint32_t>(right.size()));
+    for (DiffRow& row : list->rows) {
+      row.leftOffset = std::min(row.leftOffset, static_cast<uint32_t>(left.size()));
+      row.rightOffset = std::min(row.rightOffset, static_cast<uint32_t>(right.size()));
     }
     state.side[0].doc.Insert(0, left.data(), static_cast<uint32_t>(left.size()));
     state.side[1].doc.Insert(0, right.data(), static_cast<uint32_t>(right.size()));
