@@ -53,6 +53,10 @@ struct Matchable {
 
 void SetAside(const uint32_t* ids, int32_t n, const std::vector<int32_t>& otherCount,
               uint8_t* changed, Matchable* kept) {
+  // Room for every line at once: usually most are kept, and growing by
+  // doubling would hold up to twice that at the comparison's peak.
+  kept->ids.reserve(static_cast<size_t>(n));
+  kept->line.reserve(static_cast<size_t>(n));
   for (int32_t i = 0; i < n; ++i) {
     if (otherCount[ids[i]] > 0) {
       kept->ids.push_back(ids[i]);
