@@ -141,7 +141,12 @@ bool StartSession(const std::string& exe, const std::string& left, const std::st
         break;
       }
     }
-    Sleep(1);
+    // Each look costs the program's thread two sent messages and the
+    // wineserver a handful of requests: looked at every millisecond, a
+    // comparison of millions of lines shares its two processors with the
+    // watching and takes seconds longer. Every 20 ms costs the figure at most
+    // that much.
+    Sleep(kResultPollMs);
   }
   session->window = search.found;
   if (ok) {

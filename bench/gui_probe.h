@@ -12,6 +12,8 @@ namespace qm::bench {
 constexpr UINT kStatusBarId = 20401;
 constexpr DWORD kResultTimeoutMs = 180000;
 constexpr UINT kSendTimeoutMs = 60000;
+// How often StartSession looks for the result.
+constexpr DWORD kResultPollMs = 20;
 
 // Seconds from a fixed point (the performance counter).
 double Now();

@@ -130,8 +130,14 @@ CompareResult LoadSides(CompareState& state, const std::string& leftPath,
   if (errors[0] == kErrorCancelled || errors[1] == kErrorCancelled) {
     return {CompareCode::Aborted, 0};
   }
-  if (errors[0]) return {CompareCode::LeftLoadFailed, errors[0]};
-  if (errors[1]) return {CompareCode::RightLoadFailed, errors[1]};
+  // A file too large for the memory left is the out-of-memory failure of a
+  // comparison, whichever side ran out, not a file that could not be read.
+  for (int s = 0; s < 2; ++s) {
+    if (errors[s] == kErrorOutOfMemory) return {CompareCode::OutOfMemory, 0};
+    if (errors[s]) {
+      return {s == 0 ? CompareCode::LeftLoadFailed : CompareCode::RightLoadFailed, errors[s]};
+    }
+  }
   for (int s = 0; s < 2; ++s) state.side[s].path = paths[s];
   return {};
 }

@@ -38,16 +38,21 @@ DiffList::~DiffList() { ClearRows(); }
 void DiffList::AppendRow(RowKind kind, uint32_t leftOffset, uint32_t rightOffset,
                          std::unique_ptr<uint8_t[]> leftHighlight,
                          std::unique_ptr<uint8_t[]> rightHighlight) {
-  auto row = std::make_unique<DiffRow>();
-  row->kind = kind;
-  row->leftOffset = leftOffset;
-  row->rightOffset = rightOffset;
-  row->leftHighlight = std::move(leftHighlight);
-  row->rightHighlight = std::move(rightHighlight);
-  rows.push_back(std::move(row));
+  DiffRow& row = rows.emplace_back();
+  row.kind = kind;
+  row.leftOffset = leftOffset;
+  row.rightOffset = rightOffset;
+  row.leftHighlight = std::move(leftHighlight);
+  row.rightHighlight = std::move(rightHighlight);
 }
 
-void DiffList::ClearRows() { rows.clear(); }
+// Gives the memory back too: a list of millions of rows is cleared when a
+// comparison fails, and the single row that follows needs none of it.
+void DiffList::ClearRows() { std::vector<DiffRow>().swap(rows); }
+
+void DiffList::ReserveRows(int32_t count) {
+  if (count > 0) rows.reserve(static_cast<size_t>(count));
+}
 
 void DiffList::AttachDocuments(const TextDoc* left, const TextDoc* right) {
   docs_[0] = left;
@@ -88,7 +93,7 @@ void DiffList::NumberRows(int32_t fromRow, int32_t toRow) {
     if (right == 0 && row.rightLine >= 0) right = row.rightLine + 1;
   }
   for (int32_t r = fromRow; r < count; ++r) {
-    DiffRow& row = *rows[static_cast<size_t>(r)];
+    DiffRow& row = rows[static_cast<size_t>(r)];
     row.leftLine = row.kind != RowKind::RightOnly ? left++ : -1;
     row.rightLine = row.kind != RowKind::LeftOnly ? right++ : -1;
   }
@@ -98,8 +103,8 @@ void DiffList::CountDifferences() {
   int32_t runs = 0;
   int32_t lines = 0;
   RowKind prev = RowKind::Same;
-  for (const auto& row : rows) {
-    const RowKind kind = row->kind;
+  for (const DiffRow& row : rows) {
+    const RowKind kind = row.kind;
     if (kind != prev) {
       prev = kind;
       if (kind != RowKind::Same) ++runs;
@@ -115,9 +120,9 @@ void DiffList::ShiftOffsets(int side, int32_t fromRow, int64_t delta) {
   const size_t count = rows.size();
   size_t r = fromRow < 0 ? 0 : static_cast<size_t>(fromRow);
   if (side == 0) {
-    for (; r < count; ++r) rows[r]->leftOffset += add;
+    for (; r < count; ++r) rows[r].leftOffset += add;
   } else {
-    for (; r < count; ++r) rows[r]->rightOffset += add;
+    for (; r < count; ++r) rows[r].rightOffset += add;
   }
 }
 
@@ -160,8 +165,7 @@ int32_t DiffList::FindRowFromStart(int side, uint32_t offset) const {
 }
 
 void DiffList::SwapSides() {
-  for (auto& p : rows) {
-    DiffRow& row = *p;
+  for (DiffRow& row : rows) {
     if (row.kind == RowKind::LeftOnly) {
       row.kind = RowKind::RightOnly;
     } else if (row.kind == RowKind::RightOnly) {
@@ -177,19 +181,26 @@ int DiffList::SpliceRows(int32_t first, int32_t last, DiffList& source) {
   const int32_t n = last - first + 1;
   const int32_t m = source.RowCount();
   const int32_t k = std::min(n, m);
+  if (m > n) {
+    // Made room for before anything moves, so a failed allocation leaves
+    // both lists as they were. Growing by an eighth besides keeps a run of
+    // edits that each add a line from copying every row each time.
+    const size_t want = rows.size() + static_cast<size_t>(m - n);
+    if (want > rows.capacity()) rows.reserve(want + rows.size() / 8);
+  }
   int state = 0;
   for (int32_t i = 0; i < k; ++i) {
-    std::unique_ptr<DiffRow>& old = rows[static_cast<size_t>(first + i)];
-    std::unique_ptr<DiffRow>& fresh = source.rows[static_cast<size_t>(i)];
+    DiffRow& old = rows[static_cast<size_t>(first + i)];
+    DiffRow& fresh = source.rows[static_cast<size_t>(i)];
     if (state < 2) {
-      if (!RowsEqual(*old, *fresh)) {
+      if (!RowsEqual(old, fresh)) {
         state = 2;
-      } else if (fresh->kind == RowKind::Changed) {
+      } else if (fresh.kind == RowKind::Changed) {
         state = 1;
       }
       if (state < 2) {
-        fresh->leftLine = old->leftLine;
-        fresh->rightLine = old->rightLine;
+        fresh.leftLine = old.leftLine;
+        fresh.rightLine = old.rightLine;
       }
     }
     old = std::move(fresh);
@@ -203,7 +214,7 @@ int DiffList::SpliceRows(int32_t first, int32_t last, DiffList& source) {
                 std::make_move_iterator(source.rows.end()));
     state = 2;
   }
-  source.rows.clear();
+  source.ClearRows();
   return state;
 }
 

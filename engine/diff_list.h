@@ -6,8 +6,10 @@
 // Invariants (of any list a window shows): at least one row; each side's
 // offsets never decrease; each side's real line numbers count up by one over
 // the rows that are not fillers on that side.
-// Ownership: the list owns its rows (held by pointer so splicing moves
-// pointers), each row owns its two highlight arrays.
+// Ownership: the list owns its rows, held by value in one array (a row per
+// display line of a file of millions of lines: one heap block per row would
+// cost more than the row itself); each row owns its two highlight arrays.
+// References to rows do not survive AppendRow, SpliceRows or ClearRows.
 #pragma once
 
 #include <cstdint>
@@ -67,9 +69,12 @@ public:
                  std::unique_ptr<uint8_t[]> leftHighlight = nullptr,
                  std::unique_ptr<uint8_t[]> rightHighlight = nullptr);
   void ClearRows();
+  // Room for count rows in all, so appending up to that many allocates
+  // nothing more. Throws std::bad_alloc (the rows are unchanged).
+  void ReserveRows(int32_t count);
   int32_t RowCount() const { return static_cast<int32_t>(rows.size()); }
-  const DiffRow& Row(int32_t row) const { return *rows[static_cast<size_t>(row)]; }
-  DiffRow& Row(int32_t row) { return *rows[static_cast<size_t>(row)]; }
+  const DiffRow& Row(int32_t row) const { return rows[static_cast<size_t>(row)]; }
+  DiffRow& Row(int32_t row) { return rows[static_cast<size_t>(row)]; }
   RowKind Kind(int32_t row) const { return Row(row).kind; }
 
   // Ends and lengths of a row's line on a side; doc is that side's document
@@ -95,6 +100,8 @@ public:
   void SwapSides();
   // Replaces rows first..last by every row of source (left empty).
   // 0 same layout, 1 same layout with highlights that may differ, 2 changed layout.
+  // Throws std::bad_alloc when more rows do not fit; both lists are then
+  // unchanged.
   int SpliceRows(int32_t first, int32_t last, DiffList& source);
 
   // Navigation. wrapAround is the WrapAround setting of the caller.
@@ -103,7 +110,7 @@ public:
   bool PreviousDifference(int32_t row, bool wrapAround, DiffBlock* block) const;
   bool NearestDifference(int32_t row, bool wrapAround, DiffBlock* block) const;
 
-  std::vector<std::unique_ptr<DiffRow>> rows;
+  std::vector<DiffRow> rows;
   int32_t diffCount = 0;
   int32_t diffLineCount = 0;
 

@@ -60,6 +60,10 @@ struct Matchable {
 
 void SetAside(const uint32_t* ids, int32_t n, const std::vector<int32_t>& otherCount,
               uint8_t* changed, Matchable* kept) {
+  // Room for every line at once: usually most are kept, and growing by
+  // doubling would hold up to twice that at the comparison's peak.
+  kept->ids.reserve(static_cast<size_t>(n));
+  kept->line.reserve(static_cast<size_t>(n));
   for (int32_t i = 0; i < n; ++i) {
     if (otherCount[ids[i]] > 0) {
       kept->ids.push_back(ids[i]);
@@ -156,7 +160,7 @@ bool MatchableLinesSearch(const uint32_t* a, int32_t n, const uint32_t* b, int32
   for (uint32_t id : kept[1].ids) ++countB[id];
   int64_t pairs = 0;
   for (uint32_t id : kept[0].ids) pairs += countB[id];
-  countB = {};
+  std::vector<int64_t>().swap(countB);  // freed before the search needs its memory
   const bool done =
       pairs <= kPairsPerLine * (static_cast<int64_t>(kn) + km)
           ? IncreasingSubsequenceSearch(kept[0].ids.data(), kn, kept[1].ids.data(), km, idLimit,

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -188,6 +190,137 @@ TEST(DiffListSplice, ResultTellsWhatChanged) {
     EXPECT_EQ(list.Row(1).kind, c.source[0]) << c.name;
     if (c.result < 2) {
       EXPECT_EQ(list.Row(2).leftLine, 2) << c.name << ": line numbers carried over";
+    }
+  }
+}
+
+// Rows as plain values, to follow a list through splices and swaps.
+struct ModelRow {
+  RowKind kind;
+  uint32_t offset[2];
+  int32_t line[2];
+  int mark[2];  // the byte of the row's one-byte highlight array, or -1 for none
+};
+
+std::unique_ptr<uint8_t[]> Mark(int mark) {
+  if (mark < 0) return nullptr;
+  auto array = std::make_unique<uint8_t[]>(1);
+  array[0] = static_cast<uint8_t>(mark);
+  return array;
+}
+
+// Real line numbers counted along the rows, a side's filler getting -1.
+void NumberModel(std::vector<ModelRow>& model) {
+  int32_t next[2] = {0, 0};
+  for (ModelRow& row : model) {
+    for (int s = 0; s < 2; ++s) {
+      const bool filler = row.kind == (s == 0 ? RowKind::RightOnly : RowKind::LeftOnly);
+      row.line[s] = filler ? -1 : next[s]++;
+    }
+  }
+}
+
+void ExpectListIs(const DiffList& list, const std::vector<ModelRow>& model,
+                  const std::string& step) {
+  ASSERT_EQ(list.RowCount(), static_cast<int32_t>(model.size())) << step;
+  for (int32_t r = 0; r < list.RowCount(); ++r) {
+    const DiffRow& row = list.Row(r);
+    const ModelRow& want = model[static_cast<size_t>(r)];
+    EXPECT_EQ(row.kind, want.kind) << step << ", row " << r;
+    for (int s = 0; s < 2; ++s) {
+      EXPECT_EQ(row.Offset(s), want.offset[s]) << step << ", row " << r << " side " << s;
+      EXPECT_EQ(row.Line(s), want.line[s]) << step << ", row " << r << " side " << s;
+      const int mark = row.Highlight(s) ? row.Highlight(s)[0] : -1;
+      EXPECT_EQ(mark, want.mark[s]) << step << ", row " << r << " side " << s;
+    }
+  }
+}
+
+// Random splices (the source rows equal to the replaced ones, or not; fewer,
+// as many or more), swaps and renumberings against the plain model: every
+// row keeps its offsets, numbers and own highlight arrays wherever it moves,
+// also when the rows outgrow their storage.
+TEST(DiffListSplice, FollowsPlainModelThroughSplicesAndSwaps) {
+  std::mt19937 rng(7);
+  const RowKind kinds[] = {S, L, R, C};
+  int nextMark = 0;
+  auto randomRow = [&](uint32_t offset) {
+    const RowKind kind = kinds[rng() % 4];
+    ModelRow row{kind, {offset, offset + 1}, {-1, -1}, {-1, -1}};
+    if (kind == C) {
+      row.mark[0] = nextMark++ % 256;
+      row.mark[1] = rng() % 2 ? nextMark++ % 256 : -1;
+    }
+    return row;
+  };
+  auto append = [](DiffList& list, const ModelRow& row) {
+    list.AppendRow(row.kind, row.offset[0], row.offset[1], Mark(row.mark[0]), Mark(row.mark[1]));
+  };
+  for (int round = 0; round < 20; ++round) {
+    DiffList list;
+    std::vector<ModelRow> model;
+    for (uint32_t i = 0; i < 1 + rng() % 40; ++i) {
+      model.push_back(randomRow(i * 10));
+      append(list, model.back());
+    }
+    list.NumberRows();
+    NumberModel(model);
+    for (int step = 0; step < 30; ++step) {
+      const std::string name = "round " + std::to_string(round) + " step " + std::to_string(step);
+      if (step % 10 == 9) {
+        list.SwapSides();
+        for (ModelRow& row : model) {
+          row.kind = row.kind == L ? R : row.kind == R ? L : row.kind;
+          std::swap(row.offset[0], row.offset[1]);
+          std::swap(row.line[0], row.line[1]);
+          std::swap(row.mark[0], row.mark[1]);
+        }
+        ExpectListIs(list, model, name + " (swap)");
+        continue;
+      }
+      const int32_t count = static_cast<int32_t>(model.size());
+      const int32_t first = static_cast<int32_t>(rng() % static_cast<uint32_t>(count));
+      const int32_t last = first + static_cast<int32_t>(rng() % static_cast<uint32_t>(
+                                       std::min<int32_t>(count - first, 5)));
+      const int32_t n = last - first + 1;
+      // Mostly as many rows as replaced, often equal to them: the layout
+      // stays and the old line numbers carry over.
+      const int32_t m = rng() % 3 ? n : 1 + static_cast<int32_t>(rng() % 12);
+      const bool same = rng() % 2 == 0;
+      std::vector<ModelRow> fresh;
+      DiffList source;
+      for (int32_t i = 0; i < m; ++i) {
+        ModelRow row = same && i < n ? model[static_cast<size_t>(first + i)] : randomRow(rng() % 1000);
+        row.line[0] = row.line[1] = -1;
+        if (row.kind == C) row.mark[0] = nextMark++ % 256;
+        fresh.push_back(row);
+        append(source, row);
+      }
+      // The model of SpliceRows: a row is "equal" by kind and offsets; up to
+      // the first unequal one the old line numbers are kept.
+      int want = 0;
+      for (int32_t i = 0; i < std::min(n, m); ++i) {
+        const ModelRow& old = model[static_cast<size_t>(first + i)];
+        ModelRow& row = fresh[static_cast<size_t>(i)];
+        if (want < 2) {
+          const bool equal = old.kind == row.kind && old.offset[0] == row.offset[0] &&
+                             old.offset[1] == row.offset[1];
+          want = !equal ? 2 : row.kind == C ? 1 : want;
+          if (want < 2) std::copy(old.line, old.line + 2, row.line);
+        }
+      }
+      if (n != m) want = 2;
+      model.erase(model.begin() + first, model.begin() + last + 1);
+      model.insert(model.begin() + first, fresh.begin(), fresh.end());
+      EXPECT_EQ(list.SpliceRows(first, last, source), want) << name;
+      EXPECT_EQ(source.RowCount(), 0) << name;
+      ExpectListIs(list, model, name);
+      if (want == 2) {
+        list.NumberRows(first);
+        NumberModel(model);
+        ExpectListIs(list, model, name + " (renumbered)");
+      }
+      if (HasFailure()) return;
     }
   }
 }

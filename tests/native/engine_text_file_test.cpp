@@ -2,8 +2,12 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#ifdef __linux__
+#include <sys/resource.h>
+#endif
 #endif
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -180,6 +184,48 @@ TEST(LoadSave, FileTooLargeForOffsetsIsRefused) {
   EXPECT_EQ(r.code, CompareCode::LeftLoadFailed);
   EXPECT_EQ(r.detail, kErrorFileTooLarge);
   EXPECT_FALSE(SystemErrorText(r.detail).empty());
+}
+
+// A file that fits the offsets but not the memory left: the comparison
+// fails as out of memory (the window's message 48), not as an unreadable
+// file, and leaves both sides empty with the one row a window can show.
+TEST(LoadSave, FileLargerThanMemoryLeftIsOutOfMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer reserves more address space than any limit leaves";
+#elif !defined(__linux__)
+  GTEST_SKIP() << "the address space is limited here through Linux's process limits";
+#else
+  TempFolder dir;
+  const std::string path = dir.Write("large", "");
+  std::error_code ec;
+  std::filesystem::resize_file(path, 0xC0000000ull, ec);  // 3 GB, sparse where supported
+  if (ec) GTEST_SKIP() << "cannot make a sparse file here";
+  const std::string small = dir.Write("small", "x\n");
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+  // Room for what the process holds now and 1 GB more, not for the file.
+  long pages = 0;
+  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+    std::fclose(statm);
+  }
+  if (pages <= 0) GTEST_SKIP() << "cannot read this process's size";
+  rlimit tight = old;
+  tight.rlim_cur = static_cast<rlim_t>(pages) * 4096 + (rlim_t{1} << 30);
+  if (old.rlim_cur != RLIM_INFINITY && old.rlim_cur < tight.rlim_cur) GTEST_SKIP();
+  ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+  CompareState state;
+  CompareSettings settings;
+  settings.AllowBinary = true;
+  CompareResult left = LoadAndCompare(state, path, small, settings, nullptr);
+  CompareResult right = LoadAndCompare(state, small, path, settings, nullptr);
+  setrlimit(RLIMIT_AS, &old);
+  EXPECT_EQ(left.code, CompareCode::OutOfMemory);
+  EXPECT_EQ(right.code, CompareCode::OutOfMemory);
+  EXPECT_EQ(state.side[0].doc.Length(), 0u);
+  EXPECT_EQ(state.side[1].doc.Length(), 0u);
+  EXPECT_EQ(state.list->RowCount(), 1);
+#endif
 }
 
 TEST(LoadSave, NeverLoadedSideIsNeverWritten) {

@@ -100,9 +100,11 @@ TEST(StringTable, MessagesKeepTheirEscapesAndInserts) {
       {IDS_WINDOW_TITLE, "%1 - [%2, %3]"},
       {IDS_RECENT_PAIR, "%1 <---> %2"},
       {IDS_FILTER_HTML, "HTML Files (*.html;*.htm)|*.html;*.htm|All Files (*.*)|*.*||"},
+      // The message box breaks the lines of a paragraph itself: a break of
+      // our own inside a sentence lands after its wrap, a few words on a line.
       {IDS_OUT_OF_MEMORY,
-       "The operation could not be performed because your computer\nhas not enough free "
-       "memory left.\n\nPlease close as many windows and applications as possible\nand try "
+       "The operation could not be performed because your computer has not enough free "
+       "memory left.\n\nPlease close as many windows and applications as possible and try "
        "again."},
       {IDS_LEFT_NOT_LOADED, "Cannot load left file.\n\nReason: %1"},
       {IDS_OLD_NOT_FOLDER, "'Old Folder' is not a folder."},

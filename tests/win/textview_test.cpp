@@ -152,6 +152,38 @@ TEST(PaneLayout, LongestLineIsMeasuredInDisplayColumnsAcrossTheGap) {
   EXPECT_EQ(LongestLineColumns(doc, 0, doc.Length(), 4, false), 15);
 }
 
+// Random lines of letters, spaces, tabs, control bytes, wide and combining
+// characters, the gap anywhere: the longest line is the widest line as
+// DisplayColumns counts it, a combining mark after a space included.
+TEST(PaneLayout, LongestLineIsTheWidestLineByDisplayColumns) {
+  const char* const pieces[] = {"a", "xyz", " ", "  ", "\t", "\x01", "\n", "\n",
+                                "\xC3\xA9", "\xE4\xB8\xAD", "\xCC\x81", "~\x7F"};
+  std::mt19937 rng(11);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    for (int i = 0; i < static_cast<int>(rng() % 40); ++i) text += pieces[rng() % 12];
+    TextDoc doc;
+    ASSERT_TRUE(doc.Insert(0, text.data(), static_cast<uint32_t>(text.size())));
+    if (!text.empty()) {  // the gap somewhere inside
+      const uint32_t at = rng() % doc.Length();
+      ASSERT_TRUE(doc.Insert(at, "b", 1));
+      doc.Delete(at, 1);
+    }
+    for (bool utf8 : {false, true}) {
+      int32_t widest = 0;
+      for (uint32_t start = 0; start <= doc.Length();) {
+        const uint32_t end = doc.LineEnd(start);
+        const bool lf = end > start && doc.ByteAt(end - 1) == '\n';
+        widest = std::max(widest, DisplayColumns(doc, start, lf ? end - 1 : end, 4, utf8));
+        if (end == start || end >= doc.Length()) break;
+        start = end;
+      }
+      EXPECT_EQ(LongestLineColumns(doc, 0, doc.Length(), 4, utf8), widest)
+          << (utf8 ? "UTF-8 " : "bytes ") << testing::PrintToString(text);
+    }
+  }
+}
+
 TEST(PaneLayout, HorizontalRangeCoversTheLongestLineAndOneColumn) {
   EXPECT_EQ(HorizontalRange(0, 5000, 8), 5000);
   EXPECT_EQ(HorizontalRange(4999, 5000, 8), 5000);
@@ -301,9 +333,9 @@ protected:
     if (!left.empty()) left.pop_back();
     if (!right.empty()) right.pop_back();
     // Fillers after a side's last line sit at its end, as the engine has them.
-    for (auto& row : list->rows) {
-      row->leftOffset = std::min(row->leftOffset, static_cast<uint32_t>(left.size()));
-      row->rightOffset = std::min(row->rightOffset, static_cast<uint32_t>(right.size()));
+    for (DiffRow& row : list->rows) {
+      row.leftOffset = std::min(row.leftOffset, static_cast<uint32_t>(left.size()));
+      row.rightOffset = std::min(row.rightOffset, static_cast<uint32_t>(right.size()));
     }
     state.side[0].doc.Insert(0, left.data(), static_cast<uint32_t>(left.size()));
     state.side[1].doc.Insert(0, right.data(), static_cast<uint32_t>(right.size()));
