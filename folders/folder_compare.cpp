@@ -844,9 +844,12 @@ CompareResult RunFolderCompare(FolderComparison& comparison, const FolderCompare
   bool outOfMemory = false;
   CompareRun run(comparison, settings, fs);
   const std::function<void()> work = [&] {
+    // Whatever else stops a run (a system resource it could not have)
+    // leaves its lists as incomplete as memory running out does, and is
+    // reported the same way, never as a finished comparison.
     try {
       run.Work();
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
       outOfMemory = true;
     }
   };

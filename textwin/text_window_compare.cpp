@@ -57,7 +57,9 @@ void TextWindow::Refresh() {
   if (summary_) InvalidateRect(summary_, nullptr, FALSE);
   CancelFlag* cancel = &cancelFlag();
   TextView* pane = pane_.get();
-  CompareResult result;
+  // A run that fails before it returns a result (the worker swallows what
+  // it throws) has run out of something: it is never a success.
+  CompareResult result{CompareCode::OutOfMemory, 0};
   bool ran = RunComparison(
       [&] { result = pane->LoadAndCompare(left, right, settings, cancel); });
   // Without a worker nothing was loaded: the system is out of resources.

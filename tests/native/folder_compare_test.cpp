@@ -5,6 +5,7 @@
 // plainest way (a linear search for each partner, a list per level); then
 // the cases a model would share a blind spot with: result codes, cancel,
 // 64-bit sizes, the pairing of a large folder.
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -384,6 +385,34 @@ TEST(FolderCompareResult, ARunEmptiesTheListsAndHandsOverEveryBackup) {
   ASSERT_EQ(RunFolderCompare(c, FolderCompareSettings(), fs).code, CompareCode::Ok);
   ASSERT_EQ(c.List(FolderListKind::OldList).size(), 1u);
   EXPECT_EQ(c.List(FolderListKind::OldList)[0].name, "gone");
+}
+
+TEST(FolderCompareResult, AFailureAnywhereInTheRunIsNeverASuccess) {
+  TreeMaker maker(98);
+  FakeFileSystem fs;
+  fs.roots["old"] = maker.Folder(0);
+  for (int i = 0; i < 8; ++i) fs.roots["old"].AddFolder("f" + std::to_string(i)).AddFile("x", "1");
+  fs.roots["new"] = fs.roots["old"];
+  FolderCompareSettings s;
+  for (const bool concurrent : {false, true}) {
+    fs.concurrent = concurrent;
+    fs.listings = 0;
+    fs.onList = nullptr;
+    FolderComparison whole;
+    SetRoots(whole);
+    ASSERT_EQ(RunFolderCompare(whole, s, fs).code, CompareCode::Ok);
+    const int total = fs.listings;
+    for (int at = 0; at < total; ++at) {
+      fs.listings = 0;
+      fs.onList = [at](int n) {
+        if (n == at) throw std::runtime_error("no handle left");
+      };
+      FolderComparison c;
+      SetRoots(c);
+      EXPECT_EQ(RunFolderCompare(c, s, fs).code, CompareCode::OutOfMemory) << at;
+    }
+  }
+  fs.onList = nullptr;
 }
 
 TEST(FolderCompareResult, CancelDuringTheRunIsCodeTwoAtAnyPoint) {
