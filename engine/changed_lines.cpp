@@ -277,11 +277,12 @@ Similarity LineMatcher::Compare(const char* left, uint32_t rawL, const char* rig
     }
   } catch (const std::bad_alloc&) {
     // Without comparable characters there are no matches and no marks.
+    // The memory goes back too (assigning {} to a vector keeps it).
     left_ = {};
     right_ = {};
-    runs_ = {};
+    decltype(runs_)().swap(runs_);
     diag_ = {};
-    changed_ = {};
+    decltype(changed_)().swap(changed_);
   }
 
   const uint64_t total = static_cast<uint64_t>(rawL) + rawR;
