@@ -784,7 +784,7 @@ void CompareRun::SortAndLabel() {
         folded.push_back(FoldName(e.name));
         key = folded.back();
       }
-      items.emplace_back(key, e.isFolder || e.inSubfolder ? 0 : 1, i);
+      items.emplace_back(key, SortGroupOf(e), i);
     }
     // A long list is sorted in two halves on both threads, then merged.
     const auto middle = items.begin() + static_cast<ptrdiff_t>(items.size() / 2);

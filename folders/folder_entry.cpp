@@ -85,9 +85,11 @@ bool NameFoldsToItself(std::string_view name) {
   });
 }
 
+int SortGroupOf(const FolderEntry& entry) { return entry.isFolder || entry.inSubfolder ? 0 : 1; }
+
 EntrySortKey SortKeyOf(const FolderEntry& entry) {
   EntrySortKey key;
-  key.group = entry.isFolder || entry.inSubfolder ? 0 : 1;
+  key.group = SortGroupOf(entry);
   if (NameFoldsToItself(entry.name)) {
     key.name = &entry.name;
   } else {

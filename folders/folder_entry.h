@@ -92,6 +92,9 @@ struct EntrySortKey {
   std::string_view Folded() const { return name ? std::string_view(*name) : folded; }
 };
 EntrySortKey SortKeyOf(const FolderEntry& entry);
+// The group of the order: 0 for folders and everything below a top-level
+// folder, 1 for top-level files.
+int SortGroupOf(const FolderEntry& entry);
 bool SortKeyLess(const EntrySortKey& a, const EntrySortKey& b);
 
 // The ten difference words, in the order of their bits. The list control
