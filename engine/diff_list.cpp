@@ -4,6 +4,7 @@
 #include <iterator>
 #include <utility>
 
+#include "engine/platform.h"
 #include "engine/text_doc.h"
 
 namespace qm {
@@ -51,7 +52,9 @@ void DiffList::AppendRow(RowKind kind, uint32_t leftOffset, uint32_t rightOffset
 void DiffList::ClearRows() { std::vector<DiffRow>().swap(rows); }
 
 void DiffList::ReserveRows(int32_t count) {
-  if (count > 0) rows.reserve(static_cast<size_t>(count));
+  if (count <= 0) return;
+  rows.reserve(static_cast<size_t>(count));
+  AdviseLargeBuffer(rows.data(), rows.capacity() * sizeof(DiffRow));
 }
 
 void DiffList::AttachDocuments(const TextDoc* left, const TextDoc* right) {

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "engine/diff_engine.h"
+#include "engine/platform.h"
 #include "engine/run_both.h"
 
 namespace qm {
@@ -65,6 +66,8 @@ struct DiagonalStorage {
   // Throws std::bad_alloc.
   void Allocate(int32_t xoff, int32_t yoff, int32_t xlim, int32_t ylim) {
     const size_t size = static_cast<size_t>(xlim - xoff) + static_cast<size_t>(ylim - yoff) + 3;
+    block.reserve(2 * size);
+    AdviseLargeBuffer(block.data(), 2 * size * sizeof(int32_t));
     block.resize(2 * size);
     const int32_t low = xoff - ylim - 1;  // the lowest diagonal, at entry 0
     fd = block.data() - low;

@@ -4,6 +4,7 @@
 // errno to the nearest one, so callers and messages see one vocabulary.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -66,5 +67,11 @@ std::FILE* CreateNewFile(const std::string& path);
 uint32_t ReplaceWithTemp(const std::string& temp, const std::string& target);
 // Deletes a file; false when it could not be deleted.
 bool RemoveFile(const std::string& path);
+// Asks for a large buffer, before it is first written, to be backed by
+// large pages where the system offers them without privileges. Filled a
+// small page at a time, a buffer of tens of megabytes costs thousands of
+// page faults, and in a virtual machine each fault is dear. A hint only:
+// it changes no contents and may do nothing.
+void AdviseLargeBuffer(void* data, size_t bytes);
 
 }  // namespace qm

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -163,5 +164,20 @@ uint32_t ReplaceWithTemp(const std::string& temp, const std::string& target) {
 }
 
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+void AdviseLargeBuffer(void* data, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  // Only whole large pages inside the buffer can be advised; smaller
+  // buffers are not worth the call.
+  constexpr uintptr_t kLargePage = uintptr_t{2} << 20;
+  if (bytes < 2 * kLargePage) return;
+  const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + kLargePage - 1) & ~(kLargePage - 1);
+  const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kLargePage - 1);
+  if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
 
 }  // namespace qm

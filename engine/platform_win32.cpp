@@ -215,4 +215,8 @@ uint32_t ReplaceWithTemp(const std::string& temp, const std::string& target) {
 
 bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
+// Large pages need a privilege that ordinary users lack; small pages are
+// also much cheaper to fault in outside a virtual machine.
+void AdviseLargeBuffer(void*, size_t) {}
+
 }  // namespace qm

@@ -73,7 +73,11 @@ char* AllocateWithRoom(uint64_t n, uint32_t room, uint32_t* error) {
     return nullptr;
   }
   char* data = static_cast<char*>(std::malloc(static_cast<size_t>(want)));
-  if (!data) *error = kErrorOutOfMemory;
+  if (!data) {
+    *error = kErrorOutOfMemory;
+  } else {
+    AdviseLargeBuffer(data, static_cast<size_t>(want));
+  }
   return data;
 }
 
@@ -108,6 +112,7 @@ uint32_t DecodeUtf16File(std::FILE* file, uint64_t rest, Utf16Decoder& decoder, 
   std::unique_ptr<char[], FreeDeleter> text(
       static_cast<char*>(std::malloc(static_cast<size_t>(capacity))));
   if (!text) return kErrorOutOfMemory;
+  AdviseLargeBuffer(text.get(), static_cast<size_t>(capacity));
   uint64_t length = 0;
   for (uint64_t done = 0; done < rest;) {
     if (cancel && cancel->load(std::memory_order_relaxed)) return kErrorCancelled;
