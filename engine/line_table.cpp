@@ -229,47 +229,46 @@ public:
   void PrefetchSlot(uint32_t hash) const { __builtin_prefetch(&slots_[Home(hash)]); }
   void PrefetchLine(uint32_t hash) const {
     const Slot& slot = slots_[Home(hash)];
-    if (slot.cls != kEmpty && slot.hash == hash) {
-      const Rep& rep = reps_[slot.cls];
-      __builtin_prefetch(tables_[rep.side]->Line(rep.line));
-    }
+    if (slot.cls != kEmpty && slot.hash == hash) __builtin_prefetch(Text(slot));
   }
 
   uint32_t ClassOf(int side, int32_t line, uint32_t hash) {
-    const char* text = tables_[side]->Line(line);
-    const uint32_t length = tables_[side]->LineLength(line);
+    const LineTable& own = *tables_[side];
+    const uint32_t offset = own.starts[static_cast<size_t>(line)] - own.start;
+    const uint32_t length = own.LineLength(line);
+    const char* text = own.text + offset;
     for (size_t i = Home(hash);; i = (i + 1) & mask_) {
       Slot& slot = slots_[i];
       if (slot.cls == kEmpty) {
-        slot.hash = hash;
-        slot.cls = static_cast<uint32_t>(reps_.size());
-        reps_.push_back(Rep{side, line});
-        const uint32_t cls = slot.cls;
-        if (reps_.size() * 4 > slots_.size() * 3) Grow(slots_.size() * 2);
-        return cls;
+        slot = Slot{hash, count_ | (side ? kRightSide : 0), offset, length};
+        ++count_;
+        if (count_ * 4 > slots_.size() * 3) Grow(slots_.size() * 2);
+        return count_ - 1;
       }
-      if (slot.hash == hash) {
-        const Rep& rep = reps_[slot.cls];
-        const LineTable& t = *tables_[rep.side];
-        if (LinesEqual(t.Line(rep.line), t.LineLength(rep.line), text, length, options_)) {
-          return slot.cls;
-        }
+      if (slot.hash == hash &&
+          LinesEqual(Text(slot), slot.length, text, length, options_)) {
+        return slot.cls & ~kRightSide;
       }
     }
   }
 
-  uint32_t Count() const { return static_cast<uint32_t>(reps_.size()); }
+  uint32_t Count() const { return count_; }
 
 private:
   static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+  static constexpr uint32_t kRightSide = 0x80000000u;  // in Slot::cls
+  // A class and the line that stands for it, where the line's bytes are
+  // found without looking anything else up.
   struct Slot {
     uint32_t hash;
-    uint32_t cls;
+    uint32_t cls;     // with kRightSide when the line is on the right side
+    uint32_t offset;  // of the line in its side's text
+    uint32_t length;
   };
-  struct Rep {
-    int side;
-    int32_t line;
-  };
+
+  const char* Text(const Slot& slot) const {
+    return tables_[(slot.cls & kRightSide) ? 1 : 0]->text + slot.offset;
+  }
 
   size_t Home(uint32_t hash) const {
     return static_cast<size_t>((hash * 0x9E3779B1u) >> shift_) & mask_;
@@ -280,7 +279,7 @@ private:
     old.swap(slots_);
     slots_.reserve(size);
     AdviseLargeBuffer(slots_.data(), size * sizeof(Slot));
-    slots_.assign(size, Slot{0, kEmpty});
+    slots_.assign(size, Slot{0, kEmpty, 0, 0});
     mask_ = size - 1;
     shift_ = 32;
     for (size_t s = size; s > 1; s >>= 1) --shift_;
@@ -295,7 +294,7 @@ private:
   const LineTable* tables_[2];
   const CompareOptions& options_;
   std::vector<Slot> slots_;
-  std::vector<Rep> reps_;
+  uint32_t count_ = 0;
   size_t mask_ = 0;
   int shift_ = 32;
 };
