@@ -19,6 +19,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -57,21 +58,29 @@ struct LineSequences {
 
 // The two diagonal vectors of a search over a[xoff, xlim) against
 // b[yoff, ylim), in one block: diagonals xoff - ylim - 1 .. xlim - yoff + 1
-// in each, 2 * (n + m + 3) values for the whole of n and m elements.
+// in each, 2 * (n + m + 3) values for the whole of n and m elements. The
+// block is left uninitialised: a search writes every diagonal before it
+// reads it, and it reaches only the diagonals within its number of edits of
+// the middle ones, so most of a large block is never touched (and never
+// given memory by the system).
 struct DiagonalStorage {
-  std::vector<int32_t> block;
+  std::unique_ptr<int32_t[]> block;
+  size_t capacity = 0;
   int32_t* fd = nullptr;
   int32_t* bd = nullptr;
 
   // Throws std::bad_alloc.
   void Allocate(int32_t xoff, int32_t yoff, int32_t xlim, int32_t ylim) {
     const size_t size = static_cast<size_t>(xlim - xoff) + static_cast<size_t>(ylim - yoff) + 3;
-    block.reserve(2 * size);
-    AdviseLargeBuffer(block.data(), 2 * size * sizeof(int32_t));
-    block.resize(2 * size);
+    if (2 * size > capacity) {
+      block.reset();
+      block.reset(new int32_t[2 * size]);
+      capacity = 2 * size;
+      AdviseLargeBuffer(block.get(), capacity * sizeof(int32_t));
+    }
     const int32_t low = xoff - ylim - 1;  // the lowest diagonal, at entry 0
-    fd = block.data() - low;
-    bd = block.data() + size - low;
+    fd = block.get() - low;
+    bd = block.get() + size - low;
   }
 };
 
