@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <new>
 #include <utility>
 
 #include "engine/platform.h"
@@ -39,12 +40,21 @@ DiffList::~DiffList() { ClearRows(); }
 void DiffList::AppendRow(RowKind kind, uint32_t leftOffset, uint32_t rightOffset,
                          std::unique_ptr<uint8_t[]> leftHighlight,
                          std::unique_ptr<uint8_t[]> rightHighlight) {
+  // Without memory for the pair, the row shows without marks, as it does
+  // when the marks themselves could not be had.
+  std::unique_ptr<RowHighlights> highlights;
+  if (leftHighlight || rightHighlight) {
+    highlights.reset(new (std::nothrow) RowHighlights);
+    if (highlights) {
+      highlights->side[0] = std::move(leftHighlight);
+      highlights->side[1] = std::move(rightHighlight);
+    }
+  }
   DiffRow& row = rows.emplace_back();
   row.kind = kind;
   row.leftOffset = leftOffset;
   row.rightOffset = rightOffset;
-  row.leftHighlight = std::move(leftHighlight);
-  row.rightHighlight = std::move(rightHighlight);
+  row.highlights = std::move(highlights);
 }
 
 // Gives the memory back too: a list of millions of rows is cleared when a
@@ -176,7 +186,7 @@ void DiffList::SwapSides() {
     }
     std::swap(row.leftOffset, row.rightOffset);
     std::swap(row.leftLine, row.rightLine);
-    std::swap(row.leftHighlight, row.rightHighlight);
+    if (row.highlights) std::swap(row.highlights->side[0], row.highlights->side[1]);
   }
 }
 

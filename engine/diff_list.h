@@ -8,7 +8,8 @@
 // the rows that are not fillers on that side.
 // Ownership: the list owns its rows, held by value in one array (a row per
 // display line of a file of millions of lines: one heap block per row would
-// cost more than the row itself); each row owns its two highlight arrays.
+// cost more than the row itself); a changed row owns its two highlight
+// arrays, through one pointer so that the rows of other kinds stay small.
 // References to rows do not survive AppendRow, SpliceRows or ClearRows.
 #pragma once
 
@@ -25,20 +26,24 @@ enum class RowKind : uint32_t { Same = 0, LeftOnly = 1, RightOnly = 2, Changed =
 // Highlight byte flag: the character at this position differs.
 constexpr uint8_t kHighlightBit = 0x80;
 
+// The per-byte marks of a changed row's two lines; either may be null.
+struct RowHighlights {
+  std::unique_ptr<uint8_t[]> side[2];
+};
+
 struct DiffRow {
   RowKind kind = RowKind::Same;
   uint32_t leftOffset = 0;
   uint32_t rightOffset = 0;
   int32_t leftLine = -1;
   int32_t rightLine = -1;
-  std::unique_ptr<uint8_t[]> leftHighlight;   // Changed rows only; may be null
-  std::unique_ptr<uint8_t[]> rightHighlight;
+  std::unique_ptr<RowHighlights> highlights;  // Changed rows only; may be null
 
   uint32_t Offset(int side) const { return side == 0 ? leftOffset : rightOffset; }
   uint32_t& Offset(int side) { return side == 0 ? leftOffset : rightOffset; }
   int32_t Line(int side) const { return side == 0 ? leftLine : rightLine; }
   const uint8_t* Highlight(int side) const {
-    return side == 0 ? leftHighlight.get() : rightHighlight.get();
+    return highlights ? highlights->side[side].get() : nullptr;
   }
 };
 

@@ -76,7 +76,7 @@ TEST(DiffLayout, EmptyComparisonRowSitsAtOffsetZero) {
   ASSERT_EQ(list.RowCount(), 1);
   EXPECT_EQ(list.Row(0).leftOffset, 0u);
   EXPECT_EQ(list.Row(0).rightOffset, 0u);
-  EXPECT_EQ(list.Row(0).leftHighlight, nullptr);
+  EXPECT_EQ(list.Row(0).Highlight(0), nullptr);
 }
 
 TEST(DiffLayout, OneSidedRowsPointAtTheNextLineOpposite) {

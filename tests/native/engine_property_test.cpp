@@ -204,13 +204,13 @@ std::pair<int32_t, int32_t> RecomparedWindow(int extraFrom, int extraTo) {
   CompareResult result;
   BuildDiffList(state, result, {}, nullptr);
   for (int32_t r = 0; r < state.list->RowCount(); ++r) {
-    state.list->Row(r).leftHighlight = std::make_unique<uint8_t[]>(1);
+    state.list->Row(r).highlights = std::make_unique<RowHighlights>();
   }
   EXPECT_EQ(LocalRecompare(state, 100, 100, {}), 0);
   int32_t first = -1;
   int32_t last = -1;
   for (int32_t r = 0; r < state.list->RowCount(); ++r) {
-    if (!state.list->Row(r).leftHighlight) {
+    if (!state.list->Row(r).highlights) {
       if (first < 0) first = r;
       last = r;
     }

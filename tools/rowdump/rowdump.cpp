@@ -241,9 +241,9 @@ void PrintRows(Output& out, const CompareState& state) {
     LineNumber(out, row.rightLine);
     if (row.kind == RowKind::Changed) {
       out.Text(" L=");
-      Ranges(out, row.leftHighlight.get(), list.RowLength(0, r, state.side[0].doc));
+      Ranges(out, row.Highlight(0), list.RowLength(0, r, state.side[0].doc));
       out.Text(" R=");
-      Ranges(out, row.rightHighlight.get(), list.RowLength(1, r, state.side[1].doc));
+      Ranges(out, row.Highlight(1), list.RowLength(1, r, state.side[1].doc));
     }
     out.EndLine();
   }
