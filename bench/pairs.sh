@@ -31,6 +31,9 @@ bench_pairs=(
   "one-line-50MB-1%|--shape one-line --lines 50000000 --change 1 --seed 412"
   "code-4M-1%|--lines 4000000 --change 1 --seed 413"
   "code-4M-10%|--lines 4000000 --change 10 --seed 414"
+  # Not generated: every .py file of two Python standard libraries with
+  # their test suites, concatenated in path order (see python_stdlib_pair).
+  "python-stdlib|@python"
 )
 
 # Pairs only the window benchmark takes (run.sh would spend minutes on each
@@ -61,11 +64,41 @@ pair_option() {
   case $rest in *'|'*) echo "${rest#*|}" ;; *) echo "" ;; esac
 }
 
+# python_stdlib_pair LEFT RIGHT: the nearest two releases of the Python
+# standard library that Debian 12 carries, as one file each: the 3.9
+# library that pypy3 ships against CPython 3.11, test suites included
+# (about 860,000 and 660,000 lines). Needs apt-get download; fails without.
+python_stdlib_pair() {
+  local tmp deb
+  tmp=$(mktemp -d)
+  if ! (cd "$tmp" && apt-get download pypy3-lib pypy3-lib-testsuite libpython3.11-stdlib \
+          libpython3.11-testsuite >/dev/null 2>&1); then
+    rm -rf "$tmp"
+    return 1
+  fi
+  for deb in "$tmp"/*.deb; do dpkg-deb -x "$deb" "$tmp/root"; done
+  (cd "$tmp/root/usr/lib/pypy3.9" && find . -name '*.py' -type f | LC_ALL=C sort |
+     xargs -d '\n' cat) >"$1"
+  (cd "$tmp/root/usr/lib/python3.11" && find . -name '*.py' -type f | LC_ALL=C sort |
+     xargs -d '\n' cat) >"$2"
+  rm -rf "$tmp"
+}
+
 # generate_pair GEN_PAIRS NAME ARGS: makes $bench_data/NAME.left and .right
-# unless they exist from the same generator and arguments.
+# unless they exist from the same generator and arguments. Fails when a
+# pair that is not generated cannot be had.
 generate_pair() {
   local gen=$1 name=$2 args=$3 stamp=$bench_data/$2.args
   mkdir -p "$bench_data"
+  if [ "$args" = @python ]; then
+    [ -f "$bench_data/$name.left" ] && [ -f "$bench_data/$name.right" ] && return 0
+    echo "fetching $name" >&2
+    python_stdlib_pair "$bench_data/$name.left" "$bench_data/$name.right" || {
+      rm -f "$bench_data/$name.left" "$bench_data/$name.right"
+      return 1
+    }
+    return 0
+  fi
   if [ -f "$bench_data/$name.left" ] && [ -f "$bench_data/$name.right" ] && [ -f "$stamp" ] &&
      [ "$(cat "$stamp")" = "$args" ] && [ "$stamp" -nt "$gen" ]; then
     return 0

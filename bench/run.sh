@@ -6,8 +6,8 @@
 #
 #   bench/run.sh [--quick] [--runs N] [--slow S] [--only REGEX] [--no-git] [--no-recompare]
 #
-#   --quick         skip the pairs of millions of lines and the 50 MB line (and the 1M
-#                   LocalRecompare case)
+#   --quick         skip the pairs of millions of lines, the 50 MB line and the Python
+#                   libraries (and the 1M LocalRecompare case)
 #   --runs N        timed runs per tool and pair, alternating tools (default 5)
 #   --slow S        a pair whose first round takes over S seconds gets only that
 #                   round, marked in the table (default 120; diff --minimal
@@ -120,9 +120,12 @@ for entry in "${bench_pairs[@]}"; do
   name=${entry%%|*}
   args=$(pair_generator_args "$entry")
   option=$(pair_option "$entry")
-  if [ "$quick" = 1 ] && [[ $name == *-[14]M-* || $name == *50MB* ]]; then continue; fi
+  if [ "$quick" = 1 ] && [[ $name == *-[14]M-* || $name == *50MB* || $name == python-* ]]; then continue; fi
   if [ -n "$only" ] && ! [[ $name =~ $only ]]; then continue; fi
-  generate_pair "$bin/gen_pairs" "$name" "$args"
+  if ! generate_pair "$bin/gen_pairs" "$name" "$args"; then
+    echo "| $name | skipped: its files could not be had |  |  |  |  |  |  |  |  |  |"
+    continue
+  fi
   left=$bench_data/$name.left
   right=$bench_data/$name.right
 
