@@ -86,8 +86,10 @@ sample_peak() {
   while :; do
     if [ -z "$pid" ]; then
       for p in $(pgrep -f -- "${exe_name//./\\.}" || true); do
-        tr '\0' '\n' <"/proc/$p/cmdline" 2>/dev/null | grep -q gui_bench && continue
-        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
+        # A process may end between pgrep and the reads: its files are gone.
+        { tr '\0' '\n' <"/proc/$p/cmdline"; } 2>/dev/null | grep -q gui_bench && continue
+        { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" ||
+          continue
         pid=$p
       done
     elif [ -r "/proc/$pid/status" ]; then

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -153,13 +154,16 @@ std::vector<uint32_t> Edited(std::mt19937& rng, std::vector<uint32_t> ids, int e
   return ids;
 }
 
+// fill: the byte the diagonal block holds before the search, which reads
+// nothing it has not written.
 std::vector<uint8_t> Marks(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b,
                            bool twoThreads, int32_t aloneAfter, WorkBudget* budget,
-                           bool* done) {
+                           bool* done, int fill = 0) {
   const int32_t n = static_cast<int32_t>(a.size());
   const int32_t m = static_cast<int32_t>(b.size());
   DiagonalStorage diagonals;
   diagonals.Allocate(0, 0, n, m);
+  std::memset(diagonals.block.get(), fill, diagonals.capacity * sizeof(int32_t));
   std::vector<uint8_t> changed(a.size() + b.size() + 2, 0);
   MyersSearch<LineSequences> search({a.data(), b.data(), false}, diagonals, changed.data(),
                                     changed.data() + n + 1, nullptr, budget);
@@ -187,6 +191,25 @@ TEST(TwoThreadSearch, MarksWhatOneThreadMarksAloneOrNot) {
     Marks(a, b, true, INT32_MAX, &budget, &done);
     EXPECT_FALSE(done);
     EXPECT_TRUE(budget.Spent());
+  }
+}
+
+// The diagonal block is not cleared before a search: whatever it holds,
+// the marks are the same, on one thread and on two.
+TEST(TwoThreadSearch, MarksDoNotDependOnWhatTheDiagonalsHeld) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 6; ++round) {
+    const std::vector<uint32_t> a = RandomIds(rng, 500 + static_cast<int>(rng() % 3000));
+    const std::vector<uint32_t> b = Edited(rng, a, 1 + static_cast<int>(rng() % 1500));
+    for (bool twoThreads : {false, true}) {
+      bool done = false;
+      const std::vector<uint8_t> zero = Marks(a, b, twoThreads, 3, nullptr, &done, 0);
+      ASSERT_TRUE(done);
+      for (int fill : {0x55, 0x80, 0xFF}) {
+        ASSERT_EQ(Marks(a, b, twoThreads, 3, nullptr, &done, fill), zero)
+            << "round " << round << " fill " << fill;
+      }
+    }
   }
 }
 
