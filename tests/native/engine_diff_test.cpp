@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <map>
 #include <random>
 #include <string>
 #include <thread>
@@ -217,37 +216,6 @@ TEST(LineClasses, MaskedHashesGiveTheSameRows) {
     ASSERT_EQ(exact.RowCount(), masked.RowCount()) << "round " << round;
     for (int32_t r = 0; r < exact.RowCount(); ++r) {
       ASSERT_TRUE(RowsEqual(exact.Row(r), masked.Row(r))) << "round " << round << " row " << r;
-    }
-  }
-}
-
-// Large enough that the classes are made on two threads, with hashes cut
-// to two values of each top bit so most lines collide in both tables.
-TEST(LineClasses, AreExactOnTwoThreads) {
-  std::mt19937 rng(17);
-  std::vector<std::string> vocabulary;
-  for (int k = 0; k < 300; ++k) vocabulary.push_back("line " + std::to_string(k) + "\n");
-  std::string texts[2];
-  for (std::string& t : texts) {
-    for (int i = 0; i < 70000; ++i) t += vocabulary[rng() % vocabulary.size()];
-  }
-  LineTable tables[2];
-  for (int side = 0; side < 2; ++side) {
-    HashLines(texts[side].data(), 0, static_cast<uint32_t>(texts[side].size()), false, {},
-              &tables[side]);
-    for (uint32_t& id : tables[side].ids) id &= 0x80000001u;
-  }
-  const uint32_t count = AssignLineClasses(tables[0], tables[1], {});
-  EXPECT_EQ(count, vocabulary.size());
-  std::map<std::string, uint32_t> classOf;
-  std::map<uint32_t, std::string> lineOf;
-  for (const LineTable& t : tables) {
-    for (int32_t i = 0; i < t.Count(); ++i) {
-      const std::string line(t.Line(i), t.LineLength(i));
-      const uint32_t id = t.ids[static_cast<size_t>(i)];
-      ASSERT_LT(id, count);
-      ASSERT_EQ(classOf.emplace(line, id).first->second, id) << line;
-      ASSERT_EQ(lineOf.emplace(id, line).first->second, line) << id;
     }
   }
 }
