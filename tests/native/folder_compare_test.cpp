@@ -324,6 +324,17 @@ TEST(FolderCompareModel, RandomTreesGiveTheModelsFourLists) {
   EXPECT_GT(met[kFolderListCount], 200u);
 }
 
+// Old and new alike: a random tree and folders more folders of one file
+// each, so a run lists many folders.
+void MakeTwinTrees(FakeFileSystem& fs, uint32_t seed, int folders) {
+  TreeMaker maker(seed);
+  fs.roots["old"] = maker.Folder(0);
+  for (int i = 0; i < folders; ++i) {
+    fs.roots["old"].AddFolder("f" + std::to_string(i)).AddFile("x", "1");
+  }
+  fs.roots["new"] = fs.roots["old"];
+}
+
 void SetRoots(FolderComparison& c) {
   c.oldRoot = "old";
   c.newRoot = "new";
@@ -388,11 +399,8 @@ TEST(FolderCompareResult, ARunEmptiesTheListsAndHandsOverEveryBackup) {
 }
 
 TEST(FolderCompareResult, AFailureAnywhereInTheRunIsNeverASuccess) {
-  TreeMaker maker(98);
   FakeFileSystem fs;
-  fs.roots["old"] = maker.Folder(0);
-  for (int i = 0; i < 8; ++i) fs.roots["old"].AddFolder("f" + std::to_string(i)).AddFile("x", "1");
-  fs.roots["new"] = fs.roots["old"];
+  MakeTwinTrees(fs, 98, 8);
   FolderCompareSettings s;
   for (const bool concurrent : {false, true}) {
     fs.concurrent = concurrent;
@@ -416,11 +424,8 @@ TEST(FolderCompareResult, AFailureAnywhereInTheRunIsNeverASuccess) {
 }
 
 TEST(FolderCompareResult, CancelDuringTheRunIsCodeTwoAtAnyPoint) {
-  TreeMaker maker(99);
   FakeFileSystem fs;
-  fs.roots["old"] = maker.Folder(0);
-  for (int i = 0; i < 20; ++i) fs.roots["old"].AddFolder("f" + std::to_string(i)).AddFile("x", "1");
-  fs.roots["new"] = fs.roots["old"];
+  MakeTwinTrees(fs, 99, 20);
   FolderCompareSettings s;
   s.CompareQuick = true;
   int total = 0;
